@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Usage: run_bench.sh BITLOOM BENCH_BDF BENCH_PROCESS DATADIR
+set -euo pipefail
+bitloom=$1 bench_bdf=$2 bench_process=$3 data=$4
+mkdir -p "$data"
+unifont=$data/unifont.bdf big=$data/big100.bdf
+if [ ! -s "$unifont" ]; then
+  pcf2bdf -o "$unifont" /usr/share/fonts/X11/misc/unifont.pcf.gz
+fi
+if [ ! -s "$big" ]; then
+  # unifont's glyph blocks repeated up to about 100 MB, between one header and ENDFONT.
+  awk '/^STARTCHAR/{exit} {print}' "$unifont" > "$big"
+  glyphs=$data/glyphs.part
+  awk '/^STARTCHAR/{on=1} /^ENDFONT/{on=0} on{print}' "$unifont" > "$glyphs"
+  while [ "$(stat -c %s "$big")" -lt 100000000 ]; do cat "$glyphs" >> "$big"; done
+  echo ENDFONT >> "$big"
+  rm -f "$glyphs"
+fi
+ls -l "$unifont" "$big"
+echo "== in process (unifont)"
+BITLOOM_BENCH_BDF=$unifont "$bench_bdf" --benchmark_repetitions=1
+echo "== whole process, bitloom --convert unifont.bdf"
+"$bench_process" 7 "$bitloom" --convert "$unifont" "$data/out-unifont.bdf"
+echo "== whole process, bitloom --convert 100 MB"
+"$bench_process" 7 "$bitloom" --convert "$big" "$data/out-big.bdf"
+echo "== reference: wc -l unifont.bdf"
+"$bench_process" 7 wc -l "$unifont"

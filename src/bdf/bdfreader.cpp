@@ -1,0 +1,324 @@
+#include "bdfreader.h"
+
+#include "fileio.h"
+#include "model/textfuncs.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+#include <optional>
+
+namespace {
+
+constexpr size_t MaxValueLength = 255;
+
+bool IsHexDigit(char c)
+{
+    return HexDigitValue(c) >= 0;
+}
+
+// The end of the line that starts at p: the first CR or LF, or end.
+const char *FindLineEnd(const char *p, const char *end)
+{
+#ifdef __SSE2__
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i cr = _mm_set1_epi8('\r');
+    while (end - p >= 16) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        int hits = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr)));
+        if (hits != 0)
+            return p + __builtin_ctz(static_cast<unsigned>(hits));
+        p += 16;
+    }
+#endif
+    while (p < end && *p != '\n' && *p != '\r')
+        ++p;
+    return p;
+}
+
+bool IsAllHex(std::string_view text)
+{
+    for (char c : text)
+        if (!IsHexDigit(c))
+            return false;
+    return !text.empty();
+}
+
+bool StartsWith(std::string_view line, std::string_view keyword)
+{
+    return line.size() >= keyword.size() && std::memcmp(line.data(), keyword.data(), keyword.size()) == 0;
+}
+
+// The value text: from 1-based position pos on, at most 255 characters, trimmed.
+std::string_view ValueText(std::string_view line, size_t pos)
+{
+    if (line.size() < pos - 1)
+        return {};
+    return TrimSpaces(line.substr(pos - 1, MaxValueLength));
+}
+
+// ParseIntDef(word, 0), with a short way for the small decimals that fill BDF files.
+int32_t ParseNumber(std::string_view word)
+{
+    size_t i = word[0] == '-' ? 1 : 0;
+    if (word.size() > i && word.size() - i <= 9) {
+        int32_t v = 0;
+        for (size_t k = i; k < word.size(); ++k) {
+            unsigned d = static_cast<unsigned char>(word[k]) - '0';
+            if (d > 9)
+                return ParseIntDef(word, 0);
+            v = v * 10 + static_cast<int32_t>(d);
+        }
+        return i ? -v : v;
+    }
+    return ParseIntDef(word, 0);
+}
+
+// The first N space-separated words of value as numbers; missing or unparsable words give 0.
+template <size_t N>
+std::array<int32_t, N> Words(std::string_view value)
+{
+    std::array<int32_t, N> out{};
+    size_t i = 0;
+    for (size_t k = 0; k < N; ++k) {
+        while (i < value.size() && value[i] == ' ')
+            ++i;
+        size_t start = i;
+        while (i < value.size() && value[i] != ' ')
+            ++i;
+        if (start == i)
+            break;
+        out[k] = ParseNumber(value.substr(start, i - start));
+    }
+    return out;
+}
+
+bool IsHexName(std::string_view name)
+{
+    return name.size() >= 4 && name.size() <= 8 && IsAllHex(name);
+}
+
+// Where the code of each glyph may come from; decided once the whole file is seen.
+struct TCodeSource {
+    int32_t NameCode = 0;
+    std::optional<int32_t> EncodingCode;
+};
+
+// The leftmost 64 columns of a row of a glyph wider than 64 pixels: its first 16
+// digits, left-aligned; a row that is not plain hexadecimal is blank.
+uint64_t ParseCutRow(std::string_view line)
+{
+    if (!IsAllHex(line))
+        return 0;
+    std::string_view digits = line.substr(0, 16);
+    return ParseHexDigits(digits, 16).value_or(0) << (4 * (16 - digits.size()));
+}
+
+uint64_t ParseRow(std::string_view line, int32_t width, bool cut, int debug)
+{
+    // The usual row: plain hexadecimal digits of a glyph up to 32 pixels wide.
+    if (!cut && width <= 32 && debug == 0 && !line.empty()) {
+        uint64_t value = 0;
+        int significant = 0;
+        size_t i = 0;
+        for (; i < line.size(); ++i) {
+            int d = HexDigitValue(line[i]);
+            if (d < 0)
+                break;
+            significant += (significant != 0 || d != 0);
+            value = (value << 4) | static_cast<uint64_t>(d);
+        }
+        if (i == line.size() && significant <= 8)
+            return value;
+    }
+    if (cut)
+        return ParseCutRow(line);
+    if (width > 32 && width <= MaxGlyphWidth && line.find('$') == std::string_view::npos)
+        return ParseHexDigits(line, 16).value_or(0);
+    uint64_t row = static_cast<uint32_t>(HexToInt(line));
+    if (debug != 0) {
+        int bytes = RowBytes(width) < 1 ? 1 : RowBytes(width);
+        if (bytes < 4)
+            row &= (uint64_t{1} << (8 * bytes)) - 1;
+    }
+    return row;
+}
+
+} // namespace
+
+TBDFReadReport ParseBDF(std::string_view text, TBDFFont &font, int debug)
+{
+    TBDFReadReport report;
+    if (size_t nul = text.find('\0'); nul != std::string_view::npos)
+        text = text.substr(0, nul);
+    // A byte-order mark left by a text editor would otherwise hide the first keyword.
+    if (StartsWith(text, "\xEF\xBB\xBF"))
+        text.remove_prefix(3);
+
+    font.Chars.clear();
+    std::vector<TCodeSource> codes;
+    bool allNamesHex = true;
+    bool bitmapMode = false;
+    // Rows of the last glyph are gathered here and stored with one exact allocation
+    // when the next glyph starts or the text ends.
+    std::vector<uint64_t> rows;
+    rows.reserve(256);
+    bool lastCut = false;
+    bool lastCounted = false;
+
+    auto flushRows = [&] {
+        if (!font.Chars.empty() && !rows.empty()) {
+            auto &bitmap = font.Chars.back().Bitmap;
+            bitmap.insert(bitmap.end(), rows.begin(), rows.end());
+            rows.clear();
+        }
+    };
+
+    const char *p = text.data();
+    const char *const end = p + text.size();
+    while (p < end) {
+        const char *start = p;
+        p = FindLineEnd(p, end);
+        std::string_view line(start, static_cast<size_t>(p - start));
+        if (p < end)
+            p += (*p == '\r' && p + 1 < end && p[1] == '\n') ? 2 : 1;
+
+        TBDFChar *last = font.Chars.empty() ? nullptr : &font.Chars.back();
+        switch (line.empty() ? '\0' : line[0]) {
+        case 'S':
+            if (StartsWith(line, "STARTFONT")) {
+                font.StartFont = std::string(ValueText(line, 11));
+                continue;
+            }
+            if (StartsWith(line, "SIZE")) {
+                font.Size = std::string(ValueText(line, 6));
+                continue;
+            }
+            if (StartsWith(line, "STARTCHAR")) {
+                flushRows();
+                std::string_view name = ValueText(line, 11);
+                font.Chars.emplace_back();
+                codes.push_back({HexToInt(name), std::nullopt});
+                allNamesHex = allNamesHex && IsHexName(name);
+                lastCut = false;
+                lastCounted = false;
+                continue;
+            }
+            if (StartsWith(line, "SWIDTH")) {
+                if (last) {
+                    auto w = Words<2>(ValueText(line, 8));
+                    last->SWidthX = w[0];
+                    last->SWidthY = w[1];
+                }
+                continue;
+            }
+            break;
+        case 'C':
+            // Only a hint for sizing: the count is never trusted beyond what the text could hold.
+            if (font.Chars.empty() && StartsWith(line, "CHARS ")) {
+                int32_t hint = Words<1>(ValueText(line, 7))[0];
+                if (hint > 0)
+                    font.Chars.reserve(std::min<size_t>(static_cast<size_t>(hint), text.size() / 32));
+                continue;
+            }
+            break;
+        case 'F':
+            if (StartsWith(line, "FONT ")) {
+                font.FontName = std::string(ValueText(line, 6));
+                continue;
+            }
+            if (StartsWith(line, "FONTBOUNDINGBOX")) {
+                auto w = Words<4>(ValueText(line, 17));
+                font.FBBWidth = w[0];
+                font.FBBHeight = w[1];
+                font.FBBXOff = w[2];
+                font.FBBYOff = w[3];
+                continue;
+            }
+            break;
+        case 'U':
+            if (StartsWith(line, "Uid")) {
+                font.Uid = ParseUidDef(ValueText(line, 5), 0);
+                continue;
+            }
+            break;
+        case 'D':
+            if (StartsWith(line, "DWIDTH")) {
+                if (last) {
+                    auto w = Words<2>(ValueText(line, 8));
+                    last->DWidthX = w[0];
+                    last->DWidthY = w[1];
+                }
+                continue;
+            }
+            break;
+        case 'B':
+            if (StartsWith(line, "BBX")) {
+                if (last) {
+                    auto w = Words<4>(ValueText(line, 5));
+                    last->BBXWidth = w[0];
+                    last->BBXHeight = w[1];
+                    last->BBXXOff = w[2];
+                    last->BBXYOff = w[3];
+                    lastCut = last->BBXWidth > MaxGlyphWidth;
+                    if (lastCut) {
+                        last->BBXWidth = MaxGlyphWidth;
+                        if (!lastCounted)
+                            ++report.CutGlyphs;
+                        lastCounted = true;
+                    }
+                }
+                continue;
+            }
+            if (StartsWith(line, "BITMAP")) {
+                bitmapMode = true;
+                continue;
+            }
+            break;
+        case 'E':
+            if (StartsWith(line, "ENDCHAR")) {
+                bitmapMode = false;
+                continue;
+            }
+            if (!bitmapMode && StartsWith(line, "ENCODING")) {
+                if (last)
+                    codes.back().EncodingCode = Words<1>(ValueText(line, 10))[0];
+                continue;
+            }
+            break;
+        default:
+            break;
+        }
+        if (bitmapMode && last)
+            rows.push_back(ParseRow(line, last->BBXWidth, lastCut, debug));
+    }
+    flushRows();
+
+    // Files written by this program and by the TrueType converter carry the code in
+    // the glyph name; ordinary BDF fonts name glyphs freely and give the code in ENCODING.
+    for (size_t i = 0; i < font.Chars.size(); ++i) {
+        const TCodeSource &c = codes[i];
+        font.Chars[i].Encoding = (allNamesHex || !c.EncodingCode) ? c.NameCode : *c.EncodingCode;
+    }
+    return report;
+}
+
+TBDFReadReport OpenBDF(const std::string &path, TBDFFont &font, int debug)
+{
+    // Loaded before anything of the font is touched, so a failed read leaves it as it was.
+    TByteBuffer text = ReadFileBytes(path);
+    return ParseBDF(text.view(), font, debug);
+}
+
+std::string ReadWarningText(const std::string &path, const TBDFFont &font, const TBDFReadReport &report)
+{
+    if (report.CutGlyphs == 0)
+        return {};
+    return "Font \"" + font.FontName + "\" (" + path + "): " + std::to_string(report.CutGlyphs) +
+           (report.CutGlyphs == 1 ? " glyph was" : " glyphs were") + " wider than " +
+           std::to_string(MaxGlyphWidth) + " pixels and kept only its leftmost " + std::to_string(MaxGlyphWidth) +
+           " columns.";
+}

@@ -1,0 +1,123 @@
+#include "bdfwriter.h"
+
+#include "fileio.h"
+#include "model/textfuncs.h"
+
+#include <charconv>
+
+namespace {
+
+void AppendDecimal(TByteBuffer &out, int64_t value)
+{
+    char buf[24];
+    auto res = std::to_chars(buf, buf + sizeof buf, value);
+    out.append(std::string_view(buf, static_cast<size_t>(res.ptr - buf)));
+}
+
+void AppendLine(TByteBuffer &out, std::string_view text)
+{
+    out.append(text);
+    out.append("\r\n");
+}
+
+void AppendNumbers(TByteBuffer &out, std::string_view keyword, std::initializer_list<int32_t> values)
+{
+    out.append(keyword);
+    bool first = true;
+    for (int32_t v : values) {
+        if (!first)
+            out.push_back(' ');
+        first = false;
+        AppendDecimal(out, v);
+    }
+    out.append("\r\n");
+}
+
+// One bitmap row line. Rows that fit their digit count (all of them in
+// well-formed data) take the short way.
+void AppendRow(TByteBuffer &out, uint64_t row, int digits)
+{
+    static constexpr char hex[] = "0123456789ABCDEF";
+    if (digits >= 16 || (row >> (4 * digits)) == 0) {
+        char *p = out.grab(static_cast<size_t>(digits) + 2);
+        for (int i = digits - 1; i >= 0; --i) {
+            p[i] = hex[row & 0xF];
+            row >>= 4;
+        }
+        p[digits] = '\r';
+        p[digits + 1] = '\n';
+        return;
+    }
+    AppendHex(out, row, digits);
+    out.append("\r\n");
+}
+
+} // namespace
+
+int RowDigits(int32_t width)
+{
+    if (width < 0 || width > MaxGlyphWidth)
+        return 10;
+    return 2 * RowBytes(width);
+}
+
+TByteBuffer FormatBDF(const TBDFFont &font)
+{
+    size_t estimate = 256 + font.FontName.size() + font.Size.size();
+    for (const TBDFChar &ch : font.Chars)
+        estimate += 160 + ch.Bitmap.size() * static_cast<size_t>(RowDigits(ch.BBXWidth) + 2);
+    TByteBuffer out;
+    out.reserve(estimate);
+    AppendBDF(font, out);
+    return out;
+}
+
+void AppendBDF(const TBDFFont &font, TByteBuffer &out, const std::function<void(std::string_view)> &drain)
+{
+    // Small enough to stay in cache between formatting and handing it on.
+    constexpr size_t Chunk = 256 * 1024;
+
+    AppendLine(out, "STARTFONT 2.1");
+    out.append("FONT ");
+    AppendLine(out, font.FontName);
+    out.append("SIZE ");
+    AppendLine(out, font.Size);
+    AppendNumbers(out, "FONTBOUNDINGBOX ", {font.FBBWidth, font.FBBHeight, font.FBBXOff, font.FBBYOff});
+    AppendLine(out, "STARTPROPERTIES 1");
+    out.append("Uid ");
+    AppendLine(out, FormatUid(font.Uid));
+    AppendLine(out, "ENDPROPERTIES");
+    out.append("CHARS ");
+    AppendDecimal(out, static_cast<int64_t>(font.Chars.size()));
+    out.append("\r\n");
+
+    for (const TBDFChar &ch : font.Chars) {
+        out.append("STARTCHAR ");
+        AppendHex(out, static_cast<uint32_t>(ch.Encoding), 4);
+        out.append("\r\n");
+        AppendNumbers(out, "ENCODING ", {ch.Encoding});
+        AppendNumbers(out, "SWIDTH ", {ch.SWidthX, ch.SWidthY});
+        AppendNumbers(out, "DWIDTH ", {ch.DWidthX, ch.DWidthY});
+        AppendNumbers(out, "BBX ", {ch.BBXWidth, ch.BBXHeight, ch.BBXXOff, ch.BBXYOff});
+        AppendLine(out, "BITMAP");
+        const int digits = RowDigits(ch.BBXWidth);
+        for (uint64_t row : ch.Bitmap)
+            AppendRow(out, row, digits);
+        AppendLine(out, "ENDCHAR");
+        if (drain && out.size() >= Chunk) {
+            drain(out.view());
+            out.clear();
+        }
+    }
+    AppendLine(out, "ENDFONT");
+}
+
+void SaveBDF(const std::string &path, TProjectRecord &slot)
+{
+    TAtomicFileWriter file(path);
+    TByteBuffer buffer;
+    AppendBDF(slot.Font, buffer, [&](std::string_view chunk) { file.write(chunk); });
+    file.write(buffer.view());
+    file.commit();
+    slot.Modified = false;
+}

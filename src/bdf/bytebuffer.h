@@ -1,0 +1,71 @@
+// A growable byte buffer for whole files. Large buffers are backed by pages that
+// the kernel may serve as huge pages, which keeps reading and writing big fonts
+// from spending their time in page faults.
+#pragma once
+
+#include <cstddef>
+#include <cstring>
+#include <string_view>
+
+class TByteBuffer {
+public:
+    TByteBuffer() = default;
+    ~TByteBuffer();
+    TByteBuffer(TByteBuffer &&other) noexcept;
+    TByteBuffer &operator=(TByteBuffer &&other) noexcept;
+    TByteBuffer(const TByteBuffer &) = delete;
+    TByteBuffer &operator=(const TByteBuffer &) = delete;
+
+    // Makes room for at least n bytes in all without changing the contents.
+    void reserve(size_t n);
+    // Sets the size to n; bytes past the old size are unspecified until written.
+    void resize(size_t n);
+
+    void append(std::string_view text)
+    {
+        if (Size + text.size() > Capacity)
+            grow(Size + text.size());
+        std::memcpy(Data + Size, text.data(), text.size());
+        Size += text.size();
+    }
+    void append(size_t count, char c)
+    {
+        if (Size + count > Capacity)
+            grow(Size + count);
+        std::memset(Data + Size, c, count);
+        Size += count;
+    }
+    void push_back(char c)
+    {
+        if (Size == Capacity)
+            grow(Size + 1);
+        Data[Size++] = c;
+    }
+
+    // Makes n more bytes part of the buffer and returns where they start, for the
+    // caller to fill.
+    char *grab(size_t n)
+    {
+        if (Size + n > Capacity)
+            grow(Size + n);
+        char *p = Data + Size;
+        Size += n;
+        return p;
+    }
+
+    void clear() { Size = 0; }
+
+    char *data() { return Data; }
+    const char *data() const { return Data; }
+    size_t size() const { return Size; }
+    size_t capacity() const { return Capacity; }
+    std::string_view view() const { return {Data, Size}; }
+    operator std::string_view() const { return view(); }
+
+private:
+    void grow(size_t atLeast);
+
+    char *Data = nullptr;
+    size_t Size = 0;
+    size_t Capacity = 0;
+};

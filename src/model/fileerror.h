@@ -1,0 +1,21 @@
+// A file that could not be read or written: carries the path and the system's reason.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+class TFileError : public std::runtime_error {
+public:
+    // action: what was attempted, e.g. "Cannot open file" or "Cannot write file".
+    TFileError(const std::string &action, const std::string &path, const std::string &reason);
+
+    const std::string &path() const { return Path; }
+    const std::string &reason() const { return Reason; }
+
+    // The reason text of an errno value.
+    static std::string SystemReason(int err);
+
+private:
+    std::string Path;
+    std::string Reason;
+};

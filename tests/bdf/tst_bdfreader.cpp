@@ -1,0 +1,257 @@
+#include "bdf/bdfreader.h"
+#include "bdftestutil.h"
+#include "model/fileerror.h"
+
+#include <QtTest>
+
+namespace {
+
+std::string_view View(const QByteArray &b)
+{
+    return std::string_view(b.constData(), static_cast<size_t>(b.size()));
+}
+
+// One glyph of the given width with the given row lines.
+QByteArray Glyph(const QByteArray &name, const QByteArray &bbx, const QByteArray &rows)
+{
+    return "STARTCHAR " + name + "\nBBX " + bbx + "\nBITMAP\n" + rows + "ENDCHAR\n";
+}
+
+} // namespace
+
+class TstBDFReader : public QObject {
+    Q_OBJECT
+private slots:
+    void glyphs_data();
+    void glyphs();
+    void header_data();
+    void header();
+    void lineEnds_data();
+    void lineEnds();
+    void wideGlyphsAreCutAndReported();
+    void hugeInputsStayBounded();
+    void headerFieldsMissingKeepCallersValues();
+    void unreadableFileLeavesFontAlone();
+};
+
+void TstBDFReader::glyphs_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("debug");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("hex-name-0041") << Glyph("0041", "8 1 0 0", "f8\n") << 0 << "41/8/1/0/0:F8";
+    QTest::newRow("name-A-is-10") << Glyph("A", "8 0 0 0", "") << 0 << "A/8/0/0/0:";
+    QTest::newRow("name-space-is-0") << Glyph("space", "0 0 0 0", "") << 0 << "0/0/0/0/0:";
+    QTest::newRow("name-uni0041-is-0") << Glyph("uni0041", "0 0 0 0", "") << 0 << "0/0/0/0/0:";
+    QTest::newRow("name-FFFFFFFF-is-minus-1") << Glyph("FFFFFFFF", "0 0 0 0", "") << 0 << "FFFFFFFF/0/0/0/0:";
+    QTest::newRow("empty-name-is-0") << QByteArray("STARTCHAR\nBBX 1 0 0 0\nENDCHAR\n") << 0 << "0/1/0/0/0:";
+    QTest::newRow("row-trailing-blank-is-0") << Glyph("0041", "8 2 0 0", "f8 \nf8\n") << 0 << "41/8/2/0/0:0,F8";
+    QTest::newRow("row-ten-digits") << Glyph("0041", "32 1 0 0", "00FFFFFFFF\n") << 0 << "41/32/1/0/0:FFFFFFFF";
+    QTest::newRow("row-nine-significant-is-0") << Glyph("0041", "32 1 0 0", "123456789\n") << 0 << "41/32/1/0/0:0";
+    QTest::newRow("row-blank-line-is-0") << Glyph("0041", "8 3 0 0", "80\n\n01\n") << 0 << "41/8/3/0/0:80,0,1";
+    QTest::newRow("bbx-many-blanks") << Glyph("0041", "  5   3  -1  -2 ", "") << 0 << "41/5/3/-1/-2:";
+    QTest::newRow("bbx-tab-joins-words") << Glyph("0041", "5\t3 -1 -2", "") << 0 << "41/0/-1/-2/0:";
+    QTest::newRow("debug-0-keeps-stray-bits") << Glyph("0041", "5 1 0 0", "1F8\n") << 0 << "41/5/1/0/0:1F8";
+    QTest::newRow("debug-1-masks-to-width") << Glyph("0041", "5 1 0 0", "1F8\n") << 1 << "41/5/1/0/0:F8";
+    QTest::newRow("debug-1-width-32-whole") << Glyph("0041", "32 1 0 0", "80000001\n") << 1 << "41/32/1/0/0:80000001";
+    QTest::newRow("debug-1-width-12-two-bytes") << Glyph("0041", "12 1 0 0", "1FFF0\n") << 1 << "41/12/1/0/0:FFF0";
+    QTest::newRow("debug-1-rows-before-bbx-use-one-byte")
+        << QByteArray("STARTCHAR 0041\nBITMAP\n1F8\nBBX 12 1 0 0\nENDCHAR\n") << 1 << "41/12/1/0/0:F8";
+    QTest::newRow("fewer-rows-than-height") << Glyph("0041", "8 4 0 0", "80\n40\n") << 0 << "41/8/4/0/0:80,40";
+    QTest::newRow("more-rows-than-height") << Glyph("0041", "8 1 0 0", "80\n40\n20\n") << 0 << "41/8/1/0/0:80,40,20";
+    QTest::newRow("duplicate-codes-kept")
+        << Glyph("0041", "8 1 0 0", "80\n") + Glyph("0041", "8 1 0 0", "01\n") << 0 << "41/8/1/0/0:80 41/8/1/0/0:1";
+    QTest::newRow("missing-endchar-then-startchar")
+        << QByteArray("STARTCHAR 0041\nBBX 8 1 0 0\nBITMAP\n80\nSTARTCHAR 0042\nENCODING 66\nBBX 8 1 0 0\nBITMAP\n40\n"
+                      "ENDCHAR\n")
+        << 0 << "41/8/1/0/0:80 42/8/1/0/0:0,40";
+    QTest::newRow("missing-endchar-then-endfont")
+        << QByteArray("STARTCHAR 0041\nBBX 8 1 0 0\nBITMAP\n80\nENDFONT\n") << 0 << "41/8/1/0/0:80,0";
+    QTest::newRow("rows-before-any-startchar-ignored")
+        << QByteArray("BITMAP\nFF\nBBX 3 3 3 3\nSWIDTH 1 1\n") + Glyph("0041", "8 1 0 0", "80\n") << 0
+        << "41/8/1/0/0:80";
+    QTest::newRow("bitmap-before-bbx") << QByteArray("STARTCHAR 0041\nBITMAP\nF8\nBBX 5 1 0 0\nENDCHAR\n") << 0
+                                       << "41/5/1/0/0:F8";
+    QTest::newRow("second-startfont-appends")
+        << "STARTFONT 2.1\n" + Glyph("0041", "8 1 0 0", "80\n") + "ENDFONT\nSTARTFONT 2.1\n" +
+               Glyph("0042", "8 1 0 0", "40\n") + "ENDFONT\n"
+        << 0 << "41/8/1/0/0:80 42/8/1/0/0:40";
+    QTest::newRow("lines-after-endfont-read")
+        << "ENDFONT\n" + Glyph("0041", "8 1 0 0", "80\n") << 0 << "41/8/1/0/0:80";
+
+    // Standard fonts name glyphs freely and give the code in ENCODING.
+    QTest::newRow("x11-names-use-encoding")
+        << QByteArray("STARTCHAR space\nENCODING 32\nBBX 0 0 0 0\nBITMAP\nENDCHAR\n"
+                      "STARTCHAR A\nENCODING 65\nBBX 8 1 0 0\nBITMAP\n80\nENDCHAR\n"
+                      "STARTCHAR C000\nENCODING 49152\nBBX 8 1 0 0\nBITMAP\n01\nENDCHAR\n")
+        << 0 << "20/0/0/0/0: 41/8/1/0/0:80 C000/8/1/0/0:1";
+    QTest::newRow("encoding-minus-1")
+        << QByteArray("STARTCHAR foo\nENCODING -1\nBBX 0 0 0 0\nENDCHAR\n") << 0 << "FFFFFFFF/0/0/0/0:";
+    QTest::newRow("encoding-first-number")
+        << QByteArray("STARTCHAR foo\nENCODING -1 200\nBBX 0 0 0 0\nENDCHAR\n") << 0 << "FFFFFFFF/0/0/0/0:";
+    QTest::newRow("mixed-file-char-without-encoding-uses-name")
+        << QByteArray("STARTCHAR space\nENCODING 32\nENDCHAR\nSTARTCHAR 0041\nENDCHAR\n") << 0 << "20/0/0/0/0: 41/0/0/0/0:";
+    // The TrueType converter writes the original code as the name and a remapped one in ENCODING.
+    QTest::newRow("hex-names-win-over-encoding")
+        << QByteArray("STARTCHAR 0410\nENCODING 192\nENDCHAR\nSTARTCHAR 00C0\nENCODING 5\nENDCHAR\n") << 0
+        << "410/0/0/0/0: C0/0/0/0/0:";
+    QTest::newRow("encoding-in-bitmap-mode-is-row")
+        << QByteArray("STARTCHAR space\nBBX 8 2 0 0\nBITMAP\n80\nENCODING 32\nENDCHAR\n") << 0 << "0/8/2/0/0:80,0";
+
+    QTest::newRow("wide-40-keeps-every-pixel")
+        << Glyph("0041", "40 2 0 0", "FFFFFFFFFF\n8000000001\n") << 0 << "41/40/2/0/0:FFFFFFFFFF,8000000001";
+    QTest::newRow("wide-64") << Glyph("0041", "64 1 0 0", "8000000000000001\n") << 0 << "41/64/1/0/0:8000000000000001";
+    QTest::newRow("wide-40-seventeen-significant-is-0") << Glyph("0041", "40 1 0 0", "1FFFFFFFFFFFFFFFF\n") << 0
+                                                         << "41/40/1/0/0:0";
+    QTest::newRow("wide-72-keeps-leftmost-64")
+        << Glyph("0041", "72 2 0 0", "123456789ABCDEF0FF\nFF\n") << 0 << "41/64/2/0/0:123456789ABCDEF0,FF00000000000000";
+    QTest::newRow("bbx-65535-cut") << Glyph("0041", "65535 65535 0 0", "") << 0 << "41/64/65535/0/0:";
+    QTest::newRow("bbx-overflow-is-0") << Glyph("0041", "99999999999999999999 2 0 0", "") << 0 << "41/0/2/0/0:";
+
+    QTest::newRow("nul-ends-text") << Glyph("0041", "8 1 0 0", "80\n") + QByteArray("\0", 1) + Glyph("0042", "8 1 0 0", "")
+                                   << 0 << "41/8/1/0/0:80";
+    QTest::newRow("ten-kb-name") << Glyph(QByteArray(10240, 'Z'), "8 1 0 0", "80\n") << 0 << "0/8/1/0/0:80";
+}
+
+void TstBDFReader::glyphs()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(int, debug);
+    QFETCH(QString, expected);
+    TBDFFont font;
+    ParseBDF(View(text), font, debug);
+    QCOMPARE(DumpChars(font), expected);
+}
+
+void TstBDFReader::header_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("full") << QByteArray("STARTFONT 2.1\nFONT -misc-fixed\nSIZE 16 75 75\nFONTBOUNDINGBOX 8 16 0 -2\n"
+                                        "STARTPROPERTIES 2\nUid 77\nFONT_ASCENT 14\nENDPROPERTIES\nCHARS 0\nENDFONT\n")
+                          << "-misc-fixed|16 75 75|8 16 0 -2|77|2.1";
+    QTest::newRow("uid-outside-properties") << QByteArray("Uid -5\n") << "||0 0 0 0|-5|";
+    QTest::newRow("uid-fraction-is-0") << QByteArray("Uid 1.5\n") << "||0 0 0 0|0|";
+    QTest::newRow("uid-tick-count") << QByteArray("Uid 4294967295\n") << "||0 0 0 0|4294967295|";
+    QTest::newRow("uid-prefix-word") << QByteArray("UidX 9\n") << "||0 0 0 0|9|";
+    QTest::newRow("later-duplicate-overwrites") << QByteArray("FONT a\nFONT b\n") << "b||0 0 0 0|0|";
+    QTest::newRow("font-needs-blank") << QByteArray("FONTX a\nFONT_NAME b\n") << "||0 0 0 0|0|";
+    QTest::newRow("no-blank-loses-first-char") << QByteArray("SIZE16 75\n") << "|6 75|0 0 0 0|0|";
+    QTest::newRow("font-tab-is-no-blank") << QByteArray("FONT\tabc\n") << "||0 0 0 0|0|";
+    QTest::newRow("extra-blanks-trimmed") << QByteArray("FONT    name   \n") << "name||0 0 0 0|0|";
+    QTest::newRow("value-cut-at-255") << QByteArray("FONT " + QByteArray(300, 'n') + "\n")
+                                      << QString(255, 'n') + "||0 0 0 0|0|";
+    QTest::newRow("byte-order-mark") << QByteArray("\xEF\xBB\xBFSTARTFONT 2.1\nFONT f\n") << "f||0 0 0 0|0|2.1";
+    QTest::newRow("chars-huge-ignored") << QByteArray("CHARS 4294967295\nCHARS 2147483647\nFONT f\n") << "f||0 0 0 0|0|";
+    QTest::newRow("keyword-not-at-line-start") << QByteArray(" FONT f\n") << "||0 0 0 0|0|";
+}
+
+void TstBDFReader::header()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QString, expected);
+    TBDFFont font;
+    ParseBDF(View(text), font);
+    QCOMPARE(DumpHeader(font), expected);
+}
+
+void TstBDFReader::lineEnds_data()
+{
+    QTest::addColumn<QByteArray>("ending");
+    QTest::addColumn<bool>("finalEnding");
+    QTest::newRow("lf") << QByteArray("\n") << true;
+    QTest::newRow("crlf") << QByteArray("\r\n") << true;
+    QTest::newRow("cr") << QByteArray("\r") << true;
+    QTest::newRow("lf-no-final") << QByteArray("\n") << false;
+    QTest::newRow("crlf-no-final") << QByteArray("\r\n") << false;
+}
+
+void TstBDFReader::lineEnds()
+{
+    QFETCH(QByteArray, ending);
+    QFETCH(bool, finalEnding);
+    QByteArray text = "FONT f\nSTARTCHAR 0041\nBBX 8 2 0 0\nBITMAP\n80\n01";
+    text.replace("\n", ending);
+    if (finalEnding)
+        text += ending;
+    TBDFFont font;
+    ParseBDF(View(text), font);
+    QCOMPARE(DumpChars(font), QString("41/8/2/0/0:80,1"));
+    QCOMPARE(font.FontName, std::string("f"));
+}
+
+void TstBDFReader::wideGlyphsAreCutAndReported()
+{
+    QByteArray text = "FONT Wide\n" + Glyph("0041", "72 1 0 0", "FFFFFFFFFFFFFFFFFF\n") + Glyph("0042", "100 1 0 0", "") +
+                      Glyph("0043", "64 1 0 0", "FF\n");
+    TBDFFont font;
+    TBDFReadReport report = ParseBDF(View(text), font);
+    QCOMPARE(report.CutGlyphs, 2);
+    QCOMPARE(font.Chars[0].Bitmap[0], ~uint64_t{0});
+    std::string warning = ReadWarningText("/x/wide.bdf", font, report);
+    QVERIFY(warning.find("Wide") != std::string::npos);
+    QVERIFY(warning.find("/x/wide.bdf") != std::string::npos);
+    QVERIFY(warning.find("2 glyphs") != std::string::npos);
+    QCOMPARE(ReadWarningText("p", font, TBDFReadReport{}), std::string());
+}
+
+void TstBDFReader::hugeInputsStayBounded()
+{
+    // 100,000 rows in one glyph are all kept; a 1 MiB row line reads as blank.
+    QByteArray rows;
+    rows.reserve(400000);
+    for (int i = 0; i < 100000; ++i)
+        rows += "A5\n";
+    QByteArray text = Glyph("0041", "8 3 0 0", rows + QByteArray(1 << 20, 'F') + "\n");
+    TBDFFont font;
+    ParseBDF(View(text), font);
+    QCOMPARE(font.Chars.size(), size_t(1));
+    QCOMPARE(font.Chars[0].Bitmap.size(), size_t(100001));
+    QCOMPARE(font.Chars[0].Bitmap[99999], uint64_t(0xA5));
+    QCOMPARE(font.Chars[0].Bitmap[100000], uint64_t(0));
+    QVERIFY(font.Chars[0].Bitmap.capacity() <= 100001 * 2);
+
+    // A truncated file simply ends where it ends.
+    QByteArray truncated = "STARTFONT 2.1\nFONT t\nSTARTCHAR 0041\nBBX 8 2 0 0\nBITMAP\n8";
+    ParseBDF(View(truncated), font);
+    QCOMPARE(DumpChars(font), QString("41/8/2/0/0:8"));
+}
+
+void TstBDFReader::headerFieldsMissingKeepCallersValues()
+{
+    TBDFFont font;
+    font.FontName = "kept";
+    font.Uid = 9;
+    font.Chars.resize(3);
+    ParseBDF("SIZE 10\n", font);
+    QCOMPARE(font.FontName, std::string("kept"));
+    QCOMPARE(font.Uid, 9.0);
+    QCOMPARE(font.Size, std::string("10"));
+    QVERIFY(font.Chars.empty());
+}
+
+void TstBDFReader::unreadableFileLeavesFontAlone()
+{
+    TBDFFont font;
+    font.FontName = "before";
+    font.Chars.resize(2);
+    const TBDFFont copy = font;
+    QTemporaryDir dir;
+    const std::string missing = (dir.path() + "/missing.bdf").toStdString();
+    try {
+        OpenBDF(missing, font);
+        QFAIL("no error for a missing file");
+    } catch (const TFileError &e) {
+        QCOMPARE(e.path(), missing);
+        QVERIFY(std::string(e.what()).find(missing) != std::string::npos);
+        QVERIFY(std::string(e.what()).find("No such file") != std::string::npos);
+    }
+    QVERIFY(font == copy);
+    // A directory opens but cannot be read.
+    QVERIFY_THROWS_EXCEPTION(TFileError, OpenBDF(dir.path().toStdString(), font));
+    QVERIFY(font == copy);
+}
+
+QTEST_APPLESS_MAIN(TstBDFReader)
+#include "tst_bdfreader.moc"

@@ -1,0 +1,226 @@
+#include "bdf/bdfreader.h"
+#include "bdf/bdfwriter.h"
+#include "bdftestutil.h"
+#include "model/fileerror.h"
+
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray Text(const TBDFFont &font)
+{
+    TByteBuffer b = FormatBDF(font);
+    return QByteArray(b.data(), qsizetype(b.size()));
+}
+
+TBDFChar Char(int32_t code, int32_t width, std::vector<uint64_t> rows)
+{
+    TBDFChar ch;
+    ch.Encoding = code;
+    ch.BBXWidth = width;
+    ch.BBXHeight = static_cast<int32_t>(rows.size());
+    ch.Bitmap = std::move(rows);
+    return ch;
+}
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TstBDFWriter : public QObject {
+    Q_OBJECT
+private slots:
+    void emptyFont();
+    void newFontLayout();
+    void rowDigits_data();
+    void rowDigits();
+    void negativeCode();
+    void roundTrip_data();
+    void roundTrip();
+    void saveKeepsFileNameAndClearsFlag();
+    void failedSaveKeepsOldFileAndFlag();
+    void fullDiskLeavesOldFileByteIdentical();
+};
+
+void TstBDFWriter::emptyFont()
+{
+    TBDFFont font;
+    font.FontName = "empty";
+    font.Size = "16 75 75";
+    font.Uid = 4294967295.0;
+    QCOMPARE(Text(font), QByteArray("STARTFONT 2.1\r\nFONT empty\r\nSIZE 16 75 75\r\nFONTBOUNDINGBOX 0 0 0 0\r\n"
+                                    "STARTPROPERTIES 1\r\nUid 4294967295\r\nENDPROPERTIES\r\nCHARS 0\r\nENDFONT\r\n"));
+}
+
+void TstBDFWriter::newFontLayout()
+{
+    TBDFFont font;
+    font.FontName = "bitloom";
+    font.FBBWidth = font.FBBHeight = 12;
+    font.Uid = 123;
+    font.Chars.push_back(Char(0, 12, std::vector<uint64_t>(12, 0)));
+    QByteArray expected = "STARTFONT 2.1\r\nFONT bitloom\r\nSIZE \r\nFONTBOUNDINGBOX 12 12 0 0\r\nSTARTPROPERTIES 1\r\n"
+                          "Uid 123\r\nENDPROPERTIES\r\nCHARS 1\r\nSTARTCHAR 0000\r\nENCODING 0\r\nSWIDTH 0 0\r\n"
+                          "DWIDTH 0 0\r\nBBX 12 12 0 0\r\nBITMAP\r\n";
+    for (int i = 0; i < 12; ++i)
+        expected += "0000\r\n";
+    expected += "ENDCHAR\r\nENDFONT\r\n";
+    QCOMPARE(Text(font), expected);
+}
+
+void TstBDFWriter::rowDigits_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<quint64>("row");
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("width-5") << 5 << quint64(248) << QByteArray("F8");
+    QTest::newRow("width-5-zero") << 5 << quint64(0) << QByteArray("00");
+    QTest::newRow("width-5-stray-bit-not-cut") << 5 << quint64(504) << QByteArray("1F8");
+    QTest::newRow("width-0") << 0 << quint64(0) << QByteArray("00");
+    QTest::newRow("width-12") << 12 << quint64(65520) << QByteArray("FFF0");
+    QTest::newRow("width-17") << 17 << quint64(0x800000) << QByteArray("800000");
+    QTest::newRow("width-32-top-bit") << 32 << quint64(0x80000000u) << QByteArray("80000000");
+    QTest::newRow("width-33") << 33 << quint64(0x8000000000ull) << QByteArray("8000000000");
+    QTest::newRow("width-40") << 40 << quint64(1) << QByteArray("0000000001");
+    QTest::newRow("width-64") << 64 << quint64(0xFFFFFFFFFFFFFFFFull) << QByteArray("FFFFFFFFFFFFFFFF");
+    QTest::newRow("negative-width") << -3 << quint64(0xFFFFFFFFu) << QByteArray("00FFFFFFFF");
+}
+
+void TstBDFWriter::rowDigits()
+{
+    QFETCH(int, width);
+    QFETCH(quint64, row);
+    QFETCH(QByteArray, line);
+    TBDFFont font;
+    font.Chars.push_back(Char(65, width, {row}));
+    QVERIFY(Text(font).contains("\r\nBITMAP\r\n" + line + "\r\nENDCHAR\r\n"));
+}
+
+void TstBDFWriter::negativeCode()
+{
+    TBDFFont font;
+    font.Chars.push_back(Char(-1, 0, {}));
+    font.Chars.push_back(Char(65536, 0, {}));
+    QByteArray text = Text(font);
+    QVERIFY(text.contains("STARTCHAR FFFFFFFF\r\nENCODING -1\r\n"));
+    QVERIFY(text.contains("STARTCHAR 10000\r\nENCODING 65536\r\n"));
+    QVERIFY(text.contains("BBX 0 0 0 0\r\nBITMAP\r\nENDCHAR\r\n"));
+}
+
+void TstBDFWriter::roundTrip_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<quint64>("row");
+    QTest::newRow("narrow") << 5 << 65 << quint64(0xF8);
+    QTest::newRow("width-32-sign-bit") << 32 << int(0x80000000u) << quint64(0x80000001u);
+    QTest::newRow("width-40") << 40 << 0x10FFFF << quint64(0xFF00FF00FFull);
+    QTest::newRow("width-64") << 64 << -1 << quint64(0xF00000000000000Full);
+    QTest::newRow("width-0-with-row") << 0 << 32 << quint64(0x80);
+    QTest::newRow("negative-width") << -8 << 7 << quint64(0x1234);
+}
+
+void TstBDFWriter::roundTrip()
+{
+    QFETCH(int, width);
+    QFETCH(int, code);
+    QFETCH(quint64, row);
+    TBDFFont font;
+    font.FontName = "rt";
+    font.Size = "9 75 75";
+    font.FBBWidth = 7;
+    font.FBBHeight = -3;
+    font.FBBYOff = -2;
+    font.Uid = 3000000000.0;
+    TBDFChar ch = Char(code, width, {row, 0});
+    ch.SWidthX = 500;
+    ch.DWidthX = 6;
+    ch.DWidthY = -1;
+    ch.BBXXOff = -1;
+    ch.BBXYOff = -2;
+    font.Chars.push_back(ch);
+    QByteArray first = Text(font);
+    TBDFFont back;
+    ParseBDF(std::string_view(first.constData(), size_t(first.size())), back);
+    back.StartFont.clear();
+    QVERIFY(back == font);
+    QCOMPARE(Text(back), first);
+}
+
+void TstBDFWriter::saveKeepsFileNameAndClearsFlag()
+{
+    QTemporaryDir dir;
+    TProjectRecord a{"a.bdf", {}, true};
+    TProjectRecord b{"b.bdf", {}, true};
+    a.Font.FontName = "A";
+    const std::string path = (dir.path() + "/out.bdf").toStdString();
+    SaveBDF(path, a);
+    QCOMPARE(a.FileName, std::string("a.bdf"));
+    QVERIFY(!a.Modified);
+    QVERIFY(b.Modified);
+    QCOMPARE(ReadAll(QString::fromStdString(path)), Text(a.Font));
+}
+
+void TstBDFWriter::failedSaveKeepsOldFileAndFlag()
+{
+    QTemporaryDir dir;
+    TProjectRecord slot;
+    slot.Modified = true;
+    const std::string path = (dir.path() + "/no/such/folder/x.bdf").toStdString();
+    try {
+        SaveBDF(path, slot);
+        QFAIL("no error for a missing folder");
+    } catch (const TFileError &e) {
+        QCOMPARE(e.path(), path);
+        QVERIFY(!e.reason().empty());
+    }
+    QVERIFY(slot.Modified);
+}
+
+void TstBDFWriter::fullDiskLeavesOldFileByteIdentical()
+{
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/font.bdf";
+    TProjectRecord small;
+    small.Font.FontName = "old";
+    SaveBDF(path.toStdString(), small);
+    const QByteArray before = ReadAll(path);
+
+    TProjectRecord big;
+    big.Modified = true;
+    for (int i = 0; i < 20000; ++i)
+        big.Font.Chars.push_back(Char(i, 16, std::vector<uint64_t>(16, 0xFFFF)));
+
+    // The child writes under a file-size limit far below the new font's size, as on a full disk.
+    pid_t pid = fork();
+    if (pid == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{64 * 1024, 64 * 1024};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        try {
+            SaveBDF(path.toStdString(), big);
+            _exit(1);
+        } catch (const TFileError &e) {
+            bool named = std::string(e.what()).find(path.toStdString()) != std::string::npos;
+            _exit(named && big.Modified ? 0 : 2);
+        }
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 0);
+    QCOMPARE(ReadAll(path), before);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"font.bdf"});
+}
+
+QTEST_APPLESS_MAIN(TstBDFWriter)
+#include "tst_bdfwriter.moc"

@@ -1,0 +1,135 @@
+// Real fonts nobody here wrote, converted at test time: every glyph, code and row
+// must come through a read, and a write must read back to the same font and text.
+#include "bdf/bdfreader.h"
+#include "bdf/bdfwriter.h"
+
+#include <QtTest>
+
+namespace {
+
+struct TRefGlyph {
+    qint64 code = 0;
+    int width = 0;
+    QList<QByteArray> rows;
+};
+
+// A deliberately plain reading of the source text: ENCODING for the code, BBX for
+// the width, every line between BITMAP and ENDCHAR as a row.
+QList<TRefGlyph> ReferenceGlyphs(const QByteArray &text)
+{
+    QList<TRefGlyph> glyphs;
+    bool inBitmap = false;
+    for (const QByteArray &raw : text.split('\n')) {
+        QByteArray line = raw.endsWith('\r') ? raw.chopped(1) : raw;
+        if (line.startsWith("STARTCHAR")) {
+            glyphs.append(TRefGlyph{});
+        } else if (line.startsWith("ENCODING ")) {
+            glyphs.last().code = line.split(' ').at(1).toLongLong();
+        } else if (line.startsWith("BBX ")) {
+            glyphs.last().width = line.simplified().split(' ').at(1).toInt();
+        } else if (line == "BITMAP") {
+            inBitmap = true;
+        } else if (line == "ENDCHAR") {
+            inBitmap = false;
+        } else if (inBitmap) {
+            glyphs.last().rows.append(line);
+        }
+    }
+    return glyphs;
+}
+
+QByteArray Text(const TBDFFont &font)
+{
+    TByteBuffer b = FormatBDF(font);
+    return QByteArray(b.data(), qsizetype(b.size()));
+}
+
+} // namespace
+
+class TstRealFonts : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void roundTrip_data();
+    void roundTrip();
+
+private:
+    QTemporaryDir Dir;
+    QStringList Fonts;
+};
+
+void TstRealFonts::initTestCase()
+{
+    QVERIFY(Dir.isValid());
+    const QString misc = "/usr/share/fonts/X11/misc/";
+    const QStringList pcf = {"6x13.pcf.gz", "5x7-KOI8-R.pcf.gz", "10x20-ISO8859-1.pcf.gz", "12x24.pcf.gz",
+                             "18x18ja.pcf.gz", "unifont.pcf.gz"};
+    for (const QString &name : pcf) {
+        const QString out = Dir.filePath(QString(name).replace(".pcf.gz", ".bdf"));
+        QProcess p;
+        p.start("pcf2bdf", {"-o", out, misc + name});
+        QVERIFY2(p.waitForFinished(60000) && p.exitCode() == 0,
+                 qPrintable("pcf2bdf failed for " + name + ": " + p.readAllStandardError()));
+        Fonts << out;
+    }
+    const QString ttf = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+    for (int points : {9, 24}) {
+        const QString out = Dir.filePath(QString("dejavu%1.bdf").arg(points));
+        QProcess p;
+        p.start("otf2bdf", {"-p", QString::number(points), "-o", out, ttf});
+        // otf2bdf's exit status is not reliable; the file it leaves is what counts.
+        QVERIFY2(p.waitForFinished(60000), "otf2bdf did not finish");
+        QVERIFY2(QFileInfo(out).size() > 0, qPrintable("otf2bdf wrote nothing: " + p.readAllStandardError()));
+        Fonts << out;
+    }
+}
+
+void TstRealFonts::roundTrip_data()
+{
+    QTest::addColumn<QString>("path");
+    for (const QString &f : Fonts)
+        QTest::newRow(qPrintable(QFileInfo(f).fileName())) << f;
+}
+
+void TstRealFonts::roundTrip()
+{
+    QFETCH(QString, path);
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QList<TRefGlyph> ref = ReferenceGlyphs(f.readAll());
+    QVERIFY(!ref.isEmpty());
+
+    TBDFFont font;
+    TBDFReadReport report = OpenBDF(path.toStdString(), font);
+    QCOMPARE(report.CutGlyphs, 0);
+    QCOMPARE(font.Chars.size(), size_t(ref.size()));
+    int wide = 0;
+    for (qsizetype i = 0; i < ref.size(); ++i) {
+        const TBDFChar &ch = font.Chars[size_t(i)];
+        QCOMPARE(qint64(ch.Encoding), ref[i].code);
+        QCOMPARE(ch.BBXWidth, ref[i].width);
+        QCOMPARE(ch.Bitmap.size(), size_t(ref[i].rows.size()));
+        wide += ch.BBXWidth > 32;
+        for (qsizetype r = 0; r < ref[i].rows.size(); ++r) {
+            bool ok = false;
+            const quint64 expected = ref[i].rows[r].toULongLong(&ok, 16);
+            QVERIFY(ok);
+            if (ch.Bitmap[size_t(r)] != expected)
+                QFAIL(qPrintable(QString("glyph %1 row %2: %3 != %4").arg(i).arg(r).arg(ch.Bitmap[size_t(r)], 0, 16).arg(
+                    QString(ref[i].rows[r]))));
+        }
+    }
+    if (path.endsWith("dejavu24.bdf"))
+        QVERIFY2(wide > 100, "the 24 pt conversion should hold glyphs wider than 32 pixels");
+
+    const QByteArray first = Text(font);
+    TBDFFont back;
+    ParseBDF(std::string_view(first.constData(), size_t(first.size())), back);
+    back.StartFont = font.StartFont;
+    back.Size = font.Size;
+    QVERIFY(back.Chars == font.Chars);
+    QCOMPARE(Text(back), first);
+}
+
+QTEST_APPLESS_MAIN(TstRealFonts)
+#include "tst_realfonts.moc"
