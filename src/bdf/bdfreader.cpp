@@ -149,7 +149,12 @@ uint64_t ParseRow(std::string_view line, int32_t width, bool cut, int debug)
 
 } // namespace
 
-TBDFReadReport ParseBDF(std::string_view text, TBDFFont &font, int debug)
+namespace {
+
+// The scan; when source is given (the buffer text lies in), the part already
+// scanned is handed back to the system as the scan goes, so a big file and its
+// font are not both held in full.
+TBDFReadReport Scan(std::string_view text, TBDFFont &font, int debug, TByteBuffer *source)
 {
     TBDFReadReport report;
     if (size_t nul = text.find('\0'); nul != std::string_view::npos)
@@ -179,7 +184,13 @@ TBDFReadReport ParseBDF(std::string_view text, TBDFFont &font, int debug)
 
     const char *p = text.data();
     const char *const end = p + text.size();
+    constexpr size_t ReleaseStep = 4 << 20;
+    const char *nextRelease = text.data() + ReleaseStep;
     while (p < end) {
+        if (source && p >= nextRelease) {
+            source->releaseBefore(static_cast<size_t>(p - source->data()));
+            nextRelease = p + ReleaseStep;
+        }
         const char *start = p;
         p = FindLineEnd(p, end);
         std::string_view line(start, static_cast<size_t>(p - start));
@@ -200,6 +211,15 @@ TBDFReadReport ParseBDF(std::string_view text, TBDFFont &font, int debug)
             if (StartsWith(line, "STARTCHAR")) {
                 flushRows();
                 std::string_view name = ValueText(line, 11);
+                if (font.Chars.size() == font.Chars.capacity() && font.Chars.size() >= 1024) {
+                    // Full: size the rest from the bytes per glyph so far, so a big
+                    // font moves its glyphs once rather than at every doubling.
+                    size_t done = static_cast<size_t>(start - text.data());
+                    size_t perGlyph = std::max<size_t>(done / font.Chars.size(), 16);
+                    size_t more = static_cast<size_t>(end - start) / perGlyph;
+                    font.Chars.reserve(font.Chars.size() + more + more / 8 + 1024);
+                    codes.reserve(font.Chars.capacity());
+                }
                 font.Chars.emplace_back();
                 codes.push_back({HexToInt(name), std::nullopt});
                 allNamesHex = allNamesHex && IsHexName(name);
@@ -306,11 +326,18 @@ TBDFReadReport ParseBDF(std::string_view text, TBDFFont &font, int debug)
     return report;
 }
 
+} // namespace
+
+TBDFReadReport ParseBDF(std::string_view text, TBDFFont &font, int debug)
+{
+    return Scan(text, font, debug, nullptr);
+}
+
 TBDFReadReport OpenBDF(const std::string &path, TBDFFont &font, int debug)
 {
     // Loaded before anything of the font is touched, so a failed read leaves it as it was.
     TByteBuffer text = ReadFileBytes(path);
-    return ParseBDF(text.view(), font, debug);
+    return Scan(text.view(), font, debug, &text);
 }
 
 std::string ReadWarningText(const std::string &path, const TBDFFont &font, const TBDFReadReport &report)

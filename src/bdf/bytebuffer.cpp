@@ -65,3 +65,10 @@ void TByteBuffer::grow(size_t atLeast)
     size_t doubled = Capacity * 2;
     reserve(atLeast > doubled ? atLeast : doubled);
 }
+
+void TByteBuffer::releaseBefore(size_t offset)
+{
+    size_t bytes = offset / PageSize * PageSize;
+    if (Data && bytes > 0 && bytes <= Capacity)
+        madvise(Data, bytes, MADV_DONTNEED);
+}

@@ -55,6 +55,10 @@ public:
 
     void clear() { Size = 0; }
 
+    // Gives the memory of the whole pages before offset back to the system, for a
+    // reader that moves forward through a big buffer. Those bytes read as zero after.
+    void releaseBefore(size_t offset);
+
     char *data() { return Data; }
     const char *data() const { return Data; }
     size_t size() const { return Size; }
