@@ -1,4 +1,7 @@
 #include "app/convert.h"
+#include "app/dialogs.h"
+#include "app/errorhandler.h"
+#include "app/fmain.h"
 
 #include <cstring>
 #include <iostream>
@@ -28,6 +31,19 @@ int main(int argc, char **argv)
         PrintUsage(std::cout);
         return 0;
     }
-    std::cout << "Bitloom " << BITLOOM_VERSION << '\n';
-    return 0;
+    if (argc >= 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::cout << "Bitloom " << BITLOOM_VERSION << '\n';
+        return 0;
+    }
+
+    QCoreApplication::setOrganizationName(QStringLiteral("Bitloom"));
+    QCoreApplication::setApplicationName(QStringLiteral("Bitloom"));
+    TApplication app(argc, argv);
+    TFormMain main;
+    for (int i = 1; i < argc; ++i)
+        main.Arguments.emplace_back(argv[i]);
+    TDialogs dialogs = CreateDialogs(&main);
+    main.Dialogs = &dialogs;
+    main.show();
+    return app.exec();
 }

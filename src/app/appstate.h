@@ -1,0 +1,52 @@
+// The process-wide state of the editor, owned by the main window.
+#pragma once
+
+#include "chartable/selection.h"
+#include "model/bdfmodel.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct TAppState {
+    // Mirrored row for row by the font list.
+    std::vector<TProjectRecord> Fonts;
+    // Selected row of the font list, -1 when none.
+    int CurrentFontIndex = -1;
+    // Row * 32 + column of the character table's current cell.
+    int CurrentCharIndex = 0;
+    TCharSelection CharSelection;
+    // Copy of the current glyph taken by the load step; what undo restores.
+    TBDFChar UndoChar;
+    std::vector<TBDFChar> CharClipboard;
+    // Row trimming of the reader, set by a project.
+    int Debug = 0;
+    bool ProjectModified = false;
+    std::string StatusText;
+    // 0x00BBGGRR: 0 black, 255 red, 0x8000 green.
+    uint32_t StatusColour = 0;
+
+    TProjectRecord *CurrentSlot()
+    {
+        return CurrentFontIndex >= 0 && CurrentFontIndex < static_cast<int>(Fonts.size()) ? &Fonts[CurrentFontIndex]
+                                                                                          : nullptr;
+    }
+    TBDFFont *CurrentFont()
+    {
+        TProjectRecord *slot = CurrentSlot();
+        return slot ? &slot->Font : nullptr;
+    }
+    // The glyph at the current cell of the current font, or null.
+    TBDFChar *CurrentChar()
+    {
+        TBDFFont *font = CurrentFont();
+        if (!font || CurrentCharIndex < 0 || CurrentCharIndex >= static_cast<int>(font->Chars.size()))
+            return nullptr;
+        return &font->Chars[static_cast<size_t>(CurrentCharIndex)];
+    }
+    void MarkCurrentFontModified()
+    {
+        if (TProjectRecord *slot = CurrentSlot())
+            slot->Modified = true;
+    }
+};

@@ -1,0 +1,163 @@
+#include "dialogs.h"
+
+#include "import/fcapture.h"
+#include "import/fttf.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QEvent>
+#include <QFileInfo>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+
+void CentreOnScreen(QWidget *w)
+{
+    if (QScreen *screen = QApplication::primaryScreen())
+        w->move(screen->availableGeometry().center() - w->rect().center());
+}
+
+} // namespace
+
+TFormAdd::TFormAdd(QWidget *parent) : QDialog(parent, Qt::Tool)
+{
+    setWindowTitle(QStringLiteral("Редактировать текст"));
+    Edit1 = new QLineEdit(this);
+    Button1 = new QPushButton(QStringLiteral("да"), this);
+    Button1->setDefault(true);
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(4, 4, 4, 4);
+    row->addWidget(Edit1, 1);
+    row->addWidget(Button1);
+    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+    // Enter in the field accepts through the default button; Escape rejects (QDialog).
+    connect(Edit1, &QLineEdit::returnPressed, this, &QDialog::accept);
+    resize(197, 39);
+    CentreOnScreen(this);
+}
+
+bool TFormAdd::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        Edit1->setFocus();
+    return QDialog::event(event);
+}
+
+TFormAddFont::TFormAddFont(QWidget *parent) : QDialog(parent, Qt::Tool)
+{
+    setWindowTitle(QStringLiteral("Добавить шрифт"));
+    ListBox1 = new QListWidget(this);
+    Button1 = new QPushButton(QStringLiteral("да"), this);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 4);
+    layout->addWidget(ListBox1, 1);
+    auto *strip = new QHBoxLayout;
+    strip->addStretch();
+    strip->addWidget(Button1);
+    strip->addStretch();
+    layout->addLayout(strip);
+    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ListBox1, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
+    resize(145, 256);
+    CentreOnScreen(this);
+}
+
+QString VersionLine(const QString &executablePath)
+{
+    const QDate date = QFileInfo(executablePath).lastModified().date();
+    return QStringLiteral("Версия: 1.03") + " (" + QLocale::system().toString(date, QLocale::ShortFormat) + ")";
+}
+
+QString TAboutBox::WebAddress()
+{
+    return QStringLiteral("https://en.wikipedia.org/wiki/Glyph_Bitmap_Distribution_Format");
+}
+
+TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("о проге"));
+    auto *panel = new QFrame(this);
+    panel->setFrameShape(QFrame::StyledPanel);
+    panel->setFrameShadow(QFrame::Sunken);
+    auto *icon = new QLabel(panel);
+    icon->setPixmap(QApplication::windowIcon().isNull()
+                        ? style()->standardIcon(QStyle::SP_FileDialogContentsView).pixmap(32, 32)
+                        : QApplication::windowIcon().pixmap(32, 32));
+    auto *product = new QLabel(QStringLiteral("Редактор шрифтов"), panel);
+    Version = new QLabel(VersionLine(QCoreApplication::applicationFilePath()), panel);
+    auto *credit = new QLabel(QStringLiteral("Bitloom: BDF и GDR"), panel);
+    auto *visit = new QLabel(QStringLiteral("Посетите: "), panel);
+    Link = new QLabel(QStringLiteral("BDF"), panel);
+    Link->setStyleSheet(QStringLiteral("color: navy"));
+    Link->setCursor(Qt::PointingHandCursor);
+    Link->setMouseTracking(true);
+    panel->setMouseTracking(true);
+    Link->installEventFilter(this);
+    panel->installEventFilter(this);
+
+    auto *grid = new QVBoxLayout(panel);
+    auto *top = new QHBoxLayout;
+    top->addWidget(icon);
+    auto *texts = new QVBoxLayout;
+    texts->addWidget(product);
+    texts->addWidget(Version);
+    top->addLayout(texts, 1);
+    grid->addLayout(top);
+    grid->addWidget(credit);
+    auto *linkRow = new QHBoxLayout;
+    linkRow->addWidget(visit);
+    linkRow->addWidget(Link);
+    linkRow->addStretch();
+    grid->addLayout(linkRow);
+
+    auto *ok = new QPushButton(QStringLiteral("да"), this);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(panel, 1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addStretch();
+    layout->addLayout(buttons);
+    setFixedSize(246, 153);
+    CentreOnScreen(this);
+}
+
+bool TAboutBox::eventFilter(QObject *watched, QEvent *event)
+{
+    QFont f = Link->font();
+    if (watched == Link && event->type() == QEvent::MouseMove && !f.underline()) {
+        f.setUnderline(true);
+        Link->setFont(f);
+    } else if (watched != Link && event->type() == QEvent::MouseMove && f.underline()) {
+        f.setUnderline(false);
+        Link->setFont(f);
+    } else if (watched == Link && event->type() == QEvent::MouseButtonRelease) {
+        QDesktopServices::openUrl(QUrl(WebAddress()));
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+TDialogs CreateDialogs(QWidget *owner)
+{
+    TDialogs d;
+    d.FormAdd = new TFormAdd(owner);
+    d.FormTTF = new TFormTTF(owner);
+    d.FormCapture = new TFormCapture(owner);
+    d.AboutBox = new TAboutBox(owner);
+    d.FormAddFont = new TFormAddFont(owner);
+    return d;
+}

@@ -1,0 +1,354 @@
+#include "fmain.h"
+
+#include "chartable/chartablewidget.h"
+#include "dialogs.h"
+#include "editor/glyphgrids.h"
+#include "errorhandler.h"
+#include "fontlist.h"
+#include "prompts.h"
+#include "textconv.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QSettings>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QToolButton *AddToolButton(QToolBar *bar, const QIcon &icon, const QString &hint, int size)
+{
+    auto *b = new QToolButton(bar);
+    b->setIcon(icon);
+    b->setToolTip(hint);
+    b->setAutoRaise(true);
+    b->setFixedSize(size, size);
+    bar->addWidget(b);
+    return b;
+}
+
+} // namespace
+
+QColor StatusQColor(uint32_t colour)
+{
+    return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+}
+
+TStatusPanel::TStatusPanel(QWidget *parent) : QWidget(parent)
+{
+    QFont f = font();
+    f.setPointSize(8);
+    setFont(f);
+    setMinimumSize(50, 19);
+}
+
+void TStatusPanel::setStatus(const QString &text, uint32_t colour)
+{
+    Text = text;
+    Colour = StatusQColor(colour);
+    update();
+}
+
+void TStatusPanel::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.setPen(Colour);
+    p.drawText(rect(), Qt::AlignLeft | Qt::AlignTop, Text);
+}
+
+TFormMain::TFormMain(QWidget *parent) : QMainWindow(parent)
+{
+    setWindowTitle(QStringLiteral("Редактор шрифтов"));
+    CreateMenus();
+    PageControl1 = new QTabWidget(this);
+    PageControl1->addTab(CreateFontPage(), QStringLiteral("BDF редактор"));
+    PageControl1->addTab(CreateCompilerPage(), QStringLiteral("КОМПИЛЯТОР GDR"));
+    setCentralWidget(PageControl1);
+    StatusPanel = new TStatusPanel(this);
+    statusBar()->addWidget(StatusPanel, 1);
+    statusBar()->setSizeGripEnabled(true);
+    ConnectGlyphEditor();
+    ConnectCharTable();
+    resize(755, 618);
+    if (QScreen *screen = QApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    RestorePlacement();
+}
+
+TFormMain::~TFormMain() = default;
+
+void TFormMain::CreateMenus()
+{
+    QMenu *file = menuBar()->addMenu(QStringLiteral("Файл"));
+    Open1 = file->addAction(QStringLiteral("Открыть"), QKeySequence(Qt::CTRL | Qt::Key_O), this, &TFormMain::Open1Click);
+    Save1 = file->addAction(QStringLiteral("Сохранить"), QKeySequence(Qt::CTRL | Qt::Key_S), this, &TFormMain::Save1Click);
+    QuickSave1 = file->addAction(QStringLiteral("Быстро сохраните все шрифты"), QKeySequence(Qt::CTRL | Qt::Key_Q), this,
+                                 &TFormMain::ToolButton25Click);
+    QMenu *edit = menuBar()->addMenu(QStringLiteral("Редактирование"));
+    Moveup1 = edit->addAction(QStringLiteral("Перемещение вверх"), QKeySequence(Qt::CTRL | Qt::Key_U), this,
+                              &TFormMain::Moveup1Click);
+    Movedown1 = edit->addAction(QStringLiteral("Перемещение вниз"), QKeySequence(Qt::CTRL | Qt::Key_D), this,
+                                &TFormMain::Movedown1Click);
+    // The menu title is itself the command.
+    About1 = menuBar()->addAction(QStringLiteral("О программе"));
+    connect(About1, &QAction::triggered, this, &TFormMain::About1Click);
+}
+
+QWidget *TFormMain::CreateFontPage()
+{
+    TabSheet1 = new QWidget;
+    auto *layout = new QHBoxLayout(TabSheet1);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    ToolBar1 = new QToolBar(TabSheet1);
+    ToolBar1->setOrientation(Qt::Vertical);
+    ToolBar1->setIconSize(QSize(24, 24));
+    QStyle *s = style();
+    ToolButton19 = AddToolButton(ToolBar1, s->standardIcon(QStyle::SP_FileIcon), QStringLiteral("Новый шрифт BDF"), 33);
+    ToolButton1 = AddToolButton(ToolBar1, s->standardIcon(QStyle::SP_DialogOpenButton), QStringLiteral("Открыть файл"), 33);
+    ToolButton2 = AddToolButton(ToolBar1, s->standardIcon(QStyle::SP_DialogSaveButton), QStringLiteral("Сохранить файл как"),
+                                33);
+    ToolButton25 = AddToolButton(ToolBar1, s->standardIcon(QStyle::SP_DriveFDIcon),
+                                 QStringLiteral("Быстро сохраните все шрифты"), 33);
+    ToolButton3 = AddToolButton(ToolBar1, s->standardIcon(QStyle::SP_TrashIcon),
+                                QStringLiteral("Удалить текущий шрифт из списка"), 33);
+    ToolButton15 = AddToolButton(ToolBar1, s->standardIcon(QStyle::SP_ComputerIcon), QString(), 33);
+    ToolButton17 = AddToolButton(ToolBar1, s->standardIcon(QStyle::SP_FileDialogContentsView),
+                                 QStringLiteral("Импортировать символы из изображения"), 33);
+    connect(ToolButton19, &QToolButton::clicked, this, &TFormMain::ToolButton19Click);
+    connect(ToolButton1, &QToolButton::clicked, this, &TFormMain::ToolButton1Click);
+    connect(ToolButton2, &QToolButton::clicked, this, &TFormMain::ToolButton2Click);
+    connect(ToolButton25, &QToolButton::clicked, this, &TFormMain::ToolButton25Click);
+    connect(ToolButton3, &QToolButton::clicked, this, &TFormMain::ToolButton3Click);
+    layout->addWidget(ToolBar1);
+
+    Splitter1 = new QSplitter(Qt::Vertical, TabSheet1);
+    Splitter1->setHandleWidth(6);
+    Splitter1->setChildrenCollapsible(false);
+
+    auto *upper = new QWidget(Splitter1);
+    auto *upperLayout = new QHBoxLayout(upper);
+    upperLayout->setContentsMargins(0, 0, 0, 0);
+    upperLayout->setSpacing(2);
+    ListBox1 = new QListWidget(upper);
+    ListBox1->setFixedWidth(201);
+    QFont listFont(QStringLiteral("Arial"));
+    listFont.setPixelSize(13);
+    ListBox1->setFont(listFont);
+    ListBox1->setUniformItemSizes(true);
+    upperLayout->addWidget(ListBox1);
+    upperLayout->addWidget(CreateGlyphEditor(), 1);
+
+    Splitter1->addWidget(upper);
+    Splitter1->addWidget(CreateLowerArea());
+    Splitter1->setStretchFactor(0, 1);
+    Splitter1->setStretchFactor(1, 0);
+    Splitter1->setSizes({360, 188});
+    layout->addWidget(Splitter1, 1);
+
+    connect(ListBox1, &QListWidget::currentRowChanged, this, [this](int row) {
+        State.CurrentFontIndex = row;
+        ListBox1Click();
+    });
+    return TabSheet1;
+}
+
+QWidget *TFormMain::CreateCompilerPage()
+{
+    TabSheet2 = new QWidget;
+    auto *layout = new QHBoxLayout(TabSheet2);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto *toolBar2 = new QToolBar(TabSheet2);
+    toolBar2->setOrientation(Qt::Vertical);
+    QStyle *s = style();
+    AddToolButton(toolBar2, s->standardIcon(QStyle::SP_FileIcon), QStringLiteral("Новый проект этой программы"), 33);
+    AddToolButton(toolBar2, s->standardIcon(QStyle::SP_DialogOpenButton), QStringLiteral("Открыть файл"), 33);
+    AddToolButton(toolBar2, s->standardIcon(QStyle::SP_DialogSaveButton), QStringLiteral("Сохранить файл как"), 33);
+    AddToolButton(toolBar2, s->standardIcon(QStyle::SP_DialogApplyButton), QStringLiteral("Сохранить как GDR"), 33);
+    layout->addWidget(toolBar2);
+
+    auto *right = new QVBoxLayout;
+    auto *top = new QHBoxLayout;
+
+    auto *typefaces = new QVBoxLayout;
+    auto *typeRow = new QHBoxLayout;
+    typeRow->addWidget(new QLabel(QStringLiteral("Тип шрифта:"), TabSheet2));
+    auto *clear = new QToolButton(TabSheet2);
+    clear->setIcon(s->standardIcon(QStyle::SP_LineEditClearButton));
+    clear->setToolTip(QStringLiteral("Удалить текст"));
+    typeRow->addWidget(clear);
+    typeRow->addStretch();
+    typefaces->addLayout(typeRow);
+    auto *listBar = new QToolBar(TabSheet2);
+    for (const char *hint : {"Добавить", "Редактировать", "Удалить", "Перемещение вверх", "Перемещение вниз"})
+        AddToolButton(listBar, s->standardIcon(QStyle::SP_FileDialogDetailedView), QString::fromUtf8(hint), 22);
+    typefaces->addWidget(listBar);
+    ListBox2 = new QListWidget(TabSheet2);
+    typefaces->addWidget(ListBox2, 1);
+    auto *comboBox1 = new QComboBox(TabSheet2);
+    comboBox1->addItems({"Proportional", "System", "Serif"});
+    typefaces->addWidget(comboBox1);
+    typefaces->addWidget(new QLabel(QStringLiteral("расположение:"), TabSheet2));
+    auto *placement = new QHBoxLayout;
+    for (int i = 0; i < 4; ++i)
+        placement->addWidget(new QLineEdit(TabSheet2));
+    typefaces->addLayout(placement);
+    top->addLayout(typefaces, 1);
+
+    auto *files = new QVBoxLayout;
+    auto *fileBar = new QToolBar(TabSheet2);
+    for (const char *hint : {"Добавить", "Редактировать", "Удалить"})
+        AddToolButton(fileBar, s->standardIcon(QStyle::SP_FileDialogDetailedView), QString::fromUtf8(hint), 22);
+    files->addWidget(fileBar);
+    files->addWidget(new QListWidget(TabSheet2), 1);
+    auto *memo2 = new QPlainTextEdit(TabSheet2);
+    memo2->setMaximumHeight(60);
+    files->addWidget(memo2);
+    auto *picture = new QLabel(TabSheet2);
+    picture->setMinimumHeight(60);
+    picture->setFrameShape(QFrame::StyledPanel);
+    files->addWidget(picture);
+    top->addLayout(files, 1);
+
+    auto *preview = new QVBoxLayout;
+    preview->addWidget(new QLineEdit(TabSheet2));
+    auto *previewPicture = new QLabel(TabSheet2);
+    previewPicture->setFrameShape(QFrame::StyledPanel);
+    preview->addWidget(previewPicture, 1);
+    top->addLayout(preview, 1);
+
+    right->addLayout(top, 1);
+    auto *memo1 = new QPlainTextEdit(TabSheet2);
+    memo1->setReadOnly(true);
+    memo1->setMaximumHeight(120);
+    right->addWidget(memo1);
+    layout->addLayout(right, 1);
+    return TabSheet2;
+}
+
+bool TFormMain::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate && !Activated) {
+        Activated = true;
+        FormActivate();
+    }
+    return QMainWindow::event(event);
+}
+
+void TFormMain::FormActivate()
+{
+    const std::string project = StartupProjectArgument(Arguments);
+    if (!project.empty() && OpenBitloom)
+        OpenBitloom(project);
+}
+
+bool TFormMain::FormClose()
+{
+    if (State.ProjectModified && Prompts().askYesNo(QStringLiteral("Save Bitloom project?"))) {
+        // A project the user wanted saved but that was not saved keeps the window open.
+        if (!SaveProjectAs || !SaveProjectAs())
+            return false;
+    }
+    if (AnyFontModified(State.Fonts))
+        return Prompts().askYesNo(QStringLiteral("BDF fonts not saved, exit?"));
+    return true;
+}
+
+void TFormMain::closeEvent(QCloseEvent *event)
+{
+    bool mayClose = false;
+    try {
+        mayClose = FormClose();
+    } catch (...) {
+        // A failed project save must not let the window go with the work.
+        Prompts().showError(CurrentErrorText());
+    }
+    if (!mayClose) {
+        event->ignore();
+        return;
+    }
+    SavePlacement();
+    event->accept();
+}
+
+void TFormMain::RestorePlacement()
+{
+    QSettings settings;
+    const QByteArray geometry = settings.value(QStringLiteral("MainWindow/geometry")).toByteArray();
+    if (!geometry.isEmpty())
+        restoreGeometry(geometry);
+}
+
+void TFormMain::SavePlacement()
+{
+    QSettings settings;
+    settings.setValue(QStringLiteral("MainWindow/geometry"), saveGeometry());
+}
+
+void TFormMain::Open1Click()
+{
+    if (PageControl1->currentIndex() == 0)
+        ToolButton1Click();
+}
+
+void TFormMain::Save1Click()
+{
+    if (PageControl1->currentIndex() == 0)
+        ToolButton2Click();
+}
+
+void TFormMain::Moveup1Click()
+{
+    QListWidget *list = PageControl1->currentIndex() == 0 ? ListBox1 : PageControl1->currentIndex() == 1 ? ListBox2 : nullptr;
+    if (!list)
+        return;
+    const int row = MoveUpIndex(list->currentRow());
+    if (row != list->currentRow())
+        list->setCurrentRow(row);
+}
+
+void TFormMain::Movedown1Click()
+{
+    QListWidget *list = PageControl1->currentIndex() == 0 ? ListBox1 : PageControl1->currentIndex() == 1 ? ListBox2 : nullptr;
+    if (!list)
+        return;
+    const int row = MoveDownIndex(list->currentRow(), list->count());
+    if (row != list->currentRow())
+        list->setCurrentRow(row);
+}
+
+void TFormMain::About1Click()
+{
+    if (Dialogs && Dialogs->AboutBox)
+        Dialogs->AboutBox->exec();
+}
+
+void TFormMain::SetStatus(const std::string &text, uint32_t colour)
+{
+    State.StatusText = text;
+    State.StatusColour = colour;
+    StatusPanel->setStatus(BytesToText(text), colour);
+}
+
+void TFormMain::RepaintViews()
+{
+    RxDrawGrid1->update();
+    RxDrawGrid2->update();
+}

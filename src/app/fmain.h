@@ -1,0 +1,168 @@
+// The main window. It owns the process-wide state and composes the two pages;
+// its handlers live in the folder of their area:
+//   app/fmain.cpp                   composition, menus, start-up and closing
+//   app/fmain_fontlist.cpp          the font list and whole-font commands
+//   editor/fmain_glyph.cpp          glyph editor: grids, painting, side panel, undo
+//   chartable/fmain_chartable.cpp   character table, character commands, font header
+#pragma once
+
+#include "appstate.h"
+#include "editor/gridgeometry.h"
+
+#include <QMainWindow>
+
+#include <functional>
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QSplitter;
+class QTabWidget;
+class QToolBar;
+class QToolButton;
+class TCharTable;
+class TLatticeGrid;
+class TPixelGrid;
+class TStatusPanel;
+
+class TFormMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TFormMain(QWidget *parent = nullptr);
+    ~TFormMain() override;
+
+    TAppState State;
+
+    // Command-line arguments after the program name; read at the first activation.
+    std::vector<std::string> Arguments;
+    // Opens a project file; set by the project page. Called by FormActivate.
+    std::function<void(const std::string &)> OpenBitloom;
+    // Saves the project through its save dialog; returns whether it was saved.
+    std::function<bool()> SaveProjectAs;
+    // The small dialogs, created after the main window.
+    struct TDialogs *Dialogs = nullptr;
+
+    // Controls, named as in the window layout.
+    QTabWidget *PageControl1 = nullptr;
+    QWidget *TabSheet1 = nullptr;
+    QWidget *TabSheet2 = nullptr;
+    QToolBar *ToolBar1 = nullptr;
+    QToolButton *ToolButton19 = nullptr, *ToolButton1 = nullptr, *ToolButton2 = nullptr, *ToolButton25 = nullptr,
+                *ToolButton3 = nullptr, *ToolButton15 = nullptr, *ToolButton17 = nullptr;
+    QSplitter *Splitter1 = nullptr;
+    QListWidget *ListBox1 = nullptr;
+    QGroupBox *GroupBox1 = nullptr;
+    QWidget *EditorArea = nullptr;
+    TLatticeGrid *RxDrawGridBG = nullptr;
+    TLatticeGrid *RxDrawGrid = nullptr;
+    TPixelGrid *RxDrawGrid1 = nullptr;
+    QWidget *Panel7 = nullptr;
+    QLineEdit *Edit1 = nullptr, *Edit2 = nullptr, *Edit3 = nullptr, *Edit4 = nullptr, *Edit5 = nullptr,
+              *Edit13 = nullptr, *Edit19 = nullptr;
+    QToolButton *SpeedButton10 = nullptr, *SpeedButton19 = nullptr, *SpeedButton11 = nullptr,
+                *SpeedButton15 = nullptr, *SpeedButton12 = nullptr, *SpeedButton16 = nullptr,
+                *SpeedButton13 = nullptr, *SpeedButton17 = nullptr, *SpeedButton14 = nullptr,
+                *SpeedButton18 = nullptr, *SpeedButton24 = nullptr, *SpeedButton23 = nullptr,
+                *SpeedButton26 = nullptr, *SpeedButton25 = nullptr, *SpeedButton20 = nullptr,
+                *SpeedButton22 = nullptr;
+    QWidget *Panel3 = nullptr;
+    QWidget *Panel12 = nullptr;
+    QLineEdit *Edit6 = nullptr, *Edit7 = nullptr, *Edit8 = nullptr, *Edit9 = nullptr, *Edit10 = nullptr,
+              *Edit11 = nullptr;
+    QToolButton *SpeedButton1 = nullptr, *SpeedButton2 = nullptr, *SpeedButton3 = nullptr, *SpeedButton4 = nullptr,
+                *SpeedButton5 = nullptr, *SpeedButton6 = nullptr, *SpeedButton7 = nullptr, *SpeedButton8 = nullptr;
+    QToolBar *ToolBar5 = nullptr;
+    QToolButton *ToolButton16 = nullptr, *ToolButton21 = nullptr, *ToolButton22 = nullptr, *ToolButton24 = nullptr,
+                *ToolButton18 = nullptr, *ToolButton23 = nullptr, *ToolButton26 = nullptr;
+    TCharTable *RxDrawGrid2 = nullptr;
+    QMenu *PopupMenu1 = nullptr;
+    QAction *Addchar1 = nullptr, *Copychar1 = nullptr, *Pastechar1 = nullptr, *Deletechar1 = nullptr,
+            *Undoedit2 = nullptr, *Pastespecial1 = nullptr, *Undoedit1 = nullptr;
+    QListWidget *ListBox2 = nullptr;
+    TStatusPanel *StatusPanel = nullptr;
+    QAction *Open1 = nullptr, *Save1 = nullptr, *QuickSave1 = nullptr, *Moveup1 = nullptr, *Movedown1 = nullptr,
+            *About1 = nullptr;
+
+    // Start-up and closing.
+    void FormActivate();
+    // Asks the closing questions; true when the window may close.
+    bool FormClose();
+
+    // Menu commands.
+    void Open1Click();
+    void Save1Click();
+    void Moveup1Click();
+    void Movedown1Click();
+    void About1Click();
+
+    // Font list.
+    void ToolButton1Click();
+    void ToolButton19Click();
+    void ToolButton3Click();
+    void ToolButton2Click();
+    void ToolButton25Click();
+    void ListBox1Click();
+    // Opens the given files as the open command does after its dialog.
+    void OpenFonts(const QStringList &paths);
+
+    // Character table.
+    void RxDrawGrid2Click();
+    void RxDrawGrid2MouseDown(TTableCell cell);
+    void RxDrawGrid2MouseUp(TTableCell cell);
+
+    // Glyph editor.
+    void RxDrawGrid1MouseDown(QPoint offset, TPaintAction action);
+    void RxDrawGrid1MouseMove(QPoint offset, TPaintAction action);
+
+    // The frame grid takes the current font's box (at least 1 x 1).
+    void SizeFrameGrid(int columns, int rows);
+    // Repaints the table and the glyph grid.
+    void RepaintViews();
+    void SetStatus(const std::string &text, uint32_t colour);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
+
+private:
+    void CreateMenus();
+    QWidget *CreateFontPage();
+    QWidget *CreateCompilerPage();
+    QWidget *CreateGlyphEditor();
+    QWidget *CreateSidePanel();
+    QWidget *CreateLowerArea();
+    QWidget *CreateHeaderPanel();
+    void ConnectGlyphEditor();
+    void ConnectCharTable();
+    // Editor side of the load step: grid size and place, fields, caption.
+    void LoadCurrentCharIntoEditor();
+    void ShowEmptyGlyph();
+    void SelectFontRow(int row);
+    void RestorePlacement();
+    void SavePlacement();
+
+    bool Activated = false;
+};
+
+// The status line's one panel: its text drawn in the status colour.
+class TStatusPanel : public QWidget {
+    Q_OBJECT
+public:
+    explicit TStatusPanel(QWidget *parent = nullptr);
+    void setStatus(const QString &text, uint32_t colour);
+    QString text() const { return Text; }
+    QColor colour() const { return Colour; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QString Text;
+    QColor Colour = Qt::black;
+};
+
+// 0x00BBGGRR to a colour.
+QColor StatusQColor(uint32_t colour);

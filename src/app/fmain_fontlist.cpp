@@ -1,0 +1,129 @@
+// The font list and the commands on whole fonts.
+#include "fmain.h"
+
+#include "bdf/bdfreader.h"
+#include "bdf/bdfwriter.h"
+#include "chartable/chartablewidget.h"
+#include "editor/glyphgrids.h"
+#include "model/textfuncs.h"
+#include "fontlist.h"
+#include "prompts.h"
+#include "textconv.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSignalBlocker>
+#include <QTabWidget>
+
+void TFormMain::SelectFontRow(int row)
+{
+    {
+        // The program's own selection runs the handler once, explicitly.
+        QSignalBlocker block(ListBox1);
+        ListBox1->setCurrentRow(row);
+    }
+    State.CurrentFontIndex = ListBox1->currentRow();
+    ListBox1Click();
+}
+
+void TFormMain::ListBox1Click()
+{
+    TProjectRecord *slot = State.CurrentSlot();
+    if (!slot)
+        return;
+    const TBDFFont &font = slot->Font;
+    SizeFrameGrid(font.FBBWidth, font.FBBHeight);
+    RxDrawGrid2Click();
+    Edit6->setText(BytesToText(font.FontName));
+    Edit7->setText(QString::fromStdString(FormatUid(font.Uid)));
+    Edit8->setText(QString::number(font.FBBWidth));
+    Edit9->setText(QString::number(font.FBBXOff));
+    Edit10->setText(QString::number(font.FBBHeight));
+    Edit11->setText(QString::number(font.FBBYOff));
+    RepaintViews();
+    if (PageControl1->currentIndex() == 0)
+        RxDrawGrid2->setFocus();
+}
+
+void TFormMain::OpenFonts(const QStringList &paths)
+{
+    for (const QString &path : paths) {
+        // Read into a slot of its own first: a file that cannot be read leaves no
+        // slot behind, so the list and the fonts stay parallel.
+        TProjectRecord slot;
+        const std::string file = PathFromQ(path);
+        TBDFReadReport report = OpenBDF(file, slot.Font, State.Debug);
+        slot.FileName = file;
+        State.Fonts.push_back(std::move(slot));
+        const TProjectRecord &added = State.Fonts.back();
+        SizeFrameGrid(added.Font.FBBWidth, added.Font.FBBHeight);
+        {
+            QSignalBlocker block(ListBox1);
+            ListBox1->addItem(BytesToText(FontListCaption(added)));
+        }
+        const std::string warning = ReadWarningText(file, added.Font, report);
+        if (!warning.empty())
+            Prompts().showWarning(BytesToText(warning));
+    }
+    if (ListBox1->count() > 0)
+        SelectFontRow(ListBox1->count() - 1);
+}
+
+void TFormMain::ToolButton1Click()
+{
+    const QStringList paths =
+        Prompts().openFileNames({QStringLiteral("bdf fonts|*.bdf|All files|*.*"), QStringLiteral("bdf"), true, false});
+    if (!paths.isEmpty())
+        OpenFonts(paths);
+}
+
+void TFormMain::ToolButton19Click()
+{
+    State.Fonts.push_back(NewFontSlot(TickCount()));
+    SizeFrameGrid(12, 12);
+    {
+        QSignalBlocker block(ListBox1);
+        ListBox1->addItem(BytesToText(FontListCaption(State.Fonts.back())));
+    }
+    SelectFontRow(ListBox1->count() - 1);
+}
+
+void TFormMain::ToolButton3Click()
+{
+    if (State.Fonts.empty() || !State.CurrentSlot())
+        return;
+    if (!Prompts().askYesNo(QStringLiteral("Are you sure?")))
+        return;
+    const int row = State.CurrentFontIndex;
+    State.Fonts.erase(State.Fonts.begin() + row);
+    {
+        QSignalBlocker block(ListBox1);
+        delete ListBox1->takeItem(row);
+        ListBox1->setCurrentRow(-1);
+    }
+    State.CurrentFontIndex = -1;
+    if (ListBox1->count() > 0) {
+        SelectFontRow(0);
+    } else {
+        ShowEmptyGlyph();
+        RepaintViews();
+    }
+}
+
+void TFormMain::ToolButton2Click()
+{
+    TProjectRecord *slot = State.CurrentSlot();
+    if (!slot)
+        return;
+    const QString path = Prompts().saveFileName({QStringLiteral("bdf font|*.bdf"), QStringLiteral("bdf"), false, true},
+                                                PathToQ(FileNameOnly(slot->FileName)));
+    if (path.isEmpty())
+        return;
+    SaveBDF(PathFromQ(path), *slot);
+}
+
+void TFormMain::ToolButton25Click()
+{
+    for (TProjectRecord &slot : State.Fonts)
+        SaveBDF(slot.FileName, slot);
+}

@@ -1,0 +1,33 @@
+// Operations of the open-font list that need no window.
+#pragma once
+
+#include "model/bdfmodel.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Row text of a slot: FontName + " (" + file name without folder + ")".
+std::string FontListCaption(const TProjectRecord &slot);
+
+// The file name of a path without its folder.
+std::string FileNameOnly(const std::string &path);
+
+// Milliseconds since the system started, wrapping at 2^32 like a tick counter.
+uint32_t TickCount();
+
+// The slot the new-font command appends: "bitloom.bdf", "bitloom", a 12 x 12 box,
+// the given Uid and one blank 12 x 12 glyph of code 0.
+TProjectRecord NewFontSlot(uint32_t uid);
+
+// The row the move commands select: the one above (when there is one), the one
+// below (from no selection, the first row); otherwise the selection as it is.
+int MoveUpIndex(int current);
+int MoveDownIndex(int current, int count);
+
+// Whether any open font holds unsaved changes.
+bool AnyFontModified(const std::vector<TProjectRecord> &fonts);
+
+// The project to open at start-up: the first argument when it names an existing
+// file whose name ends in ".bitloom" exactly (letter case counts); else empty.
+std::string StartupProjectArgument(const std::vector<std::string> &args);

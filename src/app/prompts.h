@@ -1,0 +1,48 @@
+// Every question the program asks goes through TPrompts, so tests can answer
+// them without a screen. The window uses TWidgetPrompts.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+// A file dialog's setup: caption, filter as "description|pattern|..." pairs,
+// default suffix (without dot), and whether saving asks before overwriting.
+struct TFileDialogSpec {
+    QString Filter;
+    QString DefaultSuffix;
+    bool MultiSelect = false;
+    bool ConfirmOverwrite = false;
+};
+
+class TPrompts {
+public:
+    virtual ~TPrompts() = default;
+    // A Yes/No box; true only for Yes.
+    virtual bool askYesNo(const QString &text) = 0;
+    // Chosen files, in the dialog's order; empty when cancelled.
+    virtual QStringList openFileNames(const TFileDialogSpec &spec) = 0;
+    // Chosen path; empty when cancelled. proposedName is offered in the name field.
+    virtual QString saveFileName(const TFileDialogSpec &spec, const QString &proposedName) = 0;
+    virtual void showError(const QString &text) = 0;
+    virtual void showWarning(const QString &text) = 0;
+};
+
+// The process-wide prompts; a TWidgetPrompts unless a test installed others.
+TPrompts &Prompts();
+// Installs prompts (not owned); nullptr restores the widget prompts.
+void SetPrompts(TPrompts *prompts);
+
+// Real message boxes and file dialogs, parented to the active window.
+class TWidgetPrompts : public TPrompts {
+public:
+    bool askYesNo(const QString &text) override;
+    QStringList openFileNames(const TFileDialogSpec &spec) override;
+    QString saveFileName(const TFileDialogSpec &spec, const QString &proposedName) override;
+    void showError(const QString &text) override;
+    void showWarning(const QString &text) override;
+};
+
+// "bdf fonts|*.bdf|All files|*.*" as Qt's name filters ("bdf fonts (*.bdf)", ...).
+QStringList QtNameFilters(const QString &filter);

@@ -1,0 +1,61 @@
+// The character table: 32 x 9 cells, each showing one glyph of the current font
+// unscaled, the selected span in blue, empty cells grey.
+#pragma once
+
+#include "model/bdfmodel.h"
+#include "selection.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <functional>
+
+// The picture of a glyph as the table draws it: BBXWidth x BBXHeight (height
+// capped at maxHeight), ink where a row exists and its pixel bit is set.
+QImage GlyphPicture(const TBDFChar &ch, const QColor &ink, int maxHeight);
+
+class TCharTable : public QWidget {
+    Q_OBJECT
+public:
+    explicit TCharTable(QWidget *parent = nullptr);
+
+    // The font to draw; null when no font is current.
+    std::function<const TBDFFont *()> CurrentFont;
+    // The selection to draw in blue.
+    const TCharSelection *Selection = nullptr;
+
+    TTableCell currentCell() const { return Current; }
+    // Moves the current cell (clamped to the table) without any signal.
+    void setCurrentCell(TTableCell cell);
+    QRect cellRect(int row, int col) const;
+    // Repaints the current cell and what its glyph may spill onto.
+    void updateCurrentGlyph();
+
+signals:
+    // The current cell moved (mouse or keyboard); the form follows it.
+    void currentCellChanged(TTableCell cell);
+    // Left press on the table, after the pressed cell became current.
+    void leftPressed(TTableCell cell);
+    // Left release: first the character at the current cell is to be loaded...
+    void released();
+    // ...then the selection is to be extended to the cell under the pointer
+    // (row 9 below the table), only while the table has the focus.
+    void leftReleased(TTableCell cell);
+    // A keyboard move of the current cell.
+    void movedByKeyboard();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+
+private:
+    void moveCurrent(TTableCell cell);
+
+    TTableCell Current;
+    bool LeftDown = false;
+};

@@ -1,0 +1,161 @@
+// The character table, the character commands under it and the font header panel.
+#include "app/fmain.h"
+
+#include "chartablewidget.h"
+
+#include <QAction>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QToolButton *StepButton(QWidget *parent, QStyle::StandardPixmap icon)
+{
+    auto *b = new QToolButton(parent);
+    b->setIcon(parent->style()->standardIcon(icon));
+    b->setIconSize(QSize(10, 10));
+    b->setAutoRaise(true);
+    b->setFixedSize(16, 21);
+    return b;
+}
+
+QLineEdit *ReadOnlyField(QWidget *parent)
+{
+    auto *e = new QLineEdit(parent);
+    e->setReadOnly(true);
+    e->setFixedWidth(36);
+    e->setAlignment(Qt::AlignRight);
+    return e;
+}
+
+QToolButton *BarButton(QToolBar *bar, QStyle::StandardPixmap icon, const QString &hint)
+{
+    auto *b = new QToolButton(bar);
+    b->setIcon(bar->style()->standardIcon(icon));
+    b->setToolTip(hint);
+    b->setAutoRaise(true);
+    bar->addWidget(b);
+    return b;
+}
+
+} // namespace
+
+QWidget *TFormMain::CreateLowerArea()
+{
+    Panel3 = new QWidget;
+    Panel3->setFixedHeight(188);
+    auto *layout = new QHBoxLayout(Panel3);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(CreateHeaderPanel());
+    RxDrawGrid2 = new TCharTable(Panel3);
+    RxDrawGrid2->CurrentFont = [this]() -> const TBDFFont * { return State.CurrentFont(); };
+    RxDrawGrid2->Selection = &State.CharSelection;
+    layout->addWidget(RxDrawGrid2, 0, Qt::AlignTop);
+    layout->addStretch();
+    return Panel3;
+}
+
+QWidget *TFormMain::CreateHeaderPanel()
+{
+    Panel12 = new QWidget;
+    Panel12->setFixedWidth(200);
+    auto *v = new QVBoxLayout(Panel12);
+    v->setContentsMargins(2, 0, 2, 0);
+    v->setSpacing(1);
+    v->addWidget(new QLabel(QStringLiteral("Шрифтовое имя"), Panel12));
+    Edit6 = new QLineEdit(Panel12);
+    v->addWidget(Edit6);
+    v->addWidget(new QLabel(QStringLiteral("Uid"), Panel12));
+    Edit7 = new QLineEdit(Panel12);
+    v->addWidget(Edit7);
+
+    auto boxRow = [&](const QString &label, QToolButton *&down1, QLineEdit *&field1, QToolButton *&up1,
+                      QToolButton *&down2, QLineEdit *&field2, QToolButton *&up2) {
+        auto *h = new QHBoxLayout;
+        h->setSpacing(1);
+        auto *l = new QLabel(label, Panel12);
+        l->setFixedWidth(12);
+        h->addWidget(l);
+        down1 = StepButton(Panel12, QStyle::SP_ArrowLeft);
+        field1 = ReadOnlyField(Panel12);
+        up1 = StepButton(Panel12, QStyle::SP_ArrowRight);
+        down2 = StepButton(Panel12, QStyle::SP_ArrowLeft);
+        field2 = ReadOnlyField(Panel12);
+        up2 = StepButton(Panel12, QStyle::SP_ArrowRight);
+        for (QWidget *w : std::initializer_list<QWidget *>{down1, field1, up1, down2, field2, up2})
+            h->addWidget(w);
+        h->addStretch();
+        v->addLayout(h);
+    };
+    boxRow(QStringLiteral("X"), SpeedButton1, Edit8, SpeedButton2, SpeedButton3, Edit9, SpeedButton4);
+    boxRow(QStringLiteral("Y"), SpeedButton5, Edit10, SpeedButton6, SpeedButton7, Edit11, SpeedButton8);
+
+    ToolBar5 = new QToolBar(Panel12);
+    ToolBar5->setIconSize(QSize(16, 16));
+    ToolButton16 = BarButton(ToolBar5, QStyle::SP_FileDialogNewFolder, QStringLiteral("Добавить символ"));
+    ToolButton21 = BarButton(ToolBar5, QStyle::SP_FileLinkIcon, QStringLiteral("Копировать символ"));
+    ToolButton22 = BarButton(ToolBar5, QStyle::SP_DialogApplyButton, QStringLiteral("Вставить символ"));
+    ToolButton24 = BarButton(ToolBar5, QStyle::SP_DialogYesButton, QStringLiteral("Вставить спец. (с кодом STARTCHAR)"));
+    ToolButton18 = BarButton(ToolBar5, QStyle::SP_DialogDiscardButton, QStringLiteral("Удалить символ"));
+    ToolButton23 = BarButton(ToolBar5, QStyle::SP_ArrowBack, QStringLiteral("Отмена"));
+    ToolButton26 = BarButton(ToolBar5, QStyle::SP_BrowserReload, QStringLiteral("Обновить"));
+    v->addWidget(ToolBar5);
+    v->addStretch();
+    return Panel12;
+}
+
+void TFormMain::ConnectCharTable()
+{
+    connect(RxDrawGrid2, &TCharTable::currentCellChanged, this,
+            [this](TTableCell cell) { State.CurrentCharIndex = CellIndex(cell.Row, cell.Col); });
+    connect(RxDrawGrid2, &TCharTable::leftPressed, this, &TFormMain::RxDrawGrid2MouseDown);
+    connect(RxDrawGrid2, &TCharTable::released, this, &TFormMain::RxDrawGrid2Click);
+    connect(RxDrawGrid2, &TCharTable::leftReleased, this, &TFormMain::RxDrawGrid2MouseUp);
+    connect(RxDrawGrid2, &TCharTable::movedByKeyboard, this, &TFormMain::RxDrawGrid2Click);
+
+    PopupMenu1 = new QMenu(RxDrawGrid2);
+    auto item = [this](const QString &text, const QKeySequence &key) {
+        QAction *a = PopupMenu1->addAction(text);
+        if (!key.isEmpty()) {
+            a->setShortcut(key);
+            a->setShortcutContext(Qt::WidgetShortcut);
+            RxDrawGrid2->addAction(a);
+        }
+        return a;
+    };
+    Addchar1 = item(QStringLiteral("Добавить символ"), {});
+    Copychar1 = item(QStringLiteral("Копиия символа"), QKeySequence(Qt::CTRL | Qt::Key_C));
+    Pastechar1 = item(QStringLiteral("Вставить символ"), QKeySequence(Qt::CTRL | Qt::Key_V));
+    Deletechar1 = item(QStringLiteral("Удалить символ"), QKeySequence(Qt::Key_Delete));
+    Undoedit2 = item(QStringLiteral("Отмена"), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    Pastespecial1 = item(QStringLiteral("Спец. клей"), QKeySequence(Qt::CTRL | Qt::Key_B));
+    RxDrawGrid2->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(RxDrawGrid2, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { PopupMenu1->popup(RxDrawGrid2->mapToGlobal(pos)); });
+}
+
+void TFormMain::RxDrawGrid2Click()
+{
+    if (!State.CurrentSlot())
+        return;
+    const TTableCell cell = RxDrawGrid2->currentCell();
+    State.CurrentCharIndex = CellIndex(cell.Row, cell.Col);
+    LoadCurrentCharIntoEditor();
+}
+
+void TFormMain::RxDrawGrid2MouseDown(TTableCell cell)
+{
+    SelectionMouseDown(State.CharSelection, cell);
+}
+
+void TFormMain::RxDrawGrid2MouseUp(TTableCell cell)
+{
+    SelectionMouseUp(State.CharSelection, cell);
+    RxDrawGrid2->update();
+}

@@ -1,0 +1,64 @@
+#include "selection.h"
+
+TTableCell TableCellAt(int x, int y)
+{
+    TTableCell cell;
+    const int rowPitch = TableCellHeight + TableLine;
+    const int colPitch = TableCellWidth + TableLine;
+    cell.Row = TableRows;
+    for (int r = 0; r < TableRows; ++r) {
+        if (y < (r + 1) * rowPitch) {
+            cell.Row = r;
+            break;
+        }
+    }
+    cell.Col = TableColumns - 1;
+    for (int j = 0; j < TableColumns - 1; ++j) {
+        if (x < (j + 1) * colPitch) {
+            cell.Col = j;
+            break;
+        }
+    }
+    return cell;
+}
+
+int SpanFirst(const TCharSelection &sel)
+{
+    return CellIndex(sel.SelFirstRow, sel.SelFirstCol);
+}
+
+int SpanLast(const TCharSelection &sel)
+{
+    return CellIndex(sel.SelLastRow, sel.SelLastCol);
+}
+
+bool InSelectedSpan(const TCharSelection &sel, int index)
+{
+    return index >= SpanFirst(sel) && index <= SpanLast(sel);
+}
+
+void SelectionMouseDown(TCharSelection &sel, TTableCell cell)
+{
+    sel.SelFirstRow = sel.SelLastRow = cell.Row;
+    sel.SelFirstCol = sel.SelLastCol = cell.Col;
+}
+
+void SelectionMouseUp(TCharSelection &sel, TTableCell cell)
+{
+    if (SpanLast(sel) < CellIndex(cell.Row, cell.Col)) {
+        sel.SelLastRow = cell.Row;
+        sel.SelLastCol = cell.Col;
+    } else {
+        sel.SelFirstRow = cell.Row;
+        sel.SelFirstCol = cell.Col;
+    }
+}
+
+std::vector<int> SelectedBlock(const TCharSelection &sel)
+{
+    std::vector<int> cells;
+    for (int r = sel.SelFirstRow; r <= sel.SelLastRow; ++r)
+        for (int c = sel.SelFirstCol; c <= sel.SelLastCol; ++c)
+            cells.push_back(CellIndex(r, c));
+    return cells;
+}

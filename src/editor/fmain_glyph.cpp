@@ -1,0 +1,182 @@
+// The glyph editor: the three stacked grids, painting, and the side panel.
+#include "app/fmain.h"
+
+#include "app/textconv.h"
+#include "chartable/chartablewidget.h"
+#include "glyphgrids.h"
+#include "model/textfuncs.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStyle>
+#include <QToolButton>
+
+namespace {
+
+QToolButton *SmallButton(QWidget *parent, QStyle::StandardPixmap icon, int x, int y)
+{
+    auto *b = new QToolButton(parent);
+    b->setIcon(parent->style()->standardIcon(icon));
+    b->setIconSize(QSize(10, 10));
+    b->setAutoRaise(true);
+    b->setGeometry(x, y, 16, 21);
+    return b;
+}
+
+QLineEdit *Field(QWidget *parent, int x, int y, int width, bool readOnly)
+{
+    auto *e = new QLineEdit(parent);
+    e->setGeometry(x, y, width, 21);
+    e->setReadOnly(readOnly);
+    e->setAlignment(Qt::AlignRight);
+    return e;
+}
+
+QString Hex4(int32_t code)
+{
+    return QString::fromStdString(FormatHex(static_cast<uint32_t>(code), 4));
+}
+
+} // namespace
+
+QWidget *TFormMain::CreateGlyphEditor()
+{
+    GroupBox1 = new QGroupBox(QStringLiteral("Текущий символ:"));
+    auto *layout = new QHBoxLayout(GroupBox1);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+    EditorArea = new QWidget(GroupBox1);
+    EditorArea->setMinimumSize(100, 100);
+    // Grids reach past the area (big or offset glyphs); the area clips them.
+    RxDrawGridBG = new TLatticeGrid(QColor(128, 128, 128), QColor(100, 100, 100), EditorArea);
+    RxDrawGridBG->setCells(128, 128);
+    RxDrawGridBG->move(FrameLeft - 2 * GlyphPitch, FrameTop - 2 * GlyphPitch);
+    RxDrawGrid = new TLatticeGrid(QColor(192, 192, 192), QColor(150, 150, 150), EditorArea);
+    RxDrawGrid->move(FrameLeft, FrameTop);
+    RxDrawGrid->setCells(InitialFrameCells, InitialFrameCells);
+    RxDrawGrid1 = new TPixelGrid(EditorArea);
+    RxDrawGrid1->move(FrameLeft, FrameTop);
+    RxDrawGrid1->CurrentChar = [this]() -> const TBDFChar * { return State.CurrentChar(); };
+    layout->addWidget(EditorArea, 1);
+    layout->addWidget(CreateSidePanel());
+
+    // The editor grids' menu never opens; it only carries the undo shortcut.
+    Undoedit1 = new QAction(QStringLiteral("Отмена редактирования"), RxDrawGrid1);
+    Undoedit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    Undoedit1->setShortcutContext(Qt::WidgetShortcut);
+    RxDrawGrid1->addAction(Undoedit1);
+    RxDrawGrid1->setContextMenuPolicy(Qt::PreventContextMenu);
+    return GroupBox1;
+}
+
+QWidget *TFormMain::CreateSidePanel()
+{
+    Panel7 = new QWidget;
+    Panel7->setFixedWidth(92);
+    SpeedButton10 = SmallButton(Panel7, QStyle::SP_ArrowLeft, 2, 4);
+    Edit13 = Field(Panel7, 20, 4, 46, false);
+    SpeedButton19 = SmallButton(Panel7, QStyle::SP_ArrowRight, 68, 4);
+
+    struct TRow {
+        const char *label;
+        QToolButton **down;
+        QLineEdit **field;
+        QToolButton **up;
+        bool readOnly;
+    };
+    const TRow rows[] = {
+        {"X", &SpeedButton15, &Edit1, &SpeedButton11, true},     {"Y", &SpeedButton16, &Edit2, &SpeedButton12, true},
+        {"Xoff", &SpeedButton17, &Edit3, &SpeedButton13, true},  {"Yoff", &SpeedButton18, &Edit4, &SpeedButton14, true},
+        {"SW", &SpeedButton23, &Edit5, &SpeedButton24, false},   {"DW", &SpeedButton25, &Edit19, &SpeedButton26, true},
+    };
+    int y = 28;
+    for (const TRow &r : rows) {
+        auto *label = new QLabel(QString::fromUtf8(r.label), Panel7);
+        label->setGeometry(0, y, 26, 21);
+        *r.down = SmallButton(Panel7, QStyle::SP_ArrowLeft, 26, y);
+        *r.field = Field(Panel7, 42, y, 32, r.readOnly);
+        *r.up = SmallButton(Panel7, QStyle::SP_ArrowRight, 75, y);
+        y += 24;
+    }
+    SpeedButton22 = new QToolButton(Panel7);
+    SpeedButton22->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
+    SpeedButton22->setGeometry(0, y + 6, 33, 34);
+    SpeedButton20 = new QToolButton(Panel7);
+    SpeedButton20->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
+    SpeedButton20->setGeometry(0, y + 42, 33, 34);
+    Panel7->setMinimumHeight(y + 80);
+    return Panel7;
+}
+
+void TFormMain::ConnectGlyphEditor()
+{
+    connect(RxDrawGrid1, &TPixelGrid::pressed, this, &TFormMain::RxDrawGrid1MouseDown);
+    connect(RxDrawGrid1, &TPixelGrid::dragged, this, &TFormMain::RxDrawGrid1MouseMove);
+}
+
+void TFormMain::SizeFrameGrid(int columns, int rows)
+{
+    RxDrawGrid->setCells(columns, rows);
+}
+
+void TFormMain::ShowEmptyGlyph()
+{
+    RxDrawGrid1->setCells(1, 1);
+    RxDrawGrid1->move(RxDrawGrid->pos());
+    RxDrawGrid1->update();
+}
+
+void TFormMain::LoadCurrentCharIntoEditor()
+{
+    const TBDFChar *ch = State.CurrentChar();
+    if (!ch) {
+        ShowEmptyGlyph();
+        return;
+    }
+    State.UndoChar = *ch;
+    RxDrawGrid1->setCells(GridColumns(*ch), GridRows(*ch));
+    Edit1->setText(QString::number(ch->BBXWidth));
+    Edit2->setText(QString::number(ch->BBXHeight));
+    Edit3->setText(QString::number(ch->BBXXOff));
+    Edit4->setText(QString::number(ch->BBXYOff));
+    Edit5->setText(QString::number(ch->SWidthX));
+    Edit19->setText(QString::number(ch->DWidthX));
+    // Writing the code field runs its handler, which stores the same code back.
+    Edit13->setText(Hex4(ch->Encoding));
+    const TGridOffset offset = PixelGridOffset(RxDrawGrid->rows(), *ch);
+    RxDrawGrid1->move(RxDrawGrid->pos() + QPoint(offset.Left, offset.Top));
+    RxDrawGrid1->raise();
+    RxDrawGrid1->update();
+    GroupBox1->setTitle(QStringLiteral("Current char: ") + Hex4(ch->Encoding));
+}
+
+void TFormMain::RxDrawGrid1MouseDown(QPoint offset, TPaintAction action)
+{
+    TBDFChar *ch = State.CurrentChar();
+    if (!ch)
+        return;
+    auto cell = GridCellAt(offset.x(), offset.y(), RxDrawGrid1->columns(), RxDrawGrid1->rows());
+    if (!cell || !ApplyPaint(*ch, *cell, action))
+        return;
+    RxDrawGrid1->update();
+    // Every press counts as an edit, whether or not the pixel changed.
+    State.MarkCurrentFontModified();
+    RxDrawGrid2->updateCurrentGlyph();
+}
+
+void TFormMain::RxDrawGrid1MouseMove(QPoint offset, TPaintAction action)
+{
+    TBDFChar *ch = State.CurrentChar();
+    if (!ch)
+        return;
+    auto cell = GridCellAt(offset.x(), offset.y(), RxDrawGrid1->columns(), RxDrawGrid1->rows());
+    if (!cell || !ApplyPaint(*ch, *cell, action))
+        return;
+    RxDrawGrid1->updateCell(*cell);
+    // A drag that began on a missing row still changes the font when it reaches real ones.
+    State.MarkCurrentFontModified();
+    RxDrawGrid2->updateCurrentGlyph();
+}

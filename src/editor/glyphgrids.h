@@ -1,0 +1,67 @@
+// The three stacked grids of the glyph editor: a plain lattice (the grey
+// background and the silver bounding-box frame) and the pixel grid the user paints on.
+#pragma once
+
+#include "gridgeometry.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <functional>
+
+// Cells of one colour with 1-pixel lines; takes no input.
+class TLatticeGrid : public QWidget {
+    Q_OBJECT
+public:
+    TLatticeGrid(const QColor &cellColour, const QColor &lineColour, QWidget *parent = nullptr);
+    // Sets the cell counts (each at least 1) and resizes to 13 pixels per cell.
+    void setCells(int columns, int rows);
+    int columns() const { return Columns; }
+    int rows() const { return Rows; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QColor CellColour;
+    QColor LineColour;
+    int Columns = 1;
+    int Rows = 1;
+};
+
+// The tiles of a set and a clear pixel, 12 x 12.
+QImage MakeInkTile();
+QImage MakePaperTile();
+
+// One cell per pixel of the current glyph. Reports presses and drags as paint
+// actions with the pointer's offset from the grid's corner; the form applies them.
+class TPixelGrid : public QWidget {
+    Q_OBJECT
+public:
+    explicit TPixelGrid(QWidget *parent = nullptr);
+    // The glyph to draw; null draws nothing (no font, or no glyph at the current cell).
+    std::function<const TBDFChar *()> CurrentChar;
+    void setCells(int columns, int rows);
+    int columns() const { return Columns; }
+    int rows() const { return Rows; }
+    // Repaints one cell only.
+    void updateCell(TGridCell cell);
+
+signals:
+    void pressed(QPoint offset, TPaintAction action);
+    void dragged(QPoint offset, TPaintAction action);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    void press(QMouseEvent *event, bool secondOfDouble);
+
+    int Columns = 1;
+    int Rows = 1;
+    QImage InkTile;
+    QImage PaperTile;
+};

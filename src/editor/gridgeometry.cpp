@@ -1,0 +1,71 @@
+#include "gridgeometry.h"
+
+int GridColumns(const TBDFChar &ch)
+{
+    return ch.BBXWidth < 1 ? 1 : ch.BBXWidth;
+}
+
+int GridRows(const TBDFChar &ch)
+{
+    return ch.BBXHeight < 1 ? 1 : ch.BBXHeight;
+}
+
+int GridPixelBit(int32_t width, int columns, int x)
+{
+    return static_cast<int>(8 * static_cast<int64_t>(RowBytes(width)) - width + (columns - 1 - x));
+}
+
+std::optional<TGridCell> GridCellAt(int dx, int dy, int columns, int rows)
+{
+    int col = dx < 0 ? 0 : dx / GlyphPitch;
+    if (col > columns - 1)
+        col = columns - 1;
+    int row = dy < 0 ? 0 : dy / GlyphPitch;
+    if (row >= rows)
+        return std::nullopt;
+    return TGridCell{col < 0 ? 0 : col, row};
+}
+
+TGridOffset PixelGridOffset(int frameRows, const TBDFChar &ch)
+{
+    return {ch.BBXXOff * GlyphPitch, (frameRows - ch.BBXHeight - ch.BBXYOff) * GlyphPitch};
+}
+
+TPaintAction PressAction(bool left, bool right, bool ctrlOnly, bool othersHeld)
+{
+    if (left && ctrlOnly && !othersHeld)
+        return TPaintAction::Toggle;
+    if (right)
+        return TPaintAction::Clear;
+    if (left)
+        return TPaintAction::Set;
+    return TPaintAction::None;
+}
+
+TPaintAction DragAction(bool leftHeld, bool rightHeld, bool otherButtonHeld, bool anyKey)
+{
+    if (anyKey || otherButtonHeld || leftHeld == rightHeld)
+        return TPaintAction::None;
+    return leftHeld ? TPaintAction::Set : TPaintAction::Clear;
+}
+
+bool ApplyPaint(TBDFChar &ch, TGridCell cell, TPaintAction action)
+{
+    if (action == TPaintAction::None || cell.Row < 0 || static_cast<size_t>(cell.Row) >= ch.Bitmap.size())
+        return false;
+    const int bit = GridPixelBit(ch.BBXWidth, GridColumns(ch), cell.Col);
+    switch (action) {
+    case TPaintAction::Set:
+        SetBit(ch, cell.Row, bit);
+        break;
+    case TPaintAction::Clear:
+        ClearBit(ch, cell.Row, bit);
+        break;
+    case TPaintAction::Toggle:
+        ToggleBit(ch, cell.Row, bit);
+        break;
+    case TPaintAction::None:
+        break;
+    }
+    return true;
+}

@@ -1,0 +1,6 @@
+#include "fttf.h"
+
+TFormTTF::TFormTTF(QWidget *parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("TTF"));
+}

@@ -1,0 +1,37 @@
+// Prompts answered from a script, recording every question.
+#pragma once
+
+#include "app/prompts.h"
+
+#include <QList>
+
+class TScriptedPrompts : public TPrompts {
+public:
+    QList<bool> YesNoAnswers;
+    QList<QStringList> OpenAnswers;
+    QList<QString> SaveAnswers;
+    QStringList Asked;
+    QStringList Errors;
+    QStringList Warnings;
+    QList<TFileDialogSpec> Dialogs;
+    QStringList ProposedNames;
+
+    bool askYesNo(const QString &text) override
+    {
+        Asked << text;
+        return YesNoAnswers.isEmpty() ? false : YesNoAnswers.takeFirst();
+    }
+    QStringList openFileNames(const TFileDialogSpec &spec) override
+    {
+        Dialogs << spec;
+        return OpenAnswers.isEmpty() ? QStringList() : OpenAnswers.takeFirst();
+    }
+    QString saveFileName(const TFileDialogSpec &spec, const QString &proposedName) override
+    {
+        Dialogs << spec;
+        ProposedNames << proposedName;
+        return SaveAnswers.isEmpty() ? QString() : SaveAnswers.takeFirst();
+    }
+    void showError(const QString &text) override { Errors << text; }
+    void showWarning(const QString &text) override { Warnings << text; }
+};

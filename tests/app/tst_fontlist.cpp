@@ -1,0 +1,74 @@
+#include "app/fontlist.h"
+#include "app/textconv.h"
+
+#include <QtTest>
+
+class TstFontList : public QObject {
+    Q_OBJECT
+private slots:
+    void captions();
+    void newFont();
+    void moves();
+    void startupArgument();
+    void textRoundTrip();
+};
+
+void TstFontList::captions()
+{
+    TProjectRecord slot;
+    slot.FileName = "/home/u/fonts/arial12.bdf";
+    slot.Font.FontName = "Arial12";
+    QCOMPARE(FontListCaption(slot), std::string("Arial12 (arial12.bdf)"));
+    slot.Font.FontName.clear();
+    slot.FileName = "bitloom.bdf";
+    QCOMPARE(FontListCaption(slot), std::string(" (bitloom.bdf)"));
+}
+
+void TstFontList::newFont()
+{
+    TProjectRecord slot = NewFontSlot(4000000000u);
+    QCOMPARE(slot.FileName, std::string("bitloom.bdf"));
+    QCOMPARE(FontListCaption(slot), std::string("bitloom (bitloom.bdf)"));
+    QCOMPARE(slot.Font.Uid, 4000000000.0);
+    QCOMPARE(slot.Font.Chars.size(), size_t(1));
+    QCOMPARE(slot.Font.Chars[0].BBXWidth, 12);
+    QCOMPARE(slot.Font.Chars[0].Bitmap.size(), size_t(12));
+    QVERIFY(slot.Font.Size.empty() && slot.Font.StartFont.empty());
+}
+
+void TstFontList::moves()
+{
+    QCOMPARE(MoveUpIndex(0), 0);
+    QCOMPARE(MoveUpIndex(3), 2);
+    QCOMPARE(MoveUpIndex(-1), -1);
+    QCOMPARE(MoveDownIndex(-1, 3), 0);
+    QCOMPARE(MoveDownIndex(2, 3), 2);
+    QCOMPARE(MoveDownIndex(-1, 0), -1);
+}
+
+void TstFontList::startupArgument()
+{
+    QTemporaryDir dir;
+    const QString good = dir.filePath("p.bitloom"), upper = dir.filePath("q.BITLOOM");
+    for (const QString &p : {good, upper}) {
+        QFile f(p);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    QCOMPARE(StartupProjectArgument({good.toStdString()}), good.toStdString());
+    QCOMPARE(StartupProjectArgument({upper.toStdString()}), std::string());
+    QCOMPARE(StartupProjectArgument({dir.filePath("missing.bitloom").toStdString()}), std::string());
+    QCOMPARE(StartupProjectArgument({}), std::string());
+}
+
+void TstFontList::textRoundTrip()
+{
+    // Bytes that are not UTF-8 come back unchanged when a field shows them and stores them back.
+    const std::string latin = "Fon\xE9";
+    QCOMPARE(TextToBytes(BytesToText(latin), latin), latin);
+    const std::string utf8 = "Шрифт";
+    QCOMPARE(BytesToText(utf8), QString("Шрифт"));
+    QCOMPARE(TextToBytes(QString("Шрифт2"), utf8), std::string("Шрифт2"));
+}
+
+QTEST_APPLESS_MAIN(TstFontList)
+#include "tst_fontlist.moc"

@@ -1,0 +1,562 @@
+// The main window driven through its real widgets, with scripted questions.
+#include "app/errorhandler.h"
+#include "app/fmain.h"
+#include "chartable/chartablewidget.h"
+#include "editor/glyphgrids.h"
+#include "scriptedprompts.h"
+#include "windowtestutil.h"
+
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QListWidget>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+QPoint CellCentre(int col, int row)
+{
+    return QPoint(col * GlyphPitch + 6, row * GlyphPitch + 6);
+}
+
+QPoint TableCellCentre(int row, int col)
+{
+    return QPoint(col * 16 + 7, row * 19 + 9);
+}
+
+} // namespace
+
+class TstMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void openTwoFilesAndOneTwice();
+    void unreadableFileKeepsListParallel();
+    void wideGlyphWarningShown();
+    void deleteRows();
+    void moveSelectionOnBothPages();
+    void newFont();
+    void saveAsAndQuickSave();
+    void closePrompts_data();
+    void closePrompts();
+    void failedProjectSaveKeepsWindowOpen();
+    void menuDispatchesByPage();
+    void pixelPresses_data();
+    void pixelPresses();
+    void ctrlDoubleClickClearsThenSets();
+    void drags_data();
+    void drags();
+    void missingRowIgnoresPaint();
+    void pixelGridPlacement();
+    void tableSelectionAndLoad();
+    void releaseBelowTable();
+    void rightClickAndKeysKeepSelection();
+    void tableDrawing();
+    void noFontAllGrey();
+
+private:
+    QString Path(const QString &name) { return Dir->filePath(name); }
+    void OpenFiles(const QStringList &names);
+    TBDFChar &Glyph(int font, int index) { return Form->State.Fonts[size_t(font)].Font.Chars[size_t(index)]; }
+
+    std::unique_ptr<QTemporaryDir> Dir;
+    std::unique_ptr<TScriptedPrompts> Script;
+    std::unique_ptr<TFormMain> Form;
+};
+
+void TstMainWindow::init()
+{
+    Dir = std::make_unique<QTemporaryDir>();
+    Script = std::make_unique<TScriptedPrompts>();
+    SetPrompts(Script.get());
+    Form = std::make_unique<TFormMain>();
+    Form->show();
+    Form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(Form.get()));
+    WriteFile(Path("a.bdf"), SmallFont("A", 3));
+    WriteFile(Path("b.bdf"), SmallFont("B", 40, 10));
+    WriteFile(Path("c.bdf"), SmallFont("C", 300));
+}
+
+void TstMainWindow::cleanup()
+{
+    Form.reset();
+    SetPrompts(nullptr);
+}
+
+void TstMainWindow::OpenFiles(const QStringList &names)
+{
+    QStringList paths;
+    for (const QString &n : names)
+        paths << Path(n);
+    Script->OpenAnswers.append(paths);
+    QTest::mouseClick(Form->ToolButton1, Qt::LeftButton);
+}
+
+void TstMainWindow::openTwoFilesAndOneTwice()
+{
+    OpenFiles({"a.bdf", "b.bdf"});
+    QCOMPARE(Script->Dialogs.first().Filter, QString("bdf fonts|*.bdf|All files|*.*"));
+    QVERIFY(Script->Dialogs.first().MultiSelect);
+    QCOMPARE(Form->State.Fonts.size(), size_t(2));
+    QCOMPARE(Form->ListBox1->count(), 2);
+    QCOMPARE(Form->ListBox1->item(0)->text(), QString("A (a.bdf)"));
+    QCOMPARE(Form->ListBox1->item(1)->text(), QString("B (b.bdf)"));
+    QCOMPARE(Form->ListBox1->currentRow(), 1);
+    QCOMPARE(Form->State.CurrentFontIndex, 1);
+    QCOMPARE(Form->Edit6->text(), QString("B"));
+    QCOMPARE(Form->RxDrawGrid->rows(), 10);
+
+    OpenFiles({"a.bdf"});
+    QCOMPARE(Form->ListBox1->count(), 3);
+    QCOMPARE(Form->ListBox1->item(2)->text(), QString("A (a.bdf)"));
+    QVERIFY(Form->State.Fonts[2].Font == Form->State.Fonts[0].Font);
+    SetPixel(Glyph(2, 0), 0, 0);
+    QVERIFY(!(Form->State.Fonts[2].Font == Form->State.Fonts[0].Font));
+    QVERIFY(Script->Errors.isEmpty());
+}
+
+void TstMainWindow::unreadableFileKeepsListParallel()
+{
+    OpenFiles({"a.bdf", "missing.bdf", "b.bdf"});
+    QCOMPARE(Script->Errors.size(), 1);
+    QVERIFY(Script->Errors.first().contains(Path("missing.bdf")));
+    QVERIFY(Script->Errors.first().contains("No such file"));
+    QCOMPARE(Form->State.Fonts.size(), size_t(1));
+    QCOMPARE(Form->ListBox1->count(), 1);
+    // The files after the failed one are not opened and nothing gets selected.
+    QCOMPARE(Form->ListBox1->currentRow(), -1);
+    QCOMPARE(Form->State.CurrentFontIndex, -1);
+    // The window goes on working.
+    OpenFiles({"b.bdf"});
+    QCOMPARE(Form->ListBox1->count(), 2);
+    QCOMPARE(Form->State.CurrentFontIndex, 1);
+}
+
+void TstMainWindow::wideGlyphWarningShown()
+{
+    WriteFile(Path("wide.bdf"), "FONT Wide\nSTARTCHAR 0041\nBBX 80 1 0 0\nBITMAP\nFFFFFFFFFFFFFFFFFFFF\nENDCHAR\n");
+    OpenFiles({"wide.bdf"});
+    QCOMPARE(Script->Warnings.size(), 1);
+    QVERIFY(Script->Warnings.first().contains("Wide"));
+    QVERIFY(Script->Warnings.first().contains("1 glyph"));
+    QCOMPARE(Form->RxDrawGrid1->columns(), 64);
+}
+
+void TstMainWindow::deleteRows()
+{
+    QTest::mouseClick(Form->ToolButton3, Qt::LeftButton);
+    QVERIFY(Script->Asked.isEmpty());
+
+    OpenFiles({"a.bdf", "b.bdf", "c.bdf"});
+    Form->State.Fonts[1].Modified = true;
+    Script->YesNoAnswers = {false};
+    QTest::mouseClick(Form->ToolButton3, Qt::LeftButton);
+    QCOMPARE(Script->Asked, QStringList{"Are you sure?"});
+    QCOMPARE(Form->ListBox1->count(), 3);
+
+    Form->ListBox1->setCurrentRow(1);
+    Script->YesNoAnswers = {true};
+    QTest::mouseClick(Form->ToolButton3, Qt::LeftButton);
+    QCOMPARE(Form->ListBox1->count(), 2);
+    QCOMPARE(Form->State.Fonts.size(), size_t(2));
+    QCOMPARE(Form->ListBox1->item(1)->text(), QString("C (c.bdf)"));
+    QCOMPARE(Form->State.Fonts[1].Font.FontName, std::string("C"));
+    QCOMPARE(Form->ListBox1->currentRow(), 0);
+    QCOMPARE(Form->State.CurrentFontIndex, 0);
+    QCOMPARE(Form->Edit6->text(), QString("A"));
+
+    Script->YesNoAnswers = {true, true};
+    Form->ToolButton3Click();
+    Form->ToolButton3Click();
+    QCOMPARE(Form->ListBox1->count(), 0);
+    QVERIFY(Form->State.Fonts.empty());
+    QCOMPARE(Form->State.CurrentFontIndex, -1);
+    QCOMPARE(Form->RxDrawGrid1->columns(), 1);
+}
+
+void TstMainWindow::moveSelectionOnBothPages()
+{
+    OpenFiles({"a.bdf", "b.bdf", "c.bdf"});
+    Form->ListBox1->setCurrentRow(-1);
+    Form->Movedown1Click();
+    QCOMPARE(Form->ListBox1->currentRow(), 0);
+    QCOMPARE(Form->State.CurrentFontIndex, 0);
+    Form->Moveup1Click();
+    QCOMPARE(Form->ListBox1->currentRow(), 0);
+    QTest::keyClick(Form.get(), Qt::Key_D, Qt::ControlModifier);
+    QCOMPARE(Form->ListBox1->currentRow(), 1);
+    QCOMPARE(Form->Edit6->text(), QString("B"));
+    Form->Movedown1Click();
+    Form->Movedown1Click();
+    QCOMPARE(Form->ListBox1->currentRow(), 2);
+    QTest::keyClick(Form.get(), Qt::Key_U, Qt::ControlModifier);
+    QCOMPARE(Form->State.CurrentFontIndex, 1);
+
+    Form->PageControl1->setCurrentIndex(1);
+    Form->ListBox2->addItems({"one", "two"});
+    Form->Movedown1Click();
+    QCOMPARE(Form->ListBox2->currentRow(), 0);
+    Form->Movedown1Click();
+    QCOMPARE(Form->ListBox2->currentRow(), 1);
+    QCOMPARE(Form->ListBox1->currentRow(), 1);
+}
+
+void TstMainWindow::newFont()
+{
+    QTest::mouseClick(Form->ToolButton19, Qt::LeftButton);
+    QTest::mouseClick(Form->ToolButton19, Qt::LeftButton);
+    QCOMPARE(Form->ListBox1->count(), 2);
+    QCOMPARE(Form->ListBox1->item(1)->text(), QString("bitloom (bitloom.bdf)"));
+    const TProjectRecord &slot = Form->State.Fonts[1];
+    QCOMPARE(slot.FileName, std::string("bitloom.bdf"));
+    QCOMPARE(slot.Font.FBBWidth, 12);
+    QCOMPARE(slot.Font.Chars.size(), size_t(1));
+    QCOMPARE(slot.Font.Chars[0].Bitmap, std::vector<uint64_t>(12, 0));
+    QVERIFY(slot.Font.Uid > 0);
+    QCOMPARE(Form->RxDrawGrid1->columns(), 12);
+    QCOMPARE(Form->GroupBox1->title(), QString("Current char: 0000"));
+    // Showing the Uid does not change it, even above the signed range.
+    QCOMPARE(Form->Edit7->text().toDouble(), slot.Font.Uid);
+}
+
+void TstMainWindow::saveAsAndQuickSave()
+{
+    OpenFiles({"a.bdf", "b.bdf"});
+    Form->State.Fonts[0].Modified = Form->State.Fonts[1].Modified = true;
+    Form->ListBox1->setCurrentRow(0);
+
+    Script->SaveAnswers = {Path("copy.bdf")};
+    QTest::keyClick(Form.get(), Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(Script->ProposedNames, QStringList{"a.bdf"});
+    QCOMPARE(Script->Dialogs.last().Filter, QString("bdf font|*.bdf"));
+    QVERIFY(Script->Dialogs.last().ConfirmOverwrite);
+    QVERIFY(QFile::exists(Path("copy.bdf")));
+    QCOMPARE(Form->State.Fonts[0].FileName, Path("a.bdf").toStdString());
+    QVERIFY(!Form->State.Fonts[0].Modified);
+    QVERIFY(Form->State.Fonts[1].Modified);
+
+    // Cancelled dialog saves nothing.
+    Form->ToolButton2Click();
+    QVERIFY(Form->State.Fonts[1].Modified);
+
+    QFile::remove(Path("b.bdf"));
+    QTest::keyClick(Form.get(), Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(QFile::exists(Path("b.bdf")));
+    QVERIFY(!Form->State.Fonts[1].Modified);
+
+    // A save that cannot happen reports the path and keeps the flag.
+    Form->State.Fonts[0].Modified = true;
+    Form->State.Fonts[0].FileName = Path("no/such/dir/a.bdf").toStdString();
+    QTest::mouseClick(Form->ToolButton25, Qt::LeftButton);
+    QCOMPARE(Script->Errors.size(), 1);
+    QVERIFY(Script->Errors.first().contains(Path("no/such/dir/a.bdf")));
+    QVERIFY(Form->State.Fonts[0].Modified);
+}
+
+void TstMainWindow::closePrompts_data()
+{
+    QTest::addColumn<bool>("projectModified");
+    QTest::addColumn<bool>("fontModified");
+    QTest::addColumn<QList<bool>>("answers");
+    QTest::addColumn<bool>("projectSaves");
+    QTest::addColumn<QStringList>("asked");
+    QTest::addColumn<bool>("closes");
+    const QString project = "Save Bitloom project?", fonts = "BDF fonts not saved, exit?";
+    QTest::newRow("nothing-modified") << false << false << QList<bool>{} << true << QStringList{} << true;
+    QTest::newRow("fonts-no") << false << true << QList<bool>{false} << true << QStringList{fonts} << false;
+    QTest::newRow("fonts-yes") << false << true << QList<bool>{true} << true << QStringList{fonts} << true;
+    QTest::newRow("project-no") << true << false << QList<bool>{false} << true << QStringList{project} << true;
+    QTest::newRow("project-yes-saved") << true << false << QList<bool>{true} << true << QStringList{project} << true;
+    QTest::newRow("both-yes-then-no") << true << true << QList<bool>{true, false} << true
+                                      << QStringList{project, fonts} << false;
+    QTest::newRow("both-no-then-yes") << true << true << QList<bool>{false, true} << true
+                                      << QStringList{project, fonts} << true;
+    QTest::newRow("project-yes-cancelled") << true << true << QList<bool>{true} << false << QStringList{project}
+                                           << false;
+}
+
+void TstMainWindow::closePrompts()
+{
+    QFETCH(bool, projectModified);
+    QFETCH(bool, fontModified);
+    QFETCH(QList<bool>, answers);
+    QFETCH(bool, projectSaves);
+    QFETCH(QStringList, asked);
+    QFETCH(bool, closes);
+    OpenFiles({"a.bdf"});
+    Form->State.ProjectModified = projectModified;
+    Form->State.Fonts[0].Modified = fontModified;
+    int saves = 0;
+    Form->SaveProjectAs = [&] {
+        ++saves;
+        return projectSaves;
+    };
+    for (bool a : answers)
+        Script->YesNoAnswers.append(a);
+    const bool closed = Form->close();
+    QCOMPARE(Script->Asked, asked);
+    QCOMPARE(closed, closes);
+    QCOMPARE(Form->isVisible(), !closes);
+    QCOMPARE(saves, projectModified && !answers.isEmpty() && answers.first() ? 1 : 0);
+}
+
+void TstMainWindow::failedProjectSaveKeepsWindowOpen()
+{
+    Form->State.ProjectModified = true;
+    Form->SaveProjectAs = []() -> bool { throw std::runtime_error("Cannot write file \"/x.bitloom\": disk full"); };
+    Script->YesNoAnswers = {true};
+    QVERIFY(!Form->close());
+    QVERIFY(Form->isVisible());
+    QCOMPARE(Script->Errors.size(), 1);
+    QVERIFY(Script->Errors.first().contains("/x.bitloom"));
+}
+
+void TstMainWindow::menuDispatchesByPage()
+{
+    Form->PageControl1->setCurrentIndex(1);
+    QTest::keyClick(Form.get(), Qt::Key_O, Qt::ControlModifier);
+    QVERIFY(Script->Dialogs.isEmpty());
+    Form->PageControl1->setCurrentIndex(0);
+    Script->OpenAnswers.append({Path("a.bdf")});
+    QTest::keyClick(Form.get(), Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(Form->ListBox1->count(), 1);
+    // Quick save works from either page.
+    Form->PageControl1->setCurrentIndex(1);
+    QFile::remove(Path("a.bdf"));
+    QTest::keyClick(Form.get(), Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(QFile::exists(Path("a.bdf")));
+}
+
+void TstMainWindow::pixelPresses_data()
+{
+    QTest::addColumn<int>("col");
+    QTest::addColumn<int>("button");
+    QTest::addColumn<int>("buttonsHeld");
+    QTest::addColumn<int>("mods");
+    QTest::addColumn<quint64>("row");
+    QTest::addColumn<bool>("marks");
+    const int L = Qt::LeftButton, R = Qt::RightButton, M = Qt::MiddleButton;
+    QTest::newRow("left-sets") << 2 << L << L << int(Qt::NoModifier) << quint64(0xA8) << true;
+    QTest::newRow("right-clears") << 0 << R << R << int(Qt::NoModifier) << quint64(0x08) << true;
+    QTest::newRow("ctrl-left-toggles-set") << 4 << L << L << int(Qt::ControlModifier) << quint64(0x80) << true;
+    QTest::newRow("ctrl-left-toggles-clear") << 1 << L << L << int(Qt::ControlModifier) << quint64(0xC8) << true;
+    QTest::newRow("shift-left-sets") << 1 << L << L << int(Qt::ShiftModifier) << quint64(0xC8) << true;
+    QTest::newRow("ctrl-shift-left-sets") << 4 << L << L << int(Qt::ControlModifier | Qt::ShiftModifier)
+                                          << quint64(0x88) << true;
+    QTest::newRow("ctrl-left-with-right-held-sets") << 4 << L << (L | R) << int(Qt::ControlModifier) << quint64(0x88)
+                                                    << true;
+    QTest::newRow("middle-nothing") << 0 << M << M << int(Qt::NoModifier) << quint64(0x88) << false;
+    QTest::newRow("right-of-grid-last-column") << 9 << L << L << int(Qt::NoModifier) << quint64(0x88) << true;
+    QTest::newRow("set-already-set-still-marks") << 0 << L << L << int(Qt::NoModifier) << quint64(0x88) << true;
+}
+
+void TstMainWindow::pixelPresses()
+{
+    QFETCH(int, col);
+    QFETCH(int, button);
+    QFETCH(int, buttonsHeld);
+    QFETCH(int, mods);
+    QFETCH(quint64, row);
+    QFETCH(bool, marks);
+    WriteFile(Path("w5.bdf"), "FONT W\nFONTBOUNDINGBOX 5 2 0 0\nSTARTCHAR 0041\nBBX 5 2 0 0\nBITMAP\n88\n00\nENDCHAR\n");
+    OpenFiles({"w5.bdf"});
+    QVERIFY(!Form->State.Fonts[0].Modified);
+    SendMouse(Form->RxDrawGrid1, QEvent::MouseButtonPress, CellCentre(col, 0), Qt::MouseButton(button),
+              Qt::MouseButtons(buttonsHeld), Qt::KeyboardModifiers(mods));
+    SendMouse(Form->RxDrawGrid1, QEvent::MouseButtonRelease, CellCentre(col, 0), Qt::MouseButton(button),
+              Qt::NoButton, Qt::KeyboardModifiers(mods));
+    QCOMPARE(Glyph(0, 0).Bitmap[0], row);
+    QCOMPARE(Form->State.Fonts[0].Modified, marks);
+    // What is drawn follows the bits: a set pixel is dark, a clear one light.
+    const QImage shot = Form->RxDrawGrid1->grab().toImage();
+    for (int x = 0; x < 5; ++x) {
+        const bool ink = (row >> (7 - x)) & 1;
+        QCOMPARE(shot.pixelColor(CellCentre(x, 0)).lightness() < 128, ink);
+    }
+}
+
+void TstMainWindow::ctrlDoubleClickClearsThenSets()
+{
+    WriteFile(Path("w5.bdf"), "FONT W\nFONTBOUNDINGBOX 5 2 0 0\nSTARTCHAR 0041\nBBX 5 2 0 0\nBITMAP\n88\n00\nENDCHAR\n");
+    OpenFiles({"w5.bdf"});
+    QTest::mouseDClick(Form->RxDrawGrid1, Qt::LeftButton, Qt::ControlModifier, CellCentre(0, 0));
+    QCOMPARE(Glyph(0, 0).Bitmap[0], uint64_t(0x88));
+    QTest::mousePress(Form->RxDrawGrid1, Qt::LeftButton, Qt::ControlModifier, CellCentre(0, 0));
+    QCOMPARE(Glyph(0, 0).Bitmap[0], uint64_t(0x08));
+}
+
+void TstMainWindow::drags_data()
+{
+    QTest::addColumn<int>("buttons");
+    QTest::addColumn<int>("mods");
+    QTest::addColumn<QPoint>("to");
+    QTest::addColumn<quint64>("row0");
+    QTest::addColumn<quint64>("row1");
+    QTest::addColumn<quint64>("row2");
+    const int L = Qt::LeftButton, R = Qt::RightButton;
+    // The press on column 1 of row 1 sets 0x40 there first.
+    QTest::newRow("right-out-of-grid") << L << 0 << QPoint(200, 2 * 13 + 6) << quint64(0) << quint64(0x40)
+                                       << quint64(0x08);
+    QTest::newRow("below-grid") << L << 0 << QPoint(20, 3 * 13 + 2) << quint64(0) << quint64(0x40) << quint64(0);
+    QTest::newRow("above-grid") << L << 0 << QPoint(3 * 13 + 6, -40) << quint64(0x10) << quint64(0x40) << quint64(0);
+    QTest::newRow("left-of-grid") << L << 0 << QPoint(-30, 2 * 13 + 6) << quint64(0) << quint64(0x40)
+                                  << quint64(0x80);
+    QTest::newRow("right-button-clears") << R << 0 << QPoint(6, 6) << quint64(0) << quint64(0) << quint64(0);
+    QTest::newRow("ctrl-drag-nothing") << L << int(Qt::ControlModifier) << QPoint(6, 6) << quint64(0)
+                                       << quint64(0x40) << quint64(0);
+    QTest::newRow("both-buttons-nothing") << (L | R) << 0 << QPoint(6, 6) << quint64(0) << quint64(0x40)
+                                          << quint64(0);
+}
+
+void TstMainWindow::drags()
+{
+    QFETCH(int, buttons);
+    QFETCH(int, mods);
+    QFETCH(QPoint, to);
+    QFETCH(quint64, row0);
+    QFETCH(quint64, row1);
+    QFETCH(quint64, row2);
+    WriteFile(Path("w5.bdf"), "FONT W\nFONTBOUNDINGBOX 5 3 0 0\nSTARTCHAR 0041\nBBX 5 3 0 0\nBITMAP\n00\n00\n00\n"
+                              "ENDCHAR\n");
+    OpenFiles({"w5.bdf"});
+    const Qt::MouseButton first = (buttons & Qt::RightButton) && !(buttons & Qt::LeftButton) ? Qt::RightButton
+                                                                                             : Qt::LeftButton;
+    if (first == Qt::RightButton)
+        Glyph(0, 0).Bitmap = {0x80, 0x40, 0};
+    SendMouse(Form->RxDrawGrid1, QEvent::MouseButtonPress, CellCentre(1, 1), first, first);
+    SendMouse(Form->RxDrawGrid1, QEvent::MouseMove, to, Qt::NoButton, Qt::MouseButtons(buttons),
+              Qt::KeyboardModifiers(mods));
+    if (first == Qt::RightButton)
+        SendMouse(Form->RxDrawGrid1, QEvent::MouseMove, CellCentre(0, 0), Qt::NoButton, Qt::RightButton);
+    SendMouse(Form->RxDrawGrid1, QEvent::MouseButtonRelease, to, first, Qt::NoButton);
+    QCOMPARE(Glyph(0, 0).Bitmap, (std::vector<uint64_t>{row0, row1, row2}));
+}
+
+void TstMainWindow::missingRowIgnoresPaint()
+{
+    WriteFile(Path("short.bdf"), "FONT S\nFONTBOUNDINGBOX 8 3 0 0\nSTARTCHAR 0041\nBBX 8 3 0 0\nBITMAP\n00\n00\n"
+                                 "ENDCHAR\n");
+    OpenFiles({"short.bdf"});
+    QCOMPARE(Form->RxDrawGrid1->rows(), 3);
+    SendMouse(Form->RxDrawGrid1, QEvent::MouseButtonPress, CellCentre(0, 2), Qt::LeftButton, Qt::LeftButton);
+    QCOMPARE(Glyph(0, 0).Bitmap.size(), size_t(2));
+    QVERIFY(!Form->State.Fonts[0].Modified);
+    const QImage shot = Form->RxDrawGrid1->grab().toImage();
+    QCOMPARE(shot.pixelColor(CellCentre(3, 2)), QColor(Qt::white));
+}
+
+void TstMainWindow::pixelGridPlacement()
+{
+    WriteFile(Path("off.bdf"), "FONT O\nFONTBOUNDINGBOX 8 10 0 0\n"
+                               "STARTCHAR 0041\nBBX 4 3 -1 -2\nBITMAP\n00\n00\n00\nENDCHAR\n"
+                               "STARTCHAR 0042\nBBX 4 7 2 1\nBITMAP\nENDCHAR\n");
+    OpenFiles({"off.bdf"});
+    const QPoint frame = Form->RxDrawGrid->pos();
+    QCOMPARE(Form->RxDrawGrid1->pos(), frame + QPoint(-13, (10 - 3 + 2) * 13));
+    // Its lower edge lies two cells below the frame's.
+    QCOMPARE(Form->RxDrawGrid1->geometry().bottom() + 1, frame.y() + 12 * 13);
+    QTest::keyClick(Form->RxDrawGrid2, Qt::Key_Right);
+    QCOMPARE(Form->RxDrawGrid1->pos(), frame + QPoint(2 * 13, 2 * 13));
+    QCOMPARE(Form->GroupBox1->title(), QString("Current char: 0042"));
+    // An empty cell collapses the grid onto the frame's corner; fields keep their values.
+    QTest::keyClick(Form->RxDrawGrid2, Qt::Key_Right);
+    QCOMPARE(Form->RxDrawGrid1->pos(), frame);
+    QCOMPARE(Form->RxDrawGrid1->size(), QSize(13, 13));
+    QCOMPARE(Form->GroupBox1->title(), QString("Current char: 0042"));
+    QCOMPARE(Form->Edit2->text(), QString("7"));
+}
+
+void TstMainWindow::tableSelectionAndLoad()
+{
+    OpenFiles({"b.bdf"});
+    QTest::mousePress(Form->RxDrawGrid2, Qt::LeftButton, Qt::NoModifier, TableCellCentre(1, 5));
+    QCOMPARE(Form->State.CharSelection, (TCharSelection{1, 5, 1, 5}));
+    QCOMPARE(Form->State.CurrentCharIndex, 37);
+    SendMouse(Form->RxDrawGrid2, QEvent::MouseMove, TableCellCentre(0, 30), Qt::NoButton, Qt::LeftButton);
+    QCOMPARE(Form->RxDrawGrid2->currentCell(), (TTableCell{0, 30}));
+    QTest::mouseRelease(Form->RxDrawGrid2, Qt::LeftButton, Qt::NoModifier, TableCellCentre(0, 20));
+    QCOMPARE(Form->State.CharSelection, (TCharSelection{0, 20, 1, 5}));
+    QCOMPARE(Form->State.CurrentCharIndex, 20);
+    QCOMPARE(Form->GroupBox1->title(), QString("Current char: 0055"));
+    QCOMPARE(Form->Edit1->text(), QString("8"));
+    QCOMPARE(Form->State.UndoChar, Glyph(0, 20));
+
+    // The same cell: exactly that cell.
+    QTest::mouseClick(Form->RxDrawGrid2, Qt::LeftButton, Qt::NoModifier, TableCellCentre(0, 3));
+    QCOMPARE(Form->State.CharSelection, (TCharSelection{0, 3, 0, 3}));
+    QVERIFY(!Form->State.Fonts[0].Modified);
+}
+
+void TstMainWindow::releaseBelowTable()
+{
+    OpenFiles({"c.bdf"});
+    QTest::mousePress(Form->RxDrawGrid2, Qt::LeftButton, Qt::NoModifier, TableCellCentre(8, 3));
+    QTest::mouseRelease(Form->RxDrawGrid2, Qt::LeftButton, Qt::NoModifier, QPoint(6 * 16 + 7, 9 * 19 + 30));
+    QCOMPARE(Form->State.CharSelection, (TCharSelection{8, 3, 9, 6}));
+    QCOMPARE(Form->State.CurrentCharIndex, 8 * 32 + 6);
+}
+
+void TstMainWindow::rightClickAndKeysKeepSelection()
+{
+    OpenFiles({"b.bdf"});
+    QTest::mouseClick(Form->RxDrawGrid2, Qt::LeftButton, Qt::NoModifier, TableCellCentre(0, 2));
+    const TCharSelection sel = Form->State.CharSelection;
+    SendMouse(Form->RxDrawGrid2, QEvent::MouseButtonPress, TableCellCentre(1, 1), Qt::RightButton, Qt::RightButton);
+    SendMouse(Form->RxDrawGrid2, QEvent::MouseButtonRelease, TableCellCentre(1, 1), Qt::RightButton, Qt::NoButton);
+    Form->PopupMenu1->hide();
+    QCOMPARE(Form->State.CharSelection, sel);
+    QCOMPARE(Form->State.CurrentCharIndex, 2);
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(Form->RxDrawGrid2, Qt::Key_Right);
+    QCOMPARE(Form->State.CurrentCharIndex, 5);
+    QCOMPARE(Form->GroupBox1->title(), QString("Current char: 0046"));
+    QTest::keyClick(Form->RxDrawGrid2, Qt::Key_Down);
+    QCOMPARE(Form->State.CurrentCharIndex, 37);
+    QCOMPARE(Form->State.CharSelection, sel);
+}
+
+void TstMainWindow::tableDrawing()
+{
+    OpenFiles({"b.bdf"});
+    QTest::mousePress(Form->RxDrawGrid2, Qt::LeftButton, Qt::NoModifier, TableCellCentre(0, 20));
+    QTest::mouseRelease(Form->RxDrawGrid2, Qt::LeftButton, Qt::NoModifier, TableCellCentre(1, 5));
+    Form->RxDrawGrid2->clearFocus();
+    const QImage shot = Form->RxDrawGrid2->grab().toImage();
+    // Glyph row 1 is 0x81: its first pixel sits 3 right of the cell's left and 9 below its top.
+    auto inkOf = [&](int row, int col) { return shot.pixelColor(col * 16 + 3, row * 19 + 9); };
+    QCOMPARE(inkOf(0, 19), QColor(Qt::black));
+    QCOMPARE(inkOf(0, 20), QColor(0, 0, 255));
+    QCOMPARE(inkOf(1, 5), QColor(0, 0, 255));
+    QCOMPARE(inkOf(1, 7), QColor(Qt::black));
+    QCOMPARE(shot.pixelColor(1 * 16 + 2, 0 * 19 + 2), QColor(Qt::white));
+    QCOMPARE(shot.pixelColor(8 * 16 + 7, 1 * 19 + 9), QColor(204, 204, 204));
+    QCOMPARE(shot.pixelColor(31 * 16 + 7, 8 * 19 + 9), QColor(204, 204, 204));
+}
+
+void TstMainWindow::noFontAllGrey()
+{
+    const QImage shot = Form->RxDrawGrid2->grab().toImage();
+    for (int r = 0; r < 9; ++r)
+        for (int c = 0; c < 32; ++c)
+            QCOMPARE(shot.pixelColor(c * 16 + 7, r * 19 + 9), QColor(204, 204, 204));
+    QTest::mouseClick(Form->RxDrawGrid2, Qt::LeftButton, Qt::NoModifier, TableCellCentre(2, 4));
+    QCOMPARE(Form->State.CharSelection, (TCharSelection{2, 4, 2, 4}));
+    QCOMPARE(Form->GroupBox1->title(), QString("Текущий символ:"));
+}
+
+int main(int argc, char **argv)
+{
+    qputenv("XDG_CONFIG_HOME", QDir::tempPath().toLocal8Bit() + "/bitloom-test-config");
+    TApplication app(argc, argv);
+    TstMainWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_mainwindow.moc"

@@ -1,0 +1,37 @@
+// Helpers for driving the real main window in tests.
+#pragma once
+
+#include <QApplication>
+#include <QFile>
+#include <QMouseEvent>
+#include <QString>
+#include <QWidget>
+
+// Sends one mouse event with exactly these buttons and keys, through the
+// application (so focus and the error handler act as for real input).
+inline void SendMouse(QWidget *w, QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons buttons,
+                      Qt::KeyboardModifiers mods = Qt::NoModifier)
+{
+    QMouseEvent e(type, QPointF(pos), QPointF(w->mapToGlobal(pos)), button, buttons, mods);
+    QApplication::sendEvent(w, &e);
+}
+
+inline void WriteFile(const QString &path, const QByteArray &text)
+{
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(text);
+}
+
+// A font of n 8 x 2 glyphs with codes 0x41.. and a first row equal to the index.
+inline QByteArray SmallFont(const QByteArray &name, int n, int fbbHeight = 4)
+{
+    QByteArray t = "STARTFONT 2.1\nFONT " + name + "\nSIZE 8 75 75\nFONTBOUNDINGBOX 8 " +
+                   QByteArray::number(fbbHeight) + " 0 -1\n";
+    for (int i = 0; i < n; ++i) {
+        t += "STARTCHAR " + QByteArray::number(0x41 + i, 16).rightJustified(4, '0').toUpper() +
+             "\nENCODING " + QByteArray::number(0x41 + i) + "\nSWIDTH 500 0\nDWIDTH 8 0\nBBX 8 2 0 0\nBITMAP\n" +
+             QByteArray::number(i & 0xFF, 16).rightJustified(2, '0') + "\n81\nENDCHAR\n";
+    }
+    return t + "ENDFONT\n";
+}
