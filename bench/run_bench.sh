@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Usage: run_bench.sh BITLOOM BENCH_BDF BENCH_PROCESS DATADIR
+# Usage: run_bench.sh BITLOOM BENCH_BDF BENCH_PROCESS BENCH_UI DATADIR
 set -euo pipefail
-bitloom=$1 bench_bdf=$2 bench_process=$3 data=$4
+bitloom=$1 bench_bdf=$2 bench_process=$3 bench_ui=$4 data=$5
 mkdir -p "$data"
 unifont=$data/unifont.bdf big=$data/big100.bdf
 if [ ! -s "$unifont" ]; then
@@ -25,3 +25,5 @@ echo "== whole process, bitloom --convert 100 MB"
 "$bench_process" 7 "$bitloom" --convert "$big" "$data/out-big.bdf"
 echo "== reference: wc -l unifont.bdf"
 "$bench_process" 7 wc -l "$unifont"
+echo "== window handlers on unifont (offscreen)"
+"$bench_ui" "$unifont"

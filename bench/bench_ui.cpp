@@ -1,0 +1,87 @@
+// Offscreen timings of the real window handlers on a big font: selecting the
+// font, clicking table cells, pressing and dragging on the pixel grid, each
+// including the repaint it causes. Usage: bench_ui FONT.bdf
+#include "app/errorhandler.h"
+#include "app/fmain.h"
+#include "chartable/chartablewidget.h"
+#include "editor/glyphgrids.h"
+
+#include <QElapsedTimer>
+#include <QWindow>
+#include <QListWidget>
+#include <QMouseEvent>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+void Send(QWidget *w, QEvent::Type type, QPoint pos, Qt::MouseButton b, Qt::MouseButtons held)
+{
+    QMouseEvent e(type, QPointF(pos), QPointF(w->mapToGlobal(pos)), b, held, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+void Report(const char *what, int runs, const std::function<void(int)> &step)
+{
+    std::vector<double> ms;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        step(i);
+        ms.push_back(t.nsecsElapsed() / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    std::printf("%-40s median %7.3f ms  max %7.3f ms  (%d runs)\n", what, ms[ms.size() / 2], ms.back(), runs);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    TApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: bench_ui FONT.bdf\n");
+        return 2;
+    }
+    TFormMain form;
+    form.show();
+    // Repaints only reach the backing store once the window is exposed.
+    for (int i = 0; i < 200 && !(form.windowHandle() && form.windowHandle()->isExposed()); ++i)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    QElapsedTimer open;
+    open.start();
+    form.OpenFonts({QString::fromLocal8Bit(argv[1])});
+    form.repaint();
+    std::printf("%-40s %7.1f ms (%zu glyphs)\n", "open font (read + first paint)", open.nsecsElapsed() / 1e6,
+                form.State.Fonts[0].Font.Chars.size());
+
+    Report("select font (ListBox1Click + repaint)", 50, [&](int) {
+        form.ListBox1Click();
+        form.RxDrawGrid2->repaint();
+        form.RxDrawGrid1->repaint();
+    });
+    Report("click table cell (+ repaint)", 200, [&](int i) {
+        const QPoint p((i % 32) * 16 + 7, ((i / 32) % 9) * 19 + 9);
+        Send(form.RxDrawGrid2, QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+        Send(form.RxDrawGrid2, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
+        form.RxDrawGrid2->repaint();
+        form.RxDrawGrid1->repaint();
+    });
+    Report("press on pixel grid (+ repaint)", 200, [&](int i) {
+        const QPoint p((i % 8) * 13 + 6, (i % 16) * 13 + 6);
+        Send(form.RxDrawGrid1, QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+        form.RxDrawGrid1->repaint();
+        Send(form.RxDrawGrid1, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
+    });
+    Send(form.RxDrawGrid1, QEvent::MouseButtonPress, QPoint(6, 6), Qt::LeftButton, Qt::LeftButton);
+    Report("drag on pixel grid (+ repaint)", 500, [&](int i) {
+        const QPoint p((i % 8) * 13 + 6, ((i / 8) % 16) * 13 + 6);
+        Send(form.RxDrawGrid1, QEvent::MouseMove, p, Qt::NoButton, Qt::LeftButton);
+        QApplication::processEvents();
+    });
+    return 0;
+}
