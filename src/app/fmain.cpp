@@ -65,11 +65,16 @@ void TStatusPanel::setStatus(const QString &text, uint32_t colour)
     update();
 }
 
+void TStatusPanel::StatusBar1DrawPanel(QPainter &painter)
+{
+    painter.setPen(Colour);
+    painter.drawText(rect(), Qt::AlignLeft | Qt::AlignTop, Text);
+}
+
 void TStatusPanel::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    p.setPen(Colour);
-    p.drawText(rect(), Qt::AlignLeft | Qt::AlignTop, Text);
+    StatusBar1DrawPanel(p);
 }
 
 TFormMain::TFormMain(QWidget *parent) : QMainWindow(parent)
@@ -85,6 +90,7 @@ TFormMain::TFormMain(QWidget *parent) : QMainWindow(parent)
     statusBar()->setSizeGripEnabled(true);
     ConnectGlyphEditor();
     ConnectCharTable();
+    ConnectHeaderPanel();
     resize(755, 618);
     if (QScreen *screen = QApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());

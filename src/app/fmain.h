@@ -19,6 +19,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QMenu;
+class QPainter;
 class QSplitter;
 class QTabWidget;
 class QToolBar;
@@ -116,6 +117,46 @@ public:
     // Glyph editor.
     void RxDrawGrid1MouseDown(QPoint offset, TPaintAction action);
     void RxDrawGrid1MouseMove(QPoint offset, TPaintAction action);
+    // Side panel: box size, offsets and widths of the selection block.
+    void SpeedButton11Click();
+    void SpeedButton15Click();
+    void SpeedButton12Click();
+    void SpeedButton16Click();
+    void SpeedButton13Click();
+    void SpeedButton17Click();
+    void SpeedButton14Click();
+    void SpeedButton18Click();
+    void SpeedButton24Click();
+    void SpeedButton23Click();
+    void SpeedButton26Click();
+    void SpeedButton25Click();
+    void Edit5Change(const QString &text);
+    // Code and rotations of the current glyph.
+    void SpeedButton10Click();
+    void SpeedButton19Click();
+    void Edit13Change(const QString &text);
+    void SpeedButton20Click();
+    void SpeedButton22Click();
+    // Undo and renumbering.
+    void ToolButton23Click();
+    void ToolButton26Click();
+
+    // Character commands; tag 1 makes the paste keep the copied codes.
+    void ToolButton16Click();
+    void ToolButton18Click();
+    void ToolButton21Click();
+    void ToolButton22Click(int tag);
+    // Font header.
+    void Edit6Change(const QString &text);
+    void Edit7Change(const QString &text);
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void SpeedButton3Click();
+    void SpeedButton4Click();
+    void SpeedButton5Click();
+    void SpeedButton6Click();
+    void SpeedButton7Click();
+    void SpeedButton8Click();
 
     // The frame grid takes the current font's box (at least 1 x 1).
     void SizeFrameGrid(int columns, int rows);
@@ -137,6 +178,12 @@ private:
     QWidget *CreateHeaderPanel();
     void ConnectGlyphEditor();
     void ConnectCharTable();
+    void ConnectHeaderPanel();
+    // One side-panel step: op on each glyph of the block, the field shows the
+    // current glyph's new value, then the load step refreshes the editor.
+    void MetricCommand(void (*op)(TBDFChar &), QLineEdit *field, int32_t (*value)(const TBDFChar &));
+    // One font-header step: change, show in field, refresh the font when the box size changed.
+    void HeaderStep(void (*op)(TBDFFont &), QLineEdit *field, int32_t (*value)(const TBDFFont &), bool boxSize);
     // Editor side of the load step: grid size and place, fields, caption.
     void LoadCurrentCharIntoEditor();
     void ShowEmptyGlyph();
@@ -155,6 +202,9 @@ public:
     void setStatus(const QString &text, uint32_t colour);
     QString text() const { return Text; }
     QColor colour() const { return Colour; }
+
+    // Draws the text in the status colour from the panel's top-left corner.
+    void StatusBar1DrawPanel(QPainter &painter);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

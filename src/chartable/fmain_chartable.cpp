@@ -1,7 +1,11 @@
 // The character table, the character commands under it and the font header panel.
 #include "app/fmain.h"
 
+#include "app/textconv.h"
+#include "charops.h"
+#include "editor/glyphops.h"
 #include "chartablewidget.h"
+#include "model/textfuncs.h"
 
 #include <QAction>
 #include <QHBoxLayout>
@@ -135,6 +139,19 @@ void TFormMain::ConnectCharTable()
     Deletechar1 = item(QStringLiteral("Удалить символ"), QKeySequence(Qt::Key_Delete));
     Undoedit2 = item(QStringLiteral("Отмена"), QKeySequence(Qt::CTRL | Qt::Key_Z));
     Pastespecial1 = item(QStringLiteral("Спец. клей"), QKeySequence(Qt::CTRL | Qt::Key_B));
+    connect(Addchar1, &QAction::triggered, this, &TFormMain::ToolButton16Click);
+    connect(Copychar1, &QAction::triggered, this, &TFormMain::ToolButton21Click);
+    connect(Pastechar1, &QAction::triggered, this, [this] { ToolButton22Click(0); });
+    connect(Deletechar1, &QAction::triggered, this, &TFormMain::ToolButton18Click);
+    connect(Undoedit2, &QAction::triggered, this, &TFormMain::ToolButton23Click);
+    connect(Pastespecial1, &QAction::triggered, this, [this] { ToolButton22Click(1); });
+    connect(ToolButton16, &QToolButton::clicked, this, &TFormMain::ToolButton16Click);
+    connect(ToolButton21, &QToolButton::clicked, this, &TFormMain::ToolButton21Click);
+    connect(ToolButton22, &QToolButton::clicked, this, [this] { ToolButton22Click(0); });
+    connect(ToolButton24, &QToolButton::clicked, this, [this] { ToolButton22Click(1); });
+    connect(ToolButton18, &QToolButton::clicked, this, &TFormMain::ToolButton18Click);
+    connect(ToolButton23, &QToolButton::clicked, this, &TFormMain::ToolButton23Click);
+    connect(ToolButton26, &QToolButton::clicked, this, &TFormMain::ToolButton26Click);
     RxDrawGrid2->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(RxDrawGrid2, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &pos) { PopupMenu1->popup(RxDrawGrid2->mapToGlobal(pos)); });
@@ -158,4 +175,164 @@ void TFormMain::RxDrawGrid2MouseUp(TTableCell cell)
 {
     SelectionMouseUp(State.CharSelection, cell);
     RxDrawGrid2->update();
+}
+
+void TFormMain::ToolButton16Click()
+{
+    TBDFFont *font = State.CurrentFont();
+    if (!font)
+        return;
+    AddChar(*font, State.CurrentCharIndex);
+    State.MarkCurrentFontModified();
+    RxDrawGrid2->update();
+}
+
+void TFormMain::ToolButton18Click()
+{
+    TBDFFont *font = State.CurrentFont();
+    if (!font)
+        return;
+    if (DeleteChars(*font, State.CharSelection) > 0)
+        State.MarkCurrentFontModified();
+    RxDrawGrid2->update();
+    RxDrawGrid2Click();
+}
+
+void TFormMain::ToolButton21Click()
+{
+    if (const TBDFFont *font = State.CurrentFont())
+        State.CharClipboard = CopyChars(*font, State.CharSelection);
+}
+
+void TFormMain::ToolButton22Click(int tag)
+{
+    TBDFFont *font = State.CurrentFont();
+    if (!font || State.CharClipboard.empty())
+        return;
+    if (PasteChars(*font, State.CharSelection, State.CharClipboard, tag == 1))
+        State.MarkCurrentFontModified();
+    RxDrawGrid2Click();
+    RxDrawGrid2->update();
+}
+
+void TFormMain::ConnectHeaderPanel()
+{
+    // Both fields store what they show, also when the font refresh fills them.
+    connect(Edit6, &QLineEdit::textChanged, this, &TFormMain::Edit6Change);
+    connect(Edit7, &QLineEdit::textChanged, this, &TFormMain::Edit7Change);
+    const std::pair<QToolButton *, void (TFormMain::*)()> buttons[] = {
+        {SpeedButton1, &TFormMain::SpeedButton1Click}, {SpeedButton2, &TFormMain::SpeedButton2Click},
+        {SpeedButton3, &TFormMain::SpeedButton3Click}, {SpeedButton4, &TFormMain::SpeedButton4Click},
+        {SpeedButton5, &TFormMain::SpeedButton5Click}, {SpeedButton6, &TFormMain::SpeedButton6Click},
+        {SpeedButton7, &TFormMain::SpeedButton7Click}, {SpeedButton8, &TFormMain::SpeedButton8Click},
+    };
+    for (const auto &[button, handler] : buttons)
+        connect(button, &QToolButton::clicked, this, handler);
+}
+
+void TFormMain::Edit6Change(const QString &text)
+{
+    TBDFFont *font = State.CurrentFont();
+    if (!font)
+        return;
+    std::string name = TextToBytes(text, font->FontName);
+    if (name != font->FontName) {
+        font->FontName = std::move(name);
+        State.MarkCurrentFontModified();
+    }
+}
+
+void TFormMain::Edit7Change(const QString &text)
+{
+    TBDFFont *font = State.CurrentFont();
+    if (!font)
+        return;
+    // The whole unsigned 32-bit range is taken, so a tick-count Uid survives being shown.
+    const double uid = ParseUidDef(text.toStdString(), 0);
+    if (uid != font->Uid) {
+        font->Uid = uid;
+        State.MarkCurrentFontModified();
+    }
+}
+
+void TFormMain::HeaderStep(void (*op)(TBDFFont &), QLineEdit *field, int32_t (*value)(const TBDFFont &),
+                           bool boxSize)
+{
+    TBDFFont *font = State.CurrentFont();
+    if (!font)
+        return;
+    op(*font);
+    State.MarkCurrentFontModified();
+    field->setText(QString::number(value(*font)));
+    if (boxSize)
+        ListBox1Click();
+}
+
+namespace {
+
+int32_t DownToOne(int32_t v)
+{
+    return v > 1 ? v - 1 : 1;
+}
+
+int32_t Width(const TBDFFont &f)
+{
+    return f.FBBWidth;
+}
+
+int32_t Height(const TBDFFont &f)
+{
+    return f.FBBHeight;
+}
+
+int32_t XOff(const TBDFFont &f)
+{
+    return f.FBBXOff;
+}
+
+int32_t YOff(const TBDFFont &f)
+{
+    return f.FBBYOff;
+}
+
+} // namespace
+
+void TFormMain::SpeedButton1Click()
+{
+    HeaderStep([](TBDFFont &f) { f.FBBWidth = DownToOne(f.FBBWidth); }, Edit8, Width, true);
+}
+
+void TFormMain::SpeedButton2Click()
+{
+    HeaderStep([](TBDFFont &f) { f.FBBWidth = Step(f.FBBWidth, 1); }, Edit8, Width, true);
+}
+
+void TFormMain::SpeedButton3Click()
+{
+    HeaderStep([](TBDFFont &f) { f.FBBXOff = Step(f.FBBXOff, -1); }, Edit9, XOff, false);
+}
+
+void TFormMain::SpeedButton4Click()
+{
+    HeaderStep([](TBDFFont &f) { f.FBBXOff = Step(f.FBBXOff, 1); }, Edit9, XOff, false);
+}
+
+void TFormMain::SpeedButton5Click()
+{
+    HeaderStep([](TBDFFont &f) { f.FBBHeight = DownToOne(f.FBBHeight); }, Edit10, Height, true);
+}
+
+void TFormMain::SpeedButton6Click()
+{
+    HeaderStep([](TBDFFont &f) { f.FBBHeight = Step(f.FBBHeight, 1); }, Edit10, Height, true);
+}
+
+void TFormMain::SpeedButton7Click()
+{
+    HeaderStep([](TBDFFont &f) { f.FBBYOff = Step(f.FBBYOff, -1); }, Edit11, YOff, false);
+}
+
+void TFormMain::SpeedButton8Click()
+{
+    HeaderStep([](TBDFFont &f) { f.FBBYOff = Step(f.FBBYOff, 1); }, Edit11, YOff, false);
 }

@@ -4,6 +4,7 @@
 #include "app/textconv.h"
 #include "chartable/chartablewidget.h"
 #include "glyphgrids.h"
+#include "glyphops.h"
 #include "model/textfuncs.h"
 
 #include <QAction>
@@ -115,6 +116,22 @@ void TFormMain::ConnectGlyphEditor()
 {
     connect(RxDrawGrid1, &TPixelGrid::pressed, this, &TFormMain::RxDrawGrid1MouseDown);
     connect(RxDrawGrid1, &TPixelGrid::dragged, this, &TFormMain::RxDrawGrid1MouseMove);
+    const std::pair<QToolButton *, void (TFormMain::*)()> buttons[] = {
+        {SpeedButton11, &TFormMain::SpeedButton11Click}, {SpeedButton15, &TFormMain::SpeedButton15Click},
+        {SpeedButton12, &TFormMain::SpeedButton12Click}, {SpeedButton16, &TFormMain::SpeedButton16Click},
+        {SpeedButton13, &TFormMain::SpeedButton13Click}, {SpeedButton17, &TFormMain::SpeedButton17Click},
+        {SpeedButton14, &TFormMain::SpeedButton14Click}, {SpeedButton18, &TFormMain::SpeedButton18Click},
+        {SpeedButton24, &TFormMain::SpeedButton24Click}, {SpeedButton23, &TFormMain::SpeedButton23Click},
+        {SpeedButton26, &TFormMain::SpeedButton26Click}, {SpeedButton25, &TFormMain::SpeedButton25Click},
+        {SpeedButton10, &TFormMain::SpeedButton10Click}, {SpeedButton19, &TFormMain::SpeedButton19Click},
+        {SpeedButton20, &TFormMain::SpeedButton20Click}, {SpeedButton22, &TFormMain::SpeedButton22Click},
+    };
+    for (const auto &[button, handler] : buttons)
+        connect(button, &QToolButton::clicked, this, handler);
+    // The SW field answers to typing only; the code field to every change.
+    connect(Edit5, &QLineEdit::textEdited, this, &TFormMain::Edit5Change);
+    connect(Edit13, &QLineEdit::textChanged, this, &TFormMain::Edit13Change);
+    connect(Undoedit1, &QAction::triggered, this, &TFormMain::ToolButton23Click);
 }
 
 void TFormMain::SizeFrameGrid(int columns, int rows)
@@ -179,4 +196,174 @@ void TFormMain::RxDrawGrid1MouseMove(QPoint offset, TPaintAction action)
     // A drag that began on a missing row still changes the font when it reaches real ones.
     State.MarkCurrentFontModified();
     RxDrawGrid2->updateCurrentGlyph();
+}
+
+void TFormMain::MetricCommand(void (*op)(TBDFChar &), QLineEdit *field, int32_t (*value)(const TBDFChar &))
+{
+    TBDFFont *font = State.CurrentFont();
+    if (!font)
+        return;
+    if (ApplyToBlock(*font, State.CharSelection, op))
+        State.MarkCurrentFontModified();
+    if (const TBDFChar *ch = State.CurrentChar())
+        field->setText(QString::number(value(*ch)));
+    RxDrawGrid2Click();
+    RxDrawGrid2->update();
+}
+
+void TFormMain::SpeedButton11Click()
+{
+    MetricCommand(GrowWidth, Edit1, [](const TBDFChar &c) { return c.BBXWidth; });
+}
+
+void TFormMain::SpeedButton15Click()
+{
+    MetricCommand(ShrinkWidth, Edit1, [](const TBDFChar &c) { return c.BBXWidth; });
+}
+
+void TFormMain::SpeedButton12Click()
+{
+    MetricCommand(GrowHeight, Edit2, [](const TBDFChar &c) { return c.BBXHeight; });
+}
+
+void TFormMain::SpeedButton16Click()
+{
+    MetricCommand(ShrinkHeight, Edit2, [](const TBDFChar &c) { return c.BBXHeight; });
+}
+
+void TFormMain::SpeedButton13Click()
+{
+    MetricCommand([](TBDFChar &c) { c.BBXXOff = Step(c.BBXXOff, 1); }, Edit3,
+                  [](const TBDFChar &c) { return c.BBXXOff; });
+}
+
+void TFormMain::SpeedButton17Click()
+{
+    MetricCommand([](TBDFChar &c) { c.BBXXOff = Step(c.BBXXOff, -1); }, Edit3,
+                  [](const TBDFChar &c) { return c.BBXXOff; });
+}
+
+void TFormMain::SpeedButton14Click()
+{
+    MetricCommand([](TBDFChar &c) { c.BBXYOff = Step(c.BBXYOff, 1); }, Edit4,
+                  [](const TBDFChar &c) { return c.BBXYOff; });
+}
+
+void TFormMain::SpeedButton18Click()
+{
+    MetricCommand([](TBDFChar &c) { c.BBXYOff = Step(c.BBXYOff, -1); }, Edit4,
+                  [](const TBDFChar &c) { return c.BBXYOff; });
+}
+
+void TFormMain::SpeedButton24Click()
+{
+    MetricCommand([](TBDFChar &c) { c.SWidthX = Step(c.SWidthX, 1); }, Edit5,
+                  [](const TBDFChar &c) { return c.SWidthX; });
+}
+
+void TFormMain::SpeedButton23Click()
+{
+    MetricCommand([](TBDFChar &c) { c.SWidthX = Step(c.SWidthX, -1); }, Edit5,
+                  [](const TBDFChar &c) { return c.SWidthX; });
+}
+
+void TFormMain::SpeedButton26Click()
+{
+    MetricCommand([](TBDFChar &c) { c.DWidthX = Step(c.DWidthX, 1); }, Edit19,
+                  [](const TBDFChar &c) { return c.DWidthX; });
+}
+
+void TFormMain::SpeedButton25Click()
+{
+    MetricCommand([](TBDFChar &c) { c.DWidthX = Step(c.DWidthX, -1); }, Edit19,
+                  [](const TBDFChar &c) { return c.DWidthX; });
+}
+
+void TFormMain::Edit5Change(const QString &text)
+{
+    TBDFFont *font = State.CurrentFont();
+    if (!font)
+        return;
+    const int32_t value = ParseIntDef(text.toStdString(), 0);
+    if (ApplyToBlock(*font, State.CharSelection, [value](TBDFChar &c) { c.SWidthX = value; }))
+        State.MarkCurrentFontModified();
+}
+
+void TFormMain::SpeedButton10Click()
+{
+    if (TBDFChar *ch = State.CurrentChar()) {
+        const int32_t before = ch->Encoding;
+        CodeDown(*ch);
+        if (ch->Encoding != before)
+            State.MarkCurrentFontModified();
+        Edit13->setText(Hex4(ch->Encoding));
+    }
+}
+
+void TFormMain::SpeedButton19Click()
+{
+    if (TBDFChar *ch = State.CurrentChar()) {
+        CodeUp(*ch);
+        State.MarkCurrentFontModified();
+        Edit13->setText(Hex4(ch->Encoding));
+    }
+}
+
+void TFormMain::Edit13Change(const QString &text)
+{
+    TBDFChar *ch = State.CurrentChar();
+    if (!ch)
+        return;
+    const int32_t code = HexToInt(text.toStdString());
+    if (code != ch->Encoding)
+        State.MarkCurrentFontModified();
+    ch->Encoding = code;
+    GroupBox1->setTitle(QStringLiteral("Current char: ") + Hex4(code));
+}
+
+void TFormMain::SpeedButton20Click()
+{
+    if (TBDFChar *ch = State.CurrentChar()) {
+        const TBDFChar before = *ch;
+        RotateLeft(*ch);
+        if (!(before == *ch))
+            State.MarkCurrentFontModified();
+        RxDrawGrid1->update();
+    }
+}
+
+void TFormMain::SpeedButton22Click()
+{
+    if (TBDFChar *ch = State.CurrentChar()) {
+        const TBDFChar before = *ch;
+        RotateUp(*ch);
+        if (!(before == *ch))
+            State.MarkCurrentFontModified();
+        RxDrawGrid1->update();
+    }
+}
+
+void TFormMain::ToolButton23Click()
+{
+    if (State.UndoChar.Bitmap.empty())
+        return;
+    TBDFChar *ch = State.CurrentChar();
+    if (!ch)
+        return;
+    if (!(*ch == State.UndoChar))
+        State.MarkCurrentFontModified();
+    *ch = State.UndoChar;
+    RxDrawGrid2Click();
+    RxDrawGrid2->update();
+}
+
+void TFormMain::ToolButton26Click()
+{
+    TBDFFont *font = State.CurrentFont();
+    if (!font)
+        return;
+    if (RenumberCodes(*font, State.CharSelection))
+        State.MarkCurrentFontModified();
+    RxDrawGrid2Click();
+    RxDrawGrid2->update();
 }

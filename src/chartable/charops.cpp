@@ -1,0 +1,73 @@
+#include "charops.h"
+
+#include <algorithm>
+
+int AddChar(TBDFFont &font, int current)
+{
+    const int n = static_cast<int>(font.Chars.size());
+    const int p = std::clamp(current, 0, n);
+    TBDFChar ch;
+    if (p < n) {
+        const TBDFChar &next = font.Chars[static_cast<size_t>(p)];
+        ch.Encoding = next.Encoding;
+        ch.SWidthX = next.SWidthX;
+        ch.SWidthY = next.SWidthY;
+        ch.DWidthX = next.DWidthX;
+        ch.DWidthY = next.DWidthY;
+    }
+    ch.BBXWidth = font.FBBWidth;
+    ch.BBXHeight = font.FBBHeight;
+    ch.Bitmap.assign(font.FBBHeight > 0 ? static_cast<size_t>(font.FBBHeight) : 0, 0);
+    if (ch.Encoding == 0 && p > 0)
+        ch.Encoding = static_cast<int32_t>(static_cast<uint32_t>(font.Chars[static_cast<size_t>(p - 1)].Encoding) + 1);
+    font.Chars.insert(font.Chars.begin() + p, std::move(ch));
+    return p;
+}
+
+int DeleteChars(TBDFFont &font, const TCharSelection &sel)
+{
+    const int n = static_cast<int>(font.Chars.size());
+    const int first = std::max(SpanFirst(sel), 0);
+    const int last = std::min(SpanLast(sel), n - 1);
+    if (first >= n || last < first)
+        return 0;
+    font.Chars.erase(font.Chars.begin() + first, font.Chars.begin() + last + 1);
+    return last - first + 1;
+}
+
+std::vector<TBDFChar> CopyChars(const TBDFFont &font, const TCharSelection &sel)
+{
+    std::vector<TBDFChar> out;
+    const int n = static_cast<int>(font.Chars.size());
+    for (int i = std::max(SpanFirst(sel), 0); i <= SpanLast(sel) && i < n; ++i)
+        out.push_back(font.Chars[static_cast<size_t>(i)]);
+    return out;
+}
+
+bool PasteChars(TBDFFont &font, const TCharSelection &sel, const std::vector<TBDFChar> &clipboard, bool special)
+{
+    const int m = static_cast<int>(clipboard.size());
+    if (m == 0)
+        return false;
+    const int s = SpanFirst(sel);
+    const int q = (sel.SelLastRow - sel.SelFirstRow) * TableColumns + (sel.SelLastCol - sel.SelFirstCol + 1);
+    const int t = std::max(m, q);
+    bool changed = false;
+    for (int k = 0; k < t; ++k) {
+        const int e = s + k;
+        if (e < 0)
+            continue;
+        if (e == static_cast<int>(font.Chars.size()))
+            font.Chars.emplace_back();
+        if (e > static_cast<int>(font.Chars.size()))
+            break;
+        TBDFChar &target = font.Chars[static_cast<size_t>(e)];
+        const int32_t code = target.Encoding;
+        const TBDFChar before = target;
+        target = clipboard[static_cast<size_t>(k % m)];
+        if (!special)
+            target.Encoding = code;
+        changed = changed || !(target == before);
+    }
+    return changed;
+}

@@ -1,0 +1,27 @@
+// Adding, deleting, copying and pasting glyphs of a font, addressed by position.
+// Every glyph copied or pasted is a deep copy with rows of its own.
+#pragma once
+
+#include "model/bdfmodel.h"
+#include "selection.h"
+
+#include <vector>
+
+// Inserts a blank glyph of the font's box size before position current (or at
+// the end when current is past it). A glyph inserted before another starts with
+// that one's code and widths; one appended at the end starts at zero; a code of
+// 0 becomes the previous glyph's code + 1. Returns the new glyph's position.
+int AddChar(TBDFFont &font, int current);
+
+// Removes the span's glyphs that exist. Returns how many were removed.
+int DeleteChars(TBDFFont &font, const TCharSelection &sel);
+
+// Copies of the span's glyphs that exist, in order.
+std::vector<TBDFChar> CopyChars(const TBDFFont &font, const TCharSelection &sel);
+
+// Writes the clipboard over the span from its first cell, repeating it to fill a
+// longer span and running on past a shorter one; a glyph right after the end is
+// appended, and a target further past the end stops the paste. Ordinary paste
+// keeps each target's code (0 for appended glyphs); special paste takes the
+// clipboard's. An empty clipboard pastes nothing. Returns whether the font changed.
+bool PasteChars(TBDFFont &font, const TCharSelection &sel, const std::vector<TBDFChar> &clipboard, bool special);

@@ -1,0 +1,135 @@
+#include "glyphops.h"
+
+namespace {
+
+constexpr uint64_t Low32 = 0xFFFFFFFFull;
+
+bool GainsByte(int32_t newWidth)
+{
+    return newWidth > 8 && newWidth <= MaxGlyphWidth && newWidth % 8 == 1;
+}
+
+bool LosesByte(int32_t newWidth)
+{
+    return newWidth >= 8 && newWidth < MaxGlyphWidth && newWidth % 8 == 0;
+}
+
+void ResizeToHeight(TBDFChar &ch)
+{
+    ch.Bitmap.resize(ch.BBXHeight > 0 ? static_cast<size_t>(ch.BBXHeight) : 0, 0);
+}
+
+} // namespace
+
+int32_t Step(int32_t value, int delta)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(value) + static_cast<uint32_t>(delta));
+}
+
+void GrowWidth(TBDFChar &ch)
+{
+    if (ch.BBXWidth >= MaxGlyphWidth)
+        return;
+    ch.BBXWidth = Step(ch.BBXWidth, 1);
+    if (!GainsByte(ch.BBXWidth))
+        return;
+    for (uint64_t &row : ch.Bitmap) {
+        row <<= 8;
+        // Up to 32 pixels a row is a 32-bit pattern: what is shifted out is gone.
+        if (ch.BBXWidth <= 32)
+            row &= Low32;
+    }
+}
+
+void ShrinkWidth(TBDFChar &ch)
+{
+    ch.BBXWidth = ch.BBXWidth > 1 ? ch.BBXWidth - 1 : 1;
+    if (!LosesByte(ch.BBXWidth))
+        return;
+    for (uint64_t &row : ch.Bitmap)
+        row >>= 8;
+}
+
+void GrowHeight(TBDFChar &ch)
+{
+    ch.BBXHeight = Step(ch.BBXHeight, 1);
+    ResizeToHeight(ch);
+}
+
+void ShrinkHeight(TBDFChar &ch)
+{
+    ch.BBXHeight = ch.BBXHeight > 1 ? ch.BBXHeight - 1 : 1;
+    ResizeToHeight(ch);
+}
+
+void RotateLeft(TBDFChar &ch)
+{
+    const int w = ch.BBXWidth;
+    const int s = (8 - (w % 8)) % 8;
+    const int p = 8 * RowBytes(w);
+    const int left = s + w - 1;
+    for (uint64_t &row : ch.Bitmap) {
+        const bool carry = left >= 0 && left < 64 && ((row >> left) & 1);
+        row <<= 1;
+        if (carry && s >= 0 && s < 64)
+            row |= uint64_t{1} << s;
+        if (p >= 0 && p < 64)
+            row &= (uint64_t{1} << p) - 1;
+    }
+}
+
+void RotateUp(TBDFChar &ch)
+{
+    if (ch.Bitmap.empty())
+        return;
+    uint64_t first = ch.Bitmap.front();
+    ch.Bitmap.erase(ch.Bitmap.begin());
+    ch.Bitmap.push_back(first);
+}
+
+void CodeDown(TBDFChar &ch)
+{
+    ch.Encoding = ch.Encoding > 0 ? ch.Encoding - 1 : 0;
+}
+
+void CodeUp(TBDFChar &ch)
+{
+    ch.Encoding = Step(ch.Encoding, 1);
+}
+
+bool ApplyToBlock(TBDFFont &font, const TCharSelection &sel, const std::function<void(TBDFChar &)> &op)
+{
+    bool changed = false;
+    for (int i : SelectedBlock(sel)) {
+        if (i < 0)
+            continue;
+        if (i >= static_cast<int>(font.Chars.size()))
+            break;
+        TBDFChar &ch = font.Chars[static_cast<size_t>(i)];
+        const TBDFChar before = ch;
+        op(ch);
+        changed = changed || !(ch == before);
+    }
+    return changed;
+}
+
+bool RenumberCodes(TBDFFont &font, const TCharSelection &sel)
+{
+    bool changed = false;
+    bool first = true;
+    int32_t previous = 0;
+    const int n = static_cast<int>(font.Chars.size());
+    for (int i = SpanFirst(sel); i <= SpanLast(sel) && i < n; ++i) {
+        if (i < 0)
+            continue;
+        TBDFChar &ch = font.Chars[static_cast<size_t>(i)];
+        if (!first) {
+            const int32_t code = Step(previous, 1);
+            changed = changed || ch.Encoding != code;
+            ch.Encoding = code;
+        }
+        previous = ch.Encoding;
+        first = false;
+    }
+    return changed;
+}

@@ -1,0 +1,370 @@
+// Side panel, undo, renumbering, character commands and font header, through the window.
+#include "app/errorhandler.h"
+#include "app/fmain.h"
+#include "app/windowtestutil.h"
+#include "chartable/chartablewidget.h"
+#include "editor/glyphgrids.h"
+#include "app/scriptedprompts.h"
+
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QToolButton>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+QPoint TableCellCentre(int row, int col)
+{
+    return QPoint(col * 16 + 7, row * 19 + 9);
+}
+
+} // namespace
+
+class TstGlyphCommands : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void undoAfterPaintingButNotAfterMetric();
+    void metricCommandsWalkTheBlock();
+    void codeButtonsAndField();
+    void swFieldAnswersToTypingOnly();
+    void rotationsAreUndone();
+    void tableShortcuts();
+    void addCharFromToolbar();
+    void renumberButton();
+    void statusColours();
+    void headerFields();
+    void headerSteps();
+    void fillingMarksNothing();
+
+private:
+    void Open(const QByteArray &text);
+    void Select(int first, int last);
+    TBDFFont &Font() { return Form->State.Fonts[0].Font; }
+    bool Modified() const { return Form->State.Fonts[0].Modified; }
+
+    std::unique_ptr<QTemporaryDir> Dir;
+    std::unique_ptr<TScriptedPrompts> Script;
+    std::unique_ptr<TFormMain> Form;
+};
+
+void TstGlyphCommands::init()
+{
+    Dir = std::make_unique<QTemporaryDir>();
+    Script = std::make_unique<TScriptedPrompts>();
+    SetPrompts(Script.get());
+    Form = std::make_unique<TFormMain>();
+    Form->show();
+    Form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(Form.get()));
+}
+
+void TstGlyphCommands::cleanup()
+{
+    Form.reset();
+    SetPrompts(nullptr);
+}
+
+void TstGlyphCommands::Open(const QByteArray &text)
+{
+    WriteFile(Dir->filePath("f.bdf"), text);
+    Form->OpenFonts({Dir->filePath("f.bdf")});
+    QVERIFY(!Modified());
+}
+
+void TstGlyphCommands::Select(int first, int last)
+{
+    QTest::mousePress(Form->RxDrawGrid2, Qt::LeftButton, Qt::NoModifier, TableCellCentre(first / 32, first % 32));
+    QTest::mouseRelease(Form->RxDrawGrid2, Qt::LeftButton, Qt::NoModifier, TableCellCentre(last / 32, last % 32));
+}
+
+void TstGlyphCommands::undoAfterPaintingButNotAfterMetric()
+{
+    Open(SmallFont("U", 4));
+    Select(1, 1);
+    const TBDFChar original = Font().Chars[1];
+    // Undo right after selecting changes nothing.
+    QTest::keyClick(Form->RxDrawGrid2, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(Font().Chars[1], original);
+    for (int x : {2, 3, 4})
+        QTest::mouseClick(Form->RxDrawGrid1, Qt::LeftButton, Qt::NoModifier, QPoint(x * 13 + 6, 6));
+    QVERIFY(!(Font().Chars[1] == original));
+    QVERIFY(Modified());
+    Form->RxDrawGrid1->setFocus();
+    QTest::keyClick(Form->RxDrawGrid1, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(Font().Chars[1], original);
+    Form->ToolButton23Click();
+    QCOMPARE(Font().Chars[1], original);
+
+    QTest::mouseClick(Form->SpeedButton11, Qt::LeftButton);
+    QCOMPARE(Font().Chars[1].BBXWidth, 9);
+    QCOMPARE(Form->Edit1->text(), QString("9"));
+    QTest::mouseClick(Form->ToolButton23, Qt::LeftButton);
+    QCOMPARE(Font().Chars[1].BBXWidth, 9);
+    QCOMPARE(Form->RxDrawGrid1->columns(), 9);
+}
+
+void TstGlyphCommands::metricCommandsWalkTheBlock()
+{
+    Open(SmallFont("M", 40));
+    Select(3, 37); // rows 0..1 by columns 3..5
+    Form->SpeedButton24Click();
+    for (int i : {3, 4, 5, 35, 36, 37})
+        QCOMPARE(Font().Chars[size_t(i)].SWidthX, 501);
+    QCOMPARE(Font().Chars[6].SWidthX, 500);
+    QCOMPARE(Font().Chars[34].SWidthX, 500);
+    QCOMPARE(Form->Edit5->text(), QString("501"));
+    QVERIFY(Modified());
+
+    // Columns reversed across rows: nothing changes, the editor is still refreshed.
+    Select(37, 5); // release before press in reading order: first (0,5), last (1,5)
+    QTest::mousePress(Form->RxDrawGrid2, Qt::LeftButton, Qt::NoModifier, TableCellCentre(0, 5));
+    QTest::mouseRelease(Form->RxDrawGrid2, Qt::LeftButton, Qt::NoModifier, TableCellCentre(1, 3));
+    QCOMPARE(Form->State.CharSelection, (TCharSelection{0, 5, 1, 3}));
+    Form->SpeedButton11Click();
+    for (const TBDFChar &c : Font().Chars)
+        QCOMPARE(c.BBXWidth, 8);
+    QCOMPARE(Form->Edit1->text(), QString("8"));
+
+    Select(0, 0);
+    for (auto step : {&TFormMain::SpeedButton13Click, &TFormMain::SpeedButton18Click, &TFormMain::SpeedButton18Click,
+                      &TFormMain::SpeedButton26Click, &TFormMain::SpeedButton12Click})
+        (Form.get()->*step)();
+    const TBDFChar &c = Font().Chars[0];
+    QCOMPARE(c.BBXXOff, 1);
+    QCOMPARE(c.BBXYOff, -2);
+    QCOMPARE(c.DWidthX, 9);
+    QCOMPARE(c.BBXHeight, 3);
+    QCOMPARE(c.Bitmap.size(), size_t(3));
+    QCOMPARE(Form->Edit3->text(), QString("1"));
+    QCOMPARE(Form->Edit4->text(), QString("-2"));
+    QCOMPARE(Form->Edit19->text(), QString("9"));
+    QCOMPARE(Form->RxDrawGrid1->rows(), 3);
+}
+
+void TstGlyphCommands::codeButtonsAndField()
+{
+    Open("FONT C\nSTARTCHAR 0000\nBBX 8 1 0 0\nBITMAP\n00\nENDCHAR\nSTARTCHAR FFFF\nBBX 8 1 0 0\nBITMAP\n00\n"
+         "ENDCHAR\n");
+    Select(0, 0);
+    QTest::mouseClick(Form->SpeedButton10, Qt::LeftButton);
+    QCOMPARE(Font().Chars[0].Encoding, 0);
+    QVERIFY(!Modified());
+    QTest::keyClick(Form->RxDrawGrid2, Qt::Key_Right);
+    QTest::mouseClick(Form->SpeedButton19, Qt::LeftButton);
+    QCOMPARE(Font().Chars[1].Encoding, 0x10000);
+    QCOMPARE(Form->Edit13->text(), QString("10000"));
+    QCOMPARE(Form->GroupBox1->title(), QString("Current char: 10000"));
+    QVERIFY(Modified());
+
+    Form->Edit13->setFocus();
+    Form->Edit13->selectAll();
+    QTest::keyClick(Form->Edit13, Qt::Key_Delete);
+    QCOMPARE(Font().Chars[1].Encoding, 0);
+    QTest::keyClicks(Form->Edit13, "4");
+    QCOMPARE(Font().Chars[1].Encoding, 4);
+    QTest::keyClicks(Form->Edit13, "1");
+    QCOMPARE(Font().Chars[1].Encoding, 0x41);
+    QCOMPARE(Form->GroupBox1->title(), QString("Current char: 0041"));
+    QTest::keyClicks(Form->Edit13, "x");
+    QCOMPARE(Font().Chars[1].Encoding, 0);
+    // Undo brings back the code the glyph had when it was loaded, and the caption with it.
+    Form->ToolButton23Click();
+    QCOMPARE(Font().Chars[1].Encoding, 0xFFFF);
+    QCOMPARE(Form->GroupBox1->title(), QString("Current char: FFFF"));
+}
+
+void TstGlyphCommands::swFieldAnswersToTypingOnly()
+{
+    Open(SmallFont("S", 5));
+    Font().Chars[1].SWidthX = 600;
+    Font().Chars[2].SWidthX = 700;
+    Select(0, 2);
+    QCOMPARE(Form->Edit5->text(), QString("700"));
+    QCOMPARE(Font().Chars[0].SWidthX, 500);
+    Form->Edit5->setFocus();
+    Form->Edit5->selectAll();
+    QTest::keyClicks(Form->Edit5, "abc");
+    for (int i : {0, 1, 2})
+        QCOMPARE(Font().Chars[size_t(i)].SWidthX, 0);
+    QCOMPARE(Font().Chars[3].SWidthX, 500);
+    Form->Edit5->selectAll();
+    QTest::keyClicks(Form->Edit5, "-7");
+    QCOMPARE(Font().Chars[1].SWidthX, -7);
+}
+
+void TstGlyphCommands::rotationsAreUndone()
+{
+    Open("FONT R\nFONTBOUNDINGBOX 5 3 0 0\nSTARTCHAR 0041\nBBX 5 3 0 0\nBITMAP\n88\n00\n20\nENDCHAR\n");
+    Select(0, 0);
+    QTest::mouseClick(Form->SpeedButton20, Qt::LeftButton);
+    QCOMPARE(Font().Chars[0].Bitmap, (std::vector<uint64_t>{0x18, 0x00, 0x40}));
+    QTest::mouseClick(Form->SpeedButton22, Qt::LeftButton);
+    QCOMPARE(Font().Chars[0].Bitmap, (std::vector<uint64_t>{0x00, 0x40, 0x18}));
+    QVERIFY(Modified());
+    QTest::keyClick(Form->RxDrawGrid2, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(Font().Chars[0].Bitmap, (std::vector<uint64_t>{0x88, 0x00, 0x20}));
+}
+
+void TstGlyphCommands::tableShortcuts()
+{
+    Open(SmallFont("T", 10));
+    Select(0, 2);
+    QTest::keyClick(Form->RxDrawGrid2, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(Form->State.CharClipboard.size(), size_t(3));
+    QVERIFY(!Modified());
+    Select(5, 5);
+    QTest::keyClick(Form->RxDrawGrid2, Qt::Key_V, Qt::ControlModifier);
+    QVERIFY(Modified());
+    QCOMPARE(Font().Chars[5].Bitmap[0], uint64_t(0));
+    QCOMPARE(Font().Chars[7].Bitmap[0], uint64_t(2));
+    QCOMPARE(Font().Chars[5].Encoding, 0x46);
+    QCOMPARE(Font().Chars[8].Bitmap[0], uint64_t(8));
+    // The load step ran: the editor shows the pasted glyph and undo starts from it.
+    QCOMPARE(Form->State.UndoChar, Font().Chars[5]);
+
+    Select(8, 9);
+    QTest::keyClick(Form->RxDrawGrid2, Qt::Key_B, Qt::ControlModifier);
+    QCOMPARE(Font().Chars[8].Encoding, 0x41);
+    QCOMPARE(Font().Chars[9].Encoding, 0x42);
+
+    // Three copied glyphs into two cells run on past the end: the font grows by one.
+    QCOMPARE(Font().Chars.size(), size_t(11));
+    QCOMPARE(Font().Chars[10].Encoding, 0x43);
+    Select(1, 3);
+    QTest::keyClick(Form->RxDrawGrid2, Qt::Key_Delete);
+    QCOMPARE(Font().Chars.size(), size_t(8));
+    QCOMPARE(Font().Chars[1].Encoding, 0x45);
+    QCOMPARE(Form->State.CharSelection, (TCharSelection{0, 1, 0, 3}));
+    // The glyph that moved up into the current cell is loaded.
+    QCOMPARE(Form->GroupBox1->title(), QString("Current char: 0047"));
+}
+
+void TstGlyphCommands::addCharFromToolbar()
+{
+    Open(SmallFont("A", 3, 5));
+    Select(1, 1);
+    QTest::mouseClick(Form->ToolButton16, Qt::LeftButton);
+    QCOMPARE(Font().Chars.size(), size_t(4));
+    QCOMPARE(Font().Chars[1].Encoding, 0x42);
+    QCOMPARE(Font().Chars[1].Bitmap, std::vector<uint64_t>(5, 0));
+    QCOMPARE(Font().Chars[2].Bitmap[0], uint64_t(1));
+    QVERIFY(Modified());
+    // The editor is not reloaded: the undo copy is still the glyph that was current.
+    QCOMPARE(Form->State.UndoChar, Font().Chars[2]);
+}
+
+void TstGlyphCommands::renumberButton()
+{
+    Open(SmallFont("N", 6));
+    Font().Chars[2].Encoding = 0x20;
+    Select(1, 5);
+    QTest::mouseClick(Form->ToolButton26, Qt::LeftButton);
+    QList<int> codes;
+    for (const TBDFChar &c : Font().Chars)
+        codes << c.Encoding;
+    QCOMPARE(codes, (QList<int>{0x41, 0x42, 0x43, 0x44, 0x45, 0x46}));
+    QCOMPARE(Form->GroupBox1->title(), QString("Current char: 0046"));
+}
+
+void TstGlyphCommands::statusColours()
+{
+    // Text is antialiased: count pixels clearly of the colour's hue.
+    auto colouredPixels = [&](const QColor &c) {
+        const QImage img = Form->StatusPanel->grab().toImage();
+        int n = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x) {
+                const QColor p = img.pixelColor(x, y);
+                n += c.red() > 100 ? (p.red() > 150 && p.green() < 90 && p.blue() < 90)
+                                   : (p.green() > 80 && p.red() < 60 && p.blue() < 60);
+            }
+        return n;
+    };
+    Form->SetStatus("Error! Font NOT created!", 255);
+    QCOMPARE(Form->StatusPanel->text(), QString("Error! Font NOT created!"));
+    QVERIFY(colouredPixels(QColor(255, 0, 0)) > 10);
+    Form->SetStatus("Font successfully created!", 0x8000);
+    QVERIFY(colouredPixels(QColor(0, 128, 0)) > 10);
+    QCOMPARE(colouredPixels(QColor(255, 0, 0)), 0);
+}
+
+void TstGlyphCommands::headerFields()
+{
+    Open(SmallFont("Head", 2));
+    Form->Edit7->setFocus();
+    const QList<QPair<QString, double>> uids = {
+        {"12a", 0}, {"$1F", 31}, {"-5", -5}, {"3000000000", 3000000000.0}, {"4294967296", 0}};
+    for (const auto &[text, value] : uids) {
+        Form->Edit7->selectAll();
+        QTest::keyClicks(Form->Edit7, text);
+        QCOMPARE(Font().Uid, value);
+    }
+    QVERIFY(Modified());
+    Form->Edit6->setFocus();
+    Form->Edit6->selectAll();
+    QTest::keyClick(Form->Edit6, Qt::Key_Delete);
+    QCOMPARE(Font().FontName, std::string());
+    Form->Edit6->insert(QString("Шрифт"));
+    QCOMPARE(Font().FontName, std::string("Шрифт"));
+    // The list row keeps the name the font had when it was added.
+    QCOMPARE(Form->ListBox1->item(0)->text(), QString("Head (f.bdf)"));
+}
+
+void TstGlyphCommands::headerSteps()
+{
+    Open("FONT H\nFONTBOUNDINGBOX 1 12 0 0\nSTARTCHAR 0041\nBBX 8 1 0 0\nBITMAP\n00\nENDCHAR\n");
+    QTest::mouseClick(Form->SpeedButton1, Qt::LeftButton);
+    QCOMPARE(Font().FBBWidth, 1);
+    QCOMPARE(Form->Edit8->text(), QString("1"));
+    Font().FBBWidth = 0;
+    Form->SpeedButton1Click();
+    QCOMPARE(Font().FBBWidth, 1);
+    Form->SpeedButton6Click();
+    Form->SpeedButton6Click();
+    QCOMPARE(Form->Edit10->text(), QString("14"));
+    QCOMPARE(Form->RxDrawGrid->rows(), 14);
+    const QPoint gridPos = Form->RxDrawGrid1->pos();
+    for (int i = 0; i < 3; ++i)
+        Form->SpeedButton3Click();
+    QCOMPARE(Form->Edit9->text(), QString("-3"));
+    QCOMPARE(Font().FBBXOff, -3);
+    QCOMPARE(Form->RxDrawGrid1->pos(), gridPos);
+    Form->SpeedButton8Click();
+    QCOMPARE(Form->Edit11->text(), QString("1"));
+    QVERIFY(Modified());
+}
+
+void TstGlyphCommands::fillingMarksNothing()
+{
+    // A Uid above the signed range, as a new font gets from a long-running system.
+    Open("FONT Big\nSTARTPROPERTIES 1\nUid 4000000000\nENDPROPERTIES\nSTARTCHAR 0041\nBBX 8 1 0 0\nBITMAP\n00\n"
+         "ENDCHAR\n");
+    WriteFile(Dir->filePath("g.bdf"), "FONT \xC9t\xE9\nSTARTCHAR 0041\nBBX 8 1 0 0\nBITMAP\n00\nENDCHAR\n");
+    Form->OpenFonts({Dir->filePath("g.bdf")});
+    Form->ListBox1->setCurrentRow(0);
+    Form->ListBox1->setCurrentRow(1);
+    Form->ListBox1->setCurrentRow(0);
+    QCOMPARE(Font().Uid, 4000000000.0);
+    QCOMPARE(Form->State.Fonts[1].Font.FontName, std::string("\xC9t\xE9"));
+    QVERIFY(!Form->State.Fonts[0].Modified);
+    QVERIFY(!Form->State.Fonts[1].Modified);
+    // So closing asks nothing.
+    QVERIFY(Form->close());
+    QVERIFY(Script->Asked.isEmpty());
+}
+
+int main(int argc, char **argv)
+{
+    qputenv("XDG_CONFIG_HOME", QDir::tempPath().toLocal8Bit() + "/bitloom-test-config");
+    TApplication app(argc, argv);
+    TstGlyphCommands test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_glyphcommands.moc"
