@@ -17,7 +17,7 @@ int AddChar(TBDFFont &font, int current)
     }
     ch.BBXWidth = font.FBBWidth;
     ch.BBXHeight = font.FBBHeight;
-    ch.Bitmap.assign(font.FBBHeight > 0 ? static_cast<size_t>(font.FBBHeight) : 0, 0);
+    ch.Bitmap.assign(static_cast<size_t>(std::clamp(font.FBBHeight, 0, MaxCreatedRows)), 0);
     if (ch.Encoding == 0 && p > 0)
         ch.Encoding = static_cast<int32_t>(static_cast<uint32_t>(font.Chars[static_cast<size_t>(p - 1)].Encoding) + 1);
     font.Chars.insert(font.Chars.begin() + p, std::move(ch));

@@ -10,7 +10,8 @@
 // Inserts a blank glyph of the font's box size before position current (or at
 // the end when current is past it). A glyph inserted before another starts with
 // that one's code and widths; one appended at the end starts at zero; a code of
-// 0 becomes the previous glyph's code + 1. Returns the new glyph's position.
+// 0 becomes the previous glyph's code + 1. Its rows: FBBHeight blank rows (at most
+// MaxCreatedRows). Returns the new glyph's position.
 int AddChar(TBDFFont &font, int current);
 
 // Removes the span's glyphs that exist. Returns how many were removed.

@@ -46,8 +46,8 @@ TLatticeGrid::TLatticeGrid(const QColor &cellColour, const QColor &lineColour, Q
 
 void TLatticeGrid::setCells(int columns, int rows)
 {
-    Columns = std::max(1, columns);
-    Rows = std::max(1, rows);
+    Columns = ClampCells(columns);
+    Rows = ClampCells(rows);
     resize(Columns * GlyphPitch, Rows * GlyphPitch);
     update();
 }
@@ -85,8 +85,8 @@ TPixelGrid::TPixelGrid(QWidget *parent) : QWidget(parent), InkTile(MakeInkTile()
 
 void TPixelGrid::setCells(int columns, int rows)
 {
-    Columns = std::max(1, columns);
-    Rows = std::max(1, rows);
+    Columns = ClampCells(columns);
+    Rows = ClampCells(rows);
     resize(Columns * GlyphPitch, Rows * GlyphPitch);
 }
 

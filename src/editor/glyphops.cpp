@@ -1,5 +1,7 @@
 #include "glyphops.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr uint64_t Low32 = 0xFFFFFFFFull;
@@ -16,7 +18,7 @@ bool LosesByte(int32_t newWidth)
 
 void ResizeToHeight(TBDFChar &ch)
 {
-    ch.Bitmap.resize(ch.BBXHeight > 0 ? static_cast<size_t>(ch.BBXHeight) : 0, 0);
+    ch.Bitmap.resize(static_cast<size_t>(std::clamp(ch.BBXHeight, 0, MaxCreatedRows)), 0);
 }
 
 } // namespace
@@ -52,7 +54,9 @@ void ShrinkWidth(TBDFChar &ch)
 
 void GrowHeight(TBDFChar &ch)
 {
-    ch.BBXHeight = Step(ch.BBXHeight, 1);
+    // Saturates: a wrapped, negative height would throw the rows away.
+    if (ch.BBXHeight < INT32_MAX)
+        ++ch.BBXHeight;
     ResizeToHeight(ch);
 }
 

@@ -14,9 +14,10 @@ void GrowWidth(TBDFChar &ch);
 // Width - 1, at least 1. When the row loses a byte (new width 8, 16, 24, 32, 40,
 // 48 or 56) the rows shift right 8 bits; otherwise the dropped column's bit stays.
 void ShrinkWidth(TBDFChar &ch);
-// Height + 1, then Bitmap is resized to the height (blank rows added at the bottom).
+// Height + 1, then Bitmap is resized to the height (blank rows added at the
+// bottom, at most MaxCreatedRows rows in all).
 void GrowHeight(TBDFChar &ch);
-// Height - 1, at least 1, then Bitmap is resized to the height.
+// Height - 1, at least 1, then Bitmap is resized to the height (as above).
 void ShrinkHeight(TBDFChar &ch);
 // Every row rotated one pixel left within the width; bits at 8 * RowBytes and
 // above are cleared (rows never grow past their bytes).

@@ -1,13 +1,20 @@
 #include "gridgeometry.h"
 
+#include <algorithm>
+
+int ClampCells(int64_t cells)
+{
+    return static_cast<int>(std::clamp<int64_t>(cells, 1, MaxGridCells));
+}
+
 int GridColumns(const TBDFChar &ch)
 {
-    return ch.BBXWidth < 1 ? 1 : ch.BBXWidth;
+    return ClampCells(ch.BBXWidth);
 }
 
 int GridRows(const TBDFChar &ch)
 {
-    return ch.BBXHeight < 1 ? 1 : ch.BBXHeight;
+    return ClampCells(ch.BBXHeight);
 }
 
 int GridPixelBit(int32_t width, int columns, int x)
@@ -28,7 +35,12 @@ std::optional<TGridCell> GridCellAt(int dx, int dy, int columns, int rows)
 
 TGridOffset PixelGridOffset(int frameRows, const TBDFChar &ch)
 {
-    return {ch.BBXXOff * GlyphPitch, (frameRows - ch.BBXHeight - ch.BBXYOff) * GlyphPitch};
+    // Offsets from a malformed file can be anything a 32-bit number holds; the
+    // grid is then far outside the view, but never at a wrapped-around place.
+    constexpr int64_t Limit = 16000000;
+    const int64_t left = int64_t{ch.BBXXOff} * GlyphPitch;
+    const int64_t top = (int64_t{frameRows} - ch.BBXHeight - ch.BBXYOff) * GlyphPitch;
+    return {static_cast<int>(std::clamp(left, -Limit, Limit)), static_cast<int>(std::clamp(top, -Limit, Limit))};
 }
 
 TPaintAction PressAction(bool left, bool right, bool ctrlOnly, bool othersHeld)

@@ -16,6 +16,13 @@ constexpr int FrameTop = 30;
 // Frame size before any font is shown.
 constexpr int InitialFrameCells = 18;
 
+// Most cells a grid shows in one direction: a widget cannot be larger than
+// 16,777,215 pixels, which a malformed box of millions of pixels would exceed.
+constexpr int MaxGridCells = 1000000;
+
+// A cell count as a grid shows it: 1 to MaxGridCells.
+int ClampCells(int64_t cells);
+
 // Columns and rows the pixel grid shows for a glyph: its box, at least 1 x 1.
 int GridColumns(const TBDFChar &ch);
 int GridRows(const TBDFChar &ch);

@@ -53,6 +53,11 @@ struct TProjectRecord {
 // Widest glyph a row can hold.
 constexpr int MaxGlyphWidth = 64;
 
+// Most blank rows an editing command creates for a glyph or font box. A box
+// height from a malformed file can be two billion; the height is kept, but rows
+// beyond this are not made (rows past Bitmap show blank anyway).
+constexpr int MaxCreatedRows = 65536;
+
 // Bytes a row of this width occupies: (width - 1) div 8 + 1, truncating toward
 // zero, so width 0 gives 1 and widths 1..8 give 1, 9..16 give 2, ... 57..64 give 8.
 // Negative widths give 1 or less; callers must not index bits with them.

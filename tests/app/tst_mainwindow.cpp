@@ -59,26 +59,22 @@ private slots:
     void rightClickAndKeysKeepSelection();
     void tableDrawing();
     void noFontAllGrey();
+    void malformedBoxesStayUsable();
 
 private:
     QString Path(const QString &name) { return Dir->filePath(name); }
     void OpenFiles(const QStringList &names);
     TBDFChar &Glyph(int font, int index) { return Form->State.Fonts[size_t(font)].Font.Chars[size_t(index)]; }
 
-    std::unique_ptr<QTemporaryDir> Dir;
-    std::unique_ptr<TScriptedPrompts> Script;
-    std::unique_ptr<TFormMain> Form;
+    TWindowFixture Fixture;
+    std::unique_ptr<QTemporaryDir> &Dir = Fixture.Dir;
+    std::unique_ptr<TScriptedPrompts> &Script = Fixture.Script;
+    std::unique_ptr<TFormMain> &Form = Fixture.Form;
 };
 
 void TstMainWindow::init()
 {
-    Dir = std::make_unique<QTemporaryDir>();
-    Script = std::make_unique<TScriptedPrompts>();
-    SetPrompts(Script.get());
-    Form = std::make_unique<TFormMain>();
-    Form->show();
-    Form->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(Form.get()));
+    QVERIFY(Fixture.setUp());
     WriteFile(Path("a.bdf"), SmallFont("A", 3));
     WriteFile(Path("b.bdf"), SmallFont("B", 40, 10));
     WriteFile(Path("c.bdf"), SmallFont("C", 300));
@@ -86,8 +82,7 @@ void TstMainWindow::init()
 
 void TstMainWindow::cleanup()
 {
-    Form.reset();
-    SetPrompts(nullptr);
+    Fixture.tearDown();
 }
 
 void TstMainWindow::OpenFiles(const QStringList &names)
@@ -549,6 +544,30 @@ void TstMainWindow::noFontAllGrey()
     QTest::mouseClick(Form->RxDrawGrid2, Qt::LeftButton, Qt::NoModifier, TableCellCentre(2, 4));
     QCOMPARE(Form->State.CharSelection, (TCharSelection{2, 4, 2, 4}));
     QCOMPARE(Form->GroupBox1->title(), QString("Текущий символ:"));
+}
+
+void TstMainWindow::malformedBoxesStayUsable()
+{
+    WriteFile(Path("huge.bdf"), "FONT Huge\nFONTBOUNDINGBOX 2147483647 -5 0 0\n"
+                                "STARTCHAR 0041\nBBX 8 2147483647 -2147483648 2147483647\nBITMAP\n80\nENDCHAR\n");
+    OpenFiles({"huge.bdf"});
+    QCOMPARE(Form->RxDrawGrid->columns(), MaxGridCells);
+    QCOMPARE(Form->RxDrawGrid->rows(), 1);
+    QCOMPARE(Form->RxDrawGrid1->rows(), MaxGridCells);
+    // The one real row still paints.
+    SendMouse(Form->RxDrawGrid1, QEvent::MouseButtonPress, QPoint(13 + 6, 6), Qt::LeftButton, Qt::LeftButton);
+    QCOMPARE(Glyph(0, 0).Bitmap[0], uint64_t(0xC0));
+    Form->SpeedButton11Click();
+    Form->SpeedButton12Click();
+    QCOMPARE(Glyph(0, 0).BBXWidth, 9);
+    QCOMPARE(Glyph(0, 0).Bitmap.size(), size_t(MaxCreatedRows));
+    QCOMPARE(Glyph(0, 0).Bitmap[0], uint64_t(0xC000));
+    // A glyph added with the font's box: its width taken as is, no rows for a negative height.
+    Form->ToolButton16Click();
+    QCOMPARE(Glyph(0, 0).BBXWidth, 2147483647);
+    QVERIFY(Glyph(0, 0).Bitmap.empty());
+    QVERIFY(Form->RxDrawGrid2->grab().width() > 0);
+    QVERIFY(Form->RxDrawGrid1->grab(QRect(0, 0, 100, 100)).width() > 0);
 }
 
 int main(int argc, char **argv)

@@ -1,7 +1,14 @@
 // Helpers for driving the real main window in tests.
 #pragma once
 
+#include "app/fmain.h"
+#include "scriptedprompts.h"
+
 #include <QApplication>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
 #include <QFile>
 #include <QMouseEvent>
 #include <QString>
@@ -35,3 +42,27 @@ inline QByteArray SmallFont(const QByteArray &name, int n, int fbbHeight = 4)
     }
     return t + "ENDFONT\n";
 }
+
+// A fresh, shown and active main window whose questions a script answers, with a
+// folder for the test's files. Tear down in reverse: window, then prompts.
+struct TWindowFixture {
+    std::unique_ptr<QTemporaryDir> Dir;
+    std::unique_ptr<TScriptedPrompts> Script;
+    std::unique_ptr<TFormMain> Form;
+
+    bool setUp()
+    {
+        Dir = std::make_unique<QTemporaryDir>();
+        Script = std::make_unique<TScriptedPrompts>();
+        SetPrompts(Script.get());
+        Form = std::make_unique<TFormMain>();
+        Form->show();
+        Form->activateWindow();
+        return QTest::qWaitForWindowActive(Form.get());
+    }
+    void tearDown()
+    {
+        Form.reset();
+        SetPrompts(nullptr);
+    }
+};

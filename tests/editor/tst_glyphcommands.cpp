@@ -48,26 +48,20 @@ private:
     TBDFFont &Font() { return Form->State.Fonts[0].Font; }
     bool Modified() const { return Form->State.Fonts[0].Modified; }
 
-    std::unique_ptr<QTemporaryDir> Dir;
-    std::unique_ptr<TScriptedPrompts> Script;
-    std::unique_ptr<TFormMain> Form;
+    TWindowFixture Fixture;
+    std::unique_ptr<QTemporaryDir> &Dir = Fixture.Dir;
+    std::unique_ptr<TScriptedPrompts> &Script = Fixture.Script;
+    std::unique_ptr<TFormMain> &Form = Fixture.Form;
 };
 
 void TstGlyphCommands::init()
 {
-    Dir = std::make_unique<QTemporaryDir>();
-    Script = std::make_unique<TScriptedPrompts>();
-    SetPrompts(Script.get());
-    Form = std::make_unique<TFormMain>();
-    Form->show();
-    Form->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(Form.get()));
+    QVERIFY(Fixture.setUp());
 }
 
 void TstGlyphCommands::cleanup()
 {
-    Form.reset();
-    SetPrompts(nullptr);
+    Fixture.tearDown();
 }
 
 void TstGlyphCommands::Open(const QByteArray &text)

@@ -34,6 +34,7 @@ private slots:
     void ops_data();
     void ops();
     void growThenShrinkKeepsHiddenColumn();
+    void hugeHeightsMakeBoundedRows();
     void codes();
     void block();
     void renumber_data();
@@ -111,6 +112,22 @@ void TstGlyphOps::growThenShrinkKeepsHiddenColumn()
     GrowWidth(ch);
     QCOMPARE(ch.BBXWidth, 6);
     QVERIFY(GetPixel(ch, 0, 5));
+}
+
+void TstGlyphOps::hugeHeightsMakeBoundedRows()
+{
+    TBDFChar ch = Make(8, 2147483646, {1});
+    GrowHeight(ch);
+    QCOMPARE(ch.BBXHeight, 2147483647);
+    QCOMPARE(ch.Bitmap.size(), size_t(MaxCreatedRows));
+    QCOMPARE(ch.Bitmap[0], uint64_t(1));
+    GrowHeight(ch);
+    QCOMPARE(ch.BBXHeight, 2147483647);
+    QCOMPARE(ch.Bitmap[0], uint64_t(1));
+    ch.BBXHeight = 2;
+    ShrinkHeight(ch);
+    QCOMPARE(ch.BBXHeight, 1);
+    QCOMPARE(ch.Bitmap, std::vector<uint64_t>{1});
 }
 
 void TstGlyphOps::codes()
