@@ -99,7 +99,9 @@ TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent)
     auto *credit = new QLabel(QStringLiteral("Bitloom: BDF и GDR"), panel);
     auto *visit = new QLabel(QStringLiteral("Посетите: "), panel);
     Link = new QLabel(QStringLiteral("BDF"), panel);
-    Link->setStyleSheet(QStringLiteral("color: navy"));
+    QPalette navy = Link->palette();
+    navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
+    Link->setPalette(navy);
     Link->setCursor(Qt::PointingHandCursor);
     Link->setMouseTracking(true);
     panel->setMouseTracking(true);
@@ -137,16 +139,25 @@ TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent)
 
 bool TAboutBox::eventFilter(QObject *watched, QEvent *event)
 {
-    QFont f = Link->font();
-    if (watched == Link && event->type() == QEvent::MouseMove && !f.underline()) {
-        f.setUnderline(true);
-        Link->setFont(f);
-    } else if (watched != Link && event->type() == QEvent::MouseMove && f.underline()) {
-        f.setUnderline(false);
-        Link->setFont(f);
-    } else if (watched == Link && event->type() == QEvent::MouseButtonRelease) {
-        QDesktopServices::openUrl(QUrl(WebAddress()));
-        return true;
+    auto underline = [this](bool on) {
+        QFont f = Link->font();
+        if (f.underline() != on) {
+            f.setUnderline(on);
+            Link->setFont(f);
+        }
+    };
+    if (watched == Link) {
+        // Consumed here: a move the label ignored would reach the panel and undo the underline.
+        if (event->type() == QEvent::MouseMove) {
+            underline(true);
+            return true;
+        }
+        if (event->type() == QEvent::MouseButtonRelease) {
+            QDesktopServices::openUrl(QUrl(WebAddress()));
+            return true;
+        }
+    } else if (event->type() == QEvent::MouseMove) {
+        underline(false);
     }
     return QDialog::eventFilter(watched, event);
 }
