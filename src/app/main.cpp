@@ -1,10 +1,12 @@
 #include "app/convert.h"
-#include "app/dialogs.h"
-#include "app/errorhandler.h"
-#include "app/fmain.h"
+#include "app/windowmain.h"
 
+#include <climits>
 #include <cstring>
+#include <dlfcn.h>
 #include <iostream>
+#include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -15,11 +17,38 @@ void PrintUsage(std::ostream &out)
            "       bitloom --version\n";
 }
 
+// The folder of this executable, where the window library lies beside it.
+std::string ExecutableDir()
+{
+    char buf[PATH_MAX];
+    ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0)
+        return ".";
+    std::string path(buf, static_cast<size_t>(n));
+    size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+int RunWindow(int argc, char **argv)
+{
+    const std::string library = ExecutableDir() + "/libbitloom_window.so";
+    void *handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        std::cerr << "bitloom: cannot load the window library: " << dlerror() << '\n';
+        return 1;
+    }
+    auto *run = reinterpret_cast<decltype(&BitloomWindowMain)>(dlsym(handle, "BitloomWindowMain"));
+    if (!run) {
+        std::cerr << "bitloom: " << library << " has no window entry: " << dlerror() << '\n';
+        return 1;
+    }
+    return run(argc, argv);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
-    // The converter runs before any window machinery exists, so scripts pay nothing for it.
     if (argc >= 2 && std::strcmp(argv[1], "--convert") == 0) {
         if (argc != 4) {
             PrintUsage(std::cerr);
@@ -35,15 +64,5 @@ int main(int argc, char **argv)
         std::cout << "Bitloom " << BITLOOM_VERSION << '\n';
         return 0;
     }
-
-    QCoreApplication::setOrganizationName(QStringLiteral("Bitloom"));
-    QCoreApplication::setApplicationName(QStringLiteral("Bitloom"));
-    TApplication app(argc, argv);
-    TFormMain main;
-    for (int i = 1; i < argc; ++i)
-        main.Arguments.emplace_back(argv[i]);
-    TDialogs dialogs = CreateDialogs(&main);
-    main.Dialogs = &dialogs;
-    main.show();
-    return app.exec();
+    return RunWindow(argc, argv);
 }

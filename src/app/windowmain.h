@@ -1,0 +1,6 @@
+// The window half of the program, built as a library the executable loads only
+// when it opens a window: the command-line converter then starts without the
+// cost of loading and relocating the GUI libraries.
+#pragma once
+
+extern "C" int BitloomWindowMain(int argc, char **argv);
