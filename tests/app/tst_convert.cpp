@@ -33,6 +33,7 @@ private slots:
     void missingInputFails();
     void processExitCodes();
     void fullDiskKeepsOldOutput();
+    void windowStartsFromTheExecutable();
 };
 
 void TstConvert::convertsAndSummarises()
@@ -109,6 +110,22 @@ void TstConvert::fullDiskKeepsOldOutput()
     QVERIFY2(err.contains("too large"), err.constData());
     QCOMPARE(ReadAll(dir.filePath("out.bdf")), old);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{"big.bdf", "out.bdf"}));
+}
+
+void TstConvert::windowStartsFromTheExecutable()
+{
+    QTemporaryDir config;
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_CONFIG_HOME", config.path());
+    p.setProcessEnvironment(env);
+    p.start(qEnvironmentVariable("BITLOOM_EXE"), {});
+    QVERIFY(p.waitForStarted());
+    // A window that failed to load would have exited at once with its reason.
+    QVERIFY2(!p.waitForFinished(1500), p.readAllStandardError().constData());
+    p.kill();
+    p.waitForFinished();
 }
 
 QTEST_APPLESS_MAIN(TstConvert)

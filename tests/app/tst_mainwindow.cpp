@@ -60,6 +60,7 @@ private slots:
     void tableDrawing();
     void noFontAllGrey();
     void malformedBoxesStayUsable();
+    void placementKeptBetweenRuns();
 
 private:
     QString Path(const QString &name) { return Dir->filePath(name); }
@@ -568,6 +569,15 @@ void TstMainWindow::malformedBoxesStayUsable()
     QVERIFY(Glyph(0, 0).Bitmap.empty());
     QVERIFY(Form->RxDrawGrid2->grab().width() > 0);
     QVERIFY(Form->RxDrawGrid1->grab(QRect(0, 0, 100, 100)).width() > 0);
+}
+
+void TstMainWindow::placementKeptBetweenRuns()
+{
+    Form->setGeometry(QRect(40, 50, 700, 560));
+    const QRect before = Form->geometry();
+    QVERIFY(Form->close());
+    TFormMain next;
+    QCOMPARE(next.geometry(), before);
 }
 
 int main(int argc, char **argv)
