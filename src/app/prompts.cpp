@@ -13,17 +13,17 @@ QWidget *Parent()
     return QApplication::activeWindow();
 }
 
-QFileDialog *MakeDialog(const TFileDialogSpec &spec, QFileDialog::AcceptMode mode)
+QFileDialog *MakeDialog(const TFileDialogSetup &setup, QFileDialog::AcceptMode mode)
 {
     auto *dialog = new QFileDialog(Parent());
     dialog->setAttribute(Qt::WA_DeleteOnClose, false);
     dialog->setAcceptMode(mode);
-    dialog->setNameFilters(QtNameFilters(spec.Filter));
-    dialog->setDefaultSuffix(spec.DefaultSuffix);
+    dialog->setNameFilters(QtNameFilters(setup.Filter));
+    dialog->setDefaultSuffix(setup.DefaultSuffix);
     if (mode == QFileDialog::AcceptOpen)
-        dialog->setFileMode(spec.MultiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+        dialog->setFileMode(setup.MultiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
     else
-        dialog->setOption(QFileDialog::DontConfirmOverwrite, !spec.ConfirmOverwrite);
+        dialog->setOption(QFileDialog::DontConfirmOverwrite, !setup.ConfirmOverwrite);
     return dialog;
 }
 
@@ -55,15 +55,15 @@ bool TWidgetPrompts::askYesNo(const QString &text)
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
-QStringList TWidgetPrompts::openFileNames(const TFileDialogSpec &spec)
+QStringList TWidgetPrompts::openFileNames(const TFileDialogSetup &setup)
 {
-    std::unique_ptr<QFileDialog> dialog(MakeDialog(spec, QFileDialog::AcceptOpen));
+    std::unique_ptr<QFileDialog> dialog(MakeDialog(setup, QFileDialog::AcceptOpen));
     return dialog->exec() == QDialog::Accepted ? dialog->selectedFiles() : QStringList();
 }
 
-QString TWidgetPrompts::saveFileName(const TFileDialogSpec &spec, const QString &proposedName)
+QString TWidgetPrompts::saveFileName(const TFileDialogSetup &setup, const QString &proposedName)
 {
-    std::unique_ptr<QFileDialog> dialog(MakeDialog(spec, QFileDialog::AcceptSave));
+    std::unique_ptr<QFileDialog> dialog(MakeDialog(setup, QFileDialog::AcceptSave));
     dialog->selectFile(proposedName);
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return {};

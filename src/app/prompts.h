@@ -9,7 +9,7 @@ class QWidget;
 
 // A file dialog's setup: caption, filter as "description|pattern|..." pairs,
 // default suffix (without dot), and whether saving asks before overwriting.
-struct TFileDialogSpec {
+struct TFileDialogSetup {
     QString Filter;
     QString DefaultSuffix;
     bool MultiSelect = false;
@@ -22,9 +22,9 @@ public:
     // A Yes/No box; true only for Yes.
     virtual bool askYesNo(const QString &text) = 0;
     // Chosen files, in the dialog's order; empty when cancelled.
-    virtual QStringList openFileNames(const TFileDialogSpec &spec) = 0;
+    virtual QStringList openFileNames(const TFileDialogSetup &setup) = 0;
     // Chosen path; empty when cancelled. proposedName is offered in the name field.
-    virtual QString saveFileName(const TFileDialogSpec &spec, const QString &proposedName) = 0;
+    virtual QString saveFileName(const TFileDialogSetup &setup, const QString &proposedName) = 0;
     virtual void showError(const QString &text) = 0;
     virtual void showWarning(const QString &text) = 0;
 };
@@ -38,8 +38,8 @@ void SetPrompts(TPrompts *prompts);
 class TWidgetPrompts : public TPrompts {
 public:
     bool askYesNo(const QString &text) override;
-    QStringList openFileNames(const TFileDialogSpec &spec) override;
-    QString saveFileName(const TFileDialogSpec &spec, const QString &proposedName) override;
+    QStringList openFileNames(const TFileDialogSetup &setup) override;
+    QString saveFileName(const TFileDialogSetup &setup, const QString &proposedName) override;
     void showError(const QString &text) override;
     void showWarning(const QString &text) override;
 };

@@ -13,7 +13,7 @@ public:
     QStringList Asked;
     QStringList Errors;
     QStringList Warnings;
-    QList<TFileDialogSpec> Dialogs;
+    QList<TFileDialogSetup> Dialogs;
     QStringList ProposedNames;
 
     bool askYesNo(const QString &text) override
@@ -21,14 +21,14 @@ public:
         Asked << text;
         return YesNoAnswers.isEmpty() ? false : YesNoAnswers.takeFirst();
     }
-    QStringList openFileNames(const TFileDialogSpec &spec) override
+    QStringList openFileNames(const TFileDialogSetup &setup) override
     {
-        Dialogs << spec;
+        Dialogs << setup;
         return OpenAnswers.isEmpty() ? QStringList() : OpenAnswers.takeFirst();
     }
-    QString saveFileName(const TFileDialogSpec &spec, const QString &proposedName) override
+    QString saveFileName(const TFileDialogSetup &setup, const QString &proposedName) override
     {
-        Dialogs << spec;
+        Dialogs << setup;
         ProposedNames << proposedName;
         return SaveAnswers.isEmpty() ? QString() : SaveAnswers.takeFirst();
     }
