@@ -87,7 +87,7 @@ TFormMain::TFormMain(QWidget *parent) : QMainWindow(parent)
     setCentralWidget(PageControl1);
     StatusPanel = new TStatusPanel(this);
     statusBar()->addWidget(StatusPanel, 1);
-    statusBar()->setSizeGripEnabled(true);
+    statusBar()->setFixedHeight(19);
     ConnectGlyphEditor();
     ConnectCharTable();
     ConnectHeaderPanel();

@@ -188,6 +188,8 @@ private:
     void LoadCurrentCharIntoEditor();
     void ShowEmptyGlyph();
     void SelectFontRow(int row);
+    // Appends the list row of a slot just appended to the fonts.
+    void AddFontRow(const TProjectRecord &slot);
     void RestorePlacement();
     void SavePlacement();
 

@@ -15,6 +15,15 @@
 #include <QSignalBlocker>
 #include <QTabWidget>
 
+void TFormMain::AddFontRow(const TProjectRecord &slot)
+{
+    // Rows are added without running the selection handler; the caller selects.
+    QSignalBlocker block(ListBox1);
+    auto *item = new QListWidgetItem(BytesToText(FontListCaption(slot)));
+    item->setSizeHint(QSize(0, 16));
+    ListBox1->addItem(item);
+}
+
 void TFormMain::SelectFontRow(int row)
 {
     {
@@ -57,10 +66,7 @@ void TFormMain::OpenFonts(const QStringList &paths)
         State.Fonts.push_back(std::move(slot));
         const TProjectRecord &added = State.Fonts.back();
         SizeFrameGrid(added.Font.FBBWidth, added.Font.FBBHeight);
-        {
-            QSignalBlocker block(ListBox1);
-            ListBox1->addItem(BytesToText(FontListCaption(added)));
-        }
+        AddFontRow(added);
         const std::string warning = ReadWarningText(file, added.Font, report);
         if (!warning.empty())
             Prompts().showWarning(BytesToText(warning));
@@ -81,10 +87,7 @@ void TFormMain::ToolButton19Click()
 {
     State.Fonts.push_back(NewFontSlot(TickCount()));
     SizeFrameGrid(12, 12);
-    {
-        QSignalBlocker block(ListBox1);
-        ListBox1->addItem(BytesToText(FontListCaption(State.Fonts.back())));
-    }
+    AddFontRow(State.Fonts.back());
     SelectFontRow(ListBox1->count() - 1);
 }
 
