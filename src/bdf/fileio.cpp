@@ -106,6 +106,13 @@ void TAtomicFileWriter::write(std::string_view data)
         p += n;
         left -= n;
     }
+    // Start writing these pages to disk now, so the flush to disk at commit
+    // finds most of the file already on its way.
+    const qint64 end = File->pos();
+    if (end - Synced >= (1 << 20) && File->handle() >= 0) {
+        ::sync_file_range(File->handle(), Synced, end - Synced, SYNC_FILE_RANGE_WRITE);
+        Synced = end;
+    }
 }
 
 void TAtomicFileWriter::commit()

@@ -33,6 +33,8 @@ private:
 
     std::string Path;
     std::unique_ptr<QSaveFile> File;
+    // How much of the file has been handed to the disk ahead of the commit.
+    long long Synced = 0;
 };
 
 // The whole of data as the new contents of path, through TAtomicFileWriter.
