@@ -320,9 +320,21 @@ void TFormMain::Save1Click()
         ToolButton2Click();
 }
 
+QListWidget *TFormMain::ActiveList() const
+{
+    switch (PageControl1->currentIndex()) {
+    case 0:
+        return ListBox1;
+    case 1:
+        return ListBox2;
+    default:
+        return nullptr;
+    }
+}
+
 void TFormMain::Moveup1Click()
 {
-    QListWidget *list = PageControl1->currentIndex() == 0 ? ListBox1 : PageControl1->currentIndex() == 1 ? ListBox2 : nullptr;
+    QListWidget *list = ActiveList();
     if (!list)
         return;
     const int row = MoveUpIndex(list->currentRow());
@@ -332,7 +344,7 @@ void TFormMain::Moveup1Click()
 
 void TFormMain::Movedown1Click()
 {
-    QListWidget *list = PageControl1->currentIndex() == 0 ? ListBox1 : PageControl1->currentIndex() == 1 ? ListBox2 : nullptr;
+    QListWidget *list = ActiveList();
     if (!list)
         return;
     const int row = MoveDownIndex(list->currentRow(), list->count());

@@ -181,9 +181,14 @@ private:
     void ConnectHeaderPanel();
     // One side-panel step: op on each glyph of the block, the field shows the
     // current glyph's new value, then the load step refreshes the editor.
-    void MetricCommand(void (*op)(TBDFChar &), QLineEdit *field, int32_t (*value)(const TBDFChar &));
+    void MetricCommand(const std::function<void(TBDFChar &)> &op, QLineEdit *field, int32_t TBDFChar::*shown);
+    // A metric command that adds delta to one field, wrapping like a 32-bit integer.
+    void MetricStep(int32_t TBDFChar::*member, int delta, QLineEdit *field);
     // One font-header step: change, show in field, refresh the font when the box size changed.
-    void HeaderStep(void (*op)(TBDFFont &), QLineEdit *field, int32_t (*value)(const TBDFFont &), bool boxSize);
+    // Offsets step by delta without bound; the box size steps up, or down but not below 1.
+    void HeaderStep(int32_t TBDFFont::*member, int delta, QLineEdit *field);
+    // The list the move commands act on: the font list on page 0, the typeface list on page 1.
+    QListWidget *ActiveList() const;
     // Editor side of the load step: grid size and place, fields, caption.
     void LoadCurrentCharIntoEditor();
     void ShowEmptyGlyph();

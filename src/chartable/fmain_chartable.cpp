@@ -255,84 +255,57 @@ void TFormMain::Edit7Change(const QString &text)
     }
 }
 
-void TFormMain::HeaderStep(void (*op)(TBDFFont &), QLineEdit *field, int32_t (*value)(const TBDFFont &),
-                           bool boxSize)
+void TFormMain::HeaderStep(int32_t TBDFFont::*member, int delta, QLineEdit *field)
 {
     TBDFFont *font = State.CurrentFont();
     if (!font)
         return;
-    op(*font);
+    const bool boxSize = member == &TBDFFont::FBBWidth || member == &TBDFFont::FBBHeight;
+    int32_t &value = font->*member;
+    // The box size does not step below 1; a stored 0 or negative value becomes 1.
+    value = boxSize && delta < 0 ? (value > 1 ? value - 1 : 1) : Step(value, delta);
     State.MarkCurrentFontModified();
-    field->setText(QString::number(value(*font)));
+    field->setText(QString::number(value));
     if (boxSize)
         ListBox1Click();
 }
 
-namespace {
-
-int32_t DownToOne(int32_t v)
-{
-    return v > 1 ? v - 1 : 1;
-}
-
-int32_t Width(const TBDFFont &f)
-{
-    return f.FBBWidth;
-}
-
-int32_t Height(const TBDFFont &f)
-{
-    return f.FBBHeight;
-}
-
-int32_t XOff(const TBDFFont &f)
-{
-    return f.FBBXOff;
-}
-
-int32_t YOff(const TBDFFont &f)
-{
-    return f.FBBYOff;
-}
-
-} // namespace
-
 void TFormMain::SpeedButton1Click()
 {
-    HeaderStep([](TBDFFont &f) { f.FBBWidth = DownToOne(f.FBBWidth); }, Edit8, Width, true);
+    HeaderStep(&TBDFFont::FBBWidth, -1, Edit8);
 }
 
 void TFormMain::SpeedButton2Click()
 {
-    HeaderStep([](TBDFFont &f) { f.FBBWidth = Step(f.FBBWidth, 1); }, Edit8, Width, true);
+    HeaderStep(&TBDFFont::FBBWidth, 1, Edit8);
 }
 
 void TFormMain::SpeedButton3Click()
 {
-    HeaderStep([](TBDFFont &f) { f.FBBXOff = Step(f.FBBXOff, -1); }, Edit9, XOff, false);
+    HeaderStep(&TBDFFont::FBBXOff, -1, Edit9);
 }
 
 void TFormMain::SpeedButton4Click()
 {
-    HeaderStep([](TBDFFont &f) { f.FBBXOff = Step(f.FBBXOff, 1); }, Edit9, XOff, false);
+    HeaderStep(&TBDFFont::FBBXOff, 1, Edit9);
 }
 
 void TFormMain::SpeedButton5Click()
 {
-    HeaderStep([](TBDFFont &f) { f.FBBHeight = DownToOne(f.FBBHeight); }, Edit10, Height, true);
+    HeaderStep(&TBDFFont::FBBHeight, -1, Edit10);
 }
 
 void TFormMain::SpeedButton6Click()
 {
-    HeaderStep([](TBDFFont &f) { f.FBBHeight = Step(f.FBBHeight, 1); }, Edit10, Height, true);
+    HeaderStep(&TBDFFont::FBBHeight, 1, Edit10);
 }
 
 void TFormMain::SpeedButton7Click()
 {
-    HeaderStep([](TBDFFont &f) { f.FBBYOff = Step(f.FBBYOff, -1); }, Edit11, YOff, false);
+    HeaderStep(&TBDFFont::FBBYOff, -1, Edit11);
 }
 
 void TFormMain::SpeedButton8Click()
 {
-    HeaderStep([](TBDFFont &f) { f.FBBYOff = Step(f.FBBYOff, 1); }, Edit11, YOff, false);
+    HeaderStep(&TBDFFont::FBBYOff, 1, Edit11);
 }

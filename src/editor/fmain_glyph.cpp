@@ -198,7 +198,7 @@ void TFormMain::RxDrawGrid1MouseMove(QPoint offset, TPaintAction action)
     RxDrawGrid2->updateCurrentGlyph();
 }
 
-void TFormMain::MetricCommand(void (*op)(TBDFChar &), QLineEdit *field, int32_t (*value)(const TBDFChar &))
+void TFormMain::MetricCommand(const std::function<void(TBDFChar &)> &op, QLineEdit *field, int32_t TBDFChar::*shown)
 {
     TBDFFont *font = State.CurrentFont();
     if (!font)
@@ -206,77 +206,74 @@ void TFormMain::MetricCommand(void (*op)(TBDFChar &), QLineEdit *field, int32_t 
     if (ApplyToBlock(*font, State.CharSelection, op))
         State.MarkCurrentFontModified();
     if (const TBDFChar *ch = State.CurrentChar())
-        field->setText(QString::number(value(*ch)));
+        field->setText(QString::number(ch->*shown));
     RxDrawGrid2Click();
     RxDrawGrid2->update();
 }
 
+void TFormMain::MetricStep(int32_t TBDFChar::*member, int delta, QLineEdit *field)
+{
+    MetricCommand([&](TBDFChar &c) { c.*member = Step(c.*member, delta); }, field, member);
+}
+
 void TFormMain::SpeedButton11Click()
 {
-    MetricCommand(GrowWidth, Edit1, [](const TBDFChar &c) { return c.BBXWidth; });
+    MetricCommand(GrowWidth, Edit1, &TBDFChar::BBXWidth);
 }
 
 void TFormMain::SpeedButton15Click()
 {
-    MetricCommand(ShrinkWidth, Edit1, [](const TBDFChar &c) { return c.BBXWidth; });
+    MetricCommand(ShrinkWidth, Edit1, &TBDFChar::BBXWidth);
 }
 
 void TFormMain::SpeedButton12Click()
 {
-    MetricCommand(GrowHeight, Edit2, [](const TBDFChar &c) { return c.BBXHeight; });
+    MetricCommand(GrowHeight, Edit2, &TBDFChar::BBXHeight);
 }
 
 void TFormMain::SpeedButton16Click()
 {
-    MetricCommand(ShrinkHeight, Edit2, [](const TBDFChar &c) { return c.BBXHeight; });
+    MetricCommand(ShrinkHeight, Edit2, &TBDFChar::BBXHeight);
 }
 
 void TFormMain::SpeedButton13Click()
 {
-    MetricCommand([](TBDFChar &c) { c.BBXXOff = Step(c.BBXXOff, 1); }, Edit3,
-                  [](const TBDFChar &c) { return c.BBXXOff; });
+    MetricStep(&TBDFChar::BBXXOff, 1, Edit3);
 }
 
 void TFormMain::SpeedButton17Click()
 {
-    MetricCommand([](TBDFChar &c) { c.BBXXOff = Step(c.BBXXOff, -1); }, Edit3,
-                  [](const TBDFChar &c) { return c.BBXXOff; });
+    MetricStep(&TBDFChar::BBXXOff, -1, Edit3);
 }
 
 void TFormMain::SpeedButton14Click()
 {
-    MetricCommand([](TBDFChar &c) { c.BBXYOff = Step(c.BBXYOff, 1); }, Edit4,
-                  [](const TBDFChar &c) { return c.BBXYOff; });
+    MetricStep(&TBDFChar::BBXYOff, 1, Edit4);
 }
 
 void TFormMain::SpeedButton18Click()
 {
-    MetricCommand([](TBDFChar &c) { c.BBXYOff = Step(c.BBXYOff, -1); }, Edit4,
-                  [](const TBDFChar &c) { return c.BBXYOff; });
+    MetricStep(&TBDFChar::BBXYOff, -1, Edit4);
 }
 
 void TFormMain::SpeedButton24Click()
 {
-    MetricCommand([](TBDFChar &c) { c.SWidthX = Step(c.SWidthX, 1); }, Edit5,
-                  [](const TBDFChar &c) { return c.SWidthX; });
+    MetricStep(&TBDFChar::SWidthX, 1, Edit5);
 }
 
 void TFormMain::SpeedButton23Click()
 {
-    MetricCommand([](TBDFChar &c) { c.SWidthX = Step(c.SWidthX, -1); }, Edit5,
-                  [](const TBDFChar &c) { return c.SWidthX; });
+    MetricStep(&TBDFChar::SWidthX, -1, Edit5);
 }
 
 void TFormMain::SpeedButton26Click()
 {
-    MetricCommand([](TBDFChar &c) { c.DWidthX = Step(c.DWidthX, 1); }, Edit19,
-                  [](const TBDFChar &c) { return c.DWidthX; });
+    MetricStep(&TBDFChar::DWidthX, 1, Edit19);
 }
 
 void TFormMain::SpeedButton25Click()
 {
-    MetricCommand([](TBDFChar &c) { c.DWidthX = Step(c.DWidthX, -1); }, Edit19,
-                  [](const TBDFChar &c) { return c.DWidthX; });
+    MetricStep(&TBDFChar::DWidthX, -1, Edit19);
 }
 
 void TFormMain::Edit5Change(const QString &text)

@@ -23,10 +23,6 @@ QPoint CellCentre(int col, int row)
     return QPoint(col * GlyphPitch + 6, row * GlyphPitch + 6);
 }
 
-QPoint TableCellCentre(int row, int col)
-{
-    return QPoint(col * 16 + 7, row * 19 + 9);
-}
 
 } // namespace
 

@@ -30,6 +30,12 @@ inline void WriteFile(const QString &path, const QByteArray &text)
         f.write(text);
 }
 
+// The centre of a character table cell, in table coordinates.
+inline QPoint TableCellCentre(int row, int col)
+{
+    return QPoint(col * 16 + 7, row * 19 + 9);
+}
+
 // A font of n 8 x 2 glyphs with codes 0x41.. and a first row equal to the index.
 inline QByteArray SmallFont(const QByteArray &name, int n, int fbbHeight = 4)
 {

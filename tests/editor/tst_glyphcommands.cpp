@@ -14,15 +14,6 @@
 
 #include <memory>
 
-namespace {
-
-QPoint TableCellCentre(int row, int col)
-{
-    return QPoint(col * 16 + 7, row * 19 + 9);
-}
-
-} // namespace
-
 class TstGlyphCommands : public QObject {
     Q_OBJECT
 private slots:
