@@ -4,6 +4,8 @@
 #include "bdf/bdfwriter.h"
 #include "model/fileerror.h"
 
+#include <new>
+
 int RunConvert(const std::string &in, const std::string &outPath, std::ostream &out, std::ostream &err)
 {
     try {
@@ -17,6 +19,13 @@ int RunConvert(const std::string &in, const std::string &outPath, std::ostream &
         return 0;
     } catch (const TFileError &e) {
         err << "bitloom: " << e.what() << '\n';
+        return 1;
+    } catch (const std::bad_alloc &) {
+        // The target is written through a temporary file, so it is untouched here.
+        err << "bitloom: Cannot convert \"" << in << "\": out of memory\n";
+        return 1;
+    } catch (const std::exception &e) {
+        err << "bitloom: Cannot convert \"" << in << "\": " << e.what() << '\n';
         return 1;
     }
 }

@@ -61,7 +61,7 @@ void TFormMain::OpenFonts(const QStringList &paths)
         // slot behind, so the list and the fonts stay parallel.
         TProjectRecord slot;
         const std::string file = PathFromQ(path);
-        TBDFReadReport report = OpenBDF(file, slot.Font, State.Debug);
+        TBDFReadReport report = OpenBDF(file, slot.Font, {State.Debug});
         slot.FileName = file;
         State.Fonts.push_back(std::move(slot));
         const TProjectRecord &added = State.Fonts.back();

@@ -1,6 +1,7 @@
 #include "bdfreader.h"
 
 #include "fileio.h"
+#include "model/fileerror.h"
 #include "model/textfuncs.h"
 
 #include <algorithm>
@@ -9,7 +10,6 @@
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
-#include <optional>
 
 namespace {
 
@@ -96,17 +96,6 @@ std::array<int32_t, N> Words(std::string_view value)
     return out;
 }
 
-bool IsHexName(std::string_view name)
-{
-    return name.size() >= 4 && name.size() <= 8 && IsAllHex(name);
-}
-
-// Where the code of each glyph may come from; decided once the whole file is seen.
-struct TCodeSource {
-    int32_t NameCode = 0;
-    std::optional<int32_t> EncodingCode;
-};
-
 // The leftmost 64 columns of a row of a glyph wider than 64 pixels: its first 16
 // digits, left-aligned; a row that is not plain hexadecimal is blank.
 uint64_t ParseCutRow(std::string_view line)
@@ -154,7 +143,7 @@ namespace {
 // The scan; when source is given (the buffer text lies in), the part already
 // scanned is handed back to the system as the scan goes, so a big file and its
 // font are not both held in full.
-TBDFReadReport Scan(std::string_view text, TBDFFont &font, int debug, TByteBuffer *source)
+TBDFReadReport Scan(std::string_view text, TBDFFont &font, const TBDFReadOptions &options, TByteBuffer *source)
 {
     TBDFReadReport report;
     if (size_t nul = text.find('\0'); nul != std::string_view::npos)
@@ -164,21 +153,30 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, int debug, TByteBuffe
         text.remove_prefix(3);
 
     font.Chars.clear();
-    std::vector<TCodeSource> codes;
-    bool allNamesHex = true;
+    const bool namesGiveCodes = options.Codes == TCodeSource::Names;
     bool bitmapMode = false;
-    // Rows of the last glyph are gathered here and stored with one exact allocation
-    // when the next glyph starts or the text ends.
-    std::vector<uint64_t> rows;
-    rows.reserve(256);
-    bool lastCut = false;
-    bool lastCounted = false;
+    // The row lines of the last glyph. They are turned into rows only when the
+    // glyph ends, by the rule of its final width: a BBX line after the rows
+    // must not leave rows the width cannot hold.
+    std::vector<std::string_view> rowLines;
+    rowLines.reserve(256);
+    // The last glyph's width as its BBX line gave it, before any cut to 64.
+    int64_t lastWidth = 0;
 
-    auto flushRows = [&] {
-        if (!font.Chars.empty() && !rows.empty()) {
-            auto &bitmap = font.Chars.back().Bitmap;
-            bitmap.insert(bitmap.end(), rows.begin(), rows.end());
-            rows.clear();
+    auto finishGlyph = [&] {
+        if (font.Chars.empty())
+            return;
+        TBDFChar &ch = font.Chars.back();
+        const bool cut = lastWidth > MaxGlyphWidth;
+        if (cut) {
+            ch.BBXWidth = MaxGlyphWidth;
+            ++report.CutGlyphs;
+        }
+        if (!rowLines.empty()) {
+            ch.Bitmap.reserve(ch.Bitmap.size() + rowLines.size());
+            for (std::string_view line : rowLines)
+                ch.Bitmap.push_back(ParseRow(line, ch.BBXWidth, cut, options.Debug));
+            rowLines.clear();
         }
     };
 
@@ -187,10 +185,6 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, int debug, TByteBuffe
     constexpr size_t ReleaseStep = 4 << 20;
     const char *nextRelease = text.data() + ReleaseStep;
     while (p < end) {
-        if (source && p >= nextRelease) {
-            source->releaseBefore(static_cast<size_t>(p - source->data()));
-            nextRelease = p + ReleaseStep;
-        }
         const char *start = p;
         p = FindLineEnd(p, end);
         std::string_view line(start, static_cast<size_t>(p - start));
@@ -201,6 +195,7 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, int debug, TByteBuffe
         switch (line.empty() ? '\0' : line[0]) {
         case 'S':
             if (StartsWith(line, "STARTFONT")) {
+                report.SawStartFont = true;
                 font.StartFont = std::string(ValueText(line, 11));
                 continue;
             }
@@ -209,22 +204,16 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, int debug, TByteBuffe
                 continue;
             }
             if (StartsWith(line, "STARTCHAR")) {
-                flushRows();
-                std::string_view name = ValueText(line, 11);
-                if (font.Chars.size() == font.Chars.capacity() && font.Chars.size() >= 1024) {
-                    // Full: size the rest from the bytes per glyph so far, so a big
-                    // font moves its glyphs once rather than at every doubling.
-                    size_t done = static_cast<size_t>(start - text.data());
-                    size_t perGlyph = std::max<size_t>(done / font.Chars.size(), 16);
-                    size_t more = static_cast<size_t>(end - start) / perGlyph;
-                    font.Chars.reserve(font.Chars.size() + more + more / 8 + 1024);
-                    codes.reserve(font.Chars.capacity());
+                report.SawStartChar = true;
+                finishGlyph();
+                // Rows of earlier glyphs are parsed by now; the text before this
+                // line is not looked at again.
+                if (source && start >= nextRelease) {
+                    source->releaseBefore(static_cast<size_t>(start - source->data()));
+                    nextRelease = start + ReleaseStep;
                 }
-                font.Chars.emplace_back();
-                codes.push_back({HexToInt(name), std::nullopt});
-                allNamesHex = allNamesHex && IsHexName(name);
-                lastCut = false;
-                lastCounted = false;
+                font.Chars.emplace_back().Encoding = HexToInt(ValueText(line, 11));
+                lastWidth = 0;
                 continue;
             }
             if (StartsWith(line, "SWIDTH")) {
@@ -237,11 +226,12 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, int debug, TByteBuffe
             }
             break;
         case 'C':
-            // Only a hint for sizing: the count is never trusted beyond what the text could hold.
+            // Only a hint for sizing, trusted no further than the text could hold:
+            // even a minimal real glyph takes more than 64 bytes.
             if (font.Chars.empty() && StartsWith(line, "CHARS ")) {
                 int32_t hint = Words<1>(ValueText(line, 7))[0];
                 if (hint > 0)
-                    font.Chars.reserve(std::min<size_t>(static_cast<size_t>(hint), text.size() / 32));
+                    font.Chars.reserve(std::min<size_t>(static_cast<size_t>(hint), text.size() / 64));
                 continue;
             }
             break;
@@ -283,13 +273,7 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, int debug, TByteBuffe
                     last->BBXHeight = w[1];
                     last->BBXXOff = w[2];
                     last->BBXYOff = w[3];
-                    lastCut = last->BBXWidth > MaxGlyphWidth;
-                    if (lastCut) {
-                        last->BBXWidth = MaxGlyphWidth;
-                        if (!lastCounted)
-                            ++report.CutGlyphs;
-                        lastCounted = true;
-                    }
+                    lastWidth = w[0];
                 }
                 continue;
             }
@@ -304,8 +288,12 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, int debug, TByteBuffe
                 continue;
             }
             if (!bitmapMode && StartsWith(line, "ENCODING")) {
-                if (last)
-                    codes.back().EncodingCode = Words<1>(ValueText(line, 10))[0];
+                if (last && !namesGiveCodes)
+                    last->Encoding = Words<1>(ValueText(line, 10))[0];
+                continue;
+            }
+            if (!bitmapMode && StartsWith(line, "ENDFONT")) {
+                report.SawEndFont = true;
                 continue;
             }
             break;
@@ -313,39 +301,54 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, int debug, TByteBuffe
             break;
         }
         if (bitmapMode && last)
-            rows.push_back(ParseRow(line, last->BBXWidth, lastCut, debug));
+            rowLines.push_back(line);
     }
-    flushRows();
-
-    // Files written by this program and by the TrueType converter carry the code in
-    // the glyph name; ordinary BDF fonts name glyphs freely and give the code in ENCODING.
-    for (size_t i = 0; i < font.Chars.size(); ++i) {
-        const TCodeSource &c = codes[i];
-        font.Chars[i].Encoding = (allNamesHex || !c.EncodingCode) ? c.NameCode : *c.EncodingCode;
-    }
+    finishGlyph();
     return report;
 }
 
 } // namespace
 
-TBDFReadReport ParseBDF(std::string_view text, TBDFFont &font, int debug)
+TBDFReadReport ParseBDF(std::string_view text, TBDFFont &font, const TBDFReadOptions &options)
 {
-    return Scan(text, font, debug, nullptr);
+    return Scan(text, font, options, nullptr);
 }
 
-TBDFReadReport OpenBDF(const std::string &path, TBDFFont &font, int debug)
+TBDFReadReport OpenBDF(const std::string &path, TBDFFont &font, const TBDFReadOptions &options)
 {
-    // Loaded before anything of the font is touched, so a failed read leaves it as it was.
     TByteBuffer text = ReadFileBytes(path);
-    return Scan(text.view(), font, debug, &text);
+    // Scanned into a font of its own, so a file that turns out to hold no font
+    // leaves the caller's font as it was.
+    TBDFFont read;
+    read.StartFont = font.StartFont;
+    read.FontName = font.FontName;
+    read.Size = font.Size;
+    read.FBBWidth = font.FBBWidth;
+    read.FBBHeight = font.FBBHeight;
+    read.FBBXOff = font.FBBXOff;
+    read.FBBYOff = font.FBBYOff;
+    read.Uid = font.Uid;
+    TBDFReadReport report = Scan(text.view(), read, options, &text);
+    if (!report.isFont())
+        throw TFileError::NotAFont(path);
+    font = std::move(read);
+    return report;
 }
 
 std::string ReadWarningText(const std::string &path, const TBDFFont &font, const TBDFReadReport &report)
 {
-    if (report.CutGlyphs == 0)
-        return {};
-    return "Font \"" + font.FontName + "\" (" + path + "): " + std::to_string(report.CutGlyphs) +
-           (report.CutGlyphs == 1 ? " glyph was" : " glyphs were") + " wider than " +
-           std::to_string(MaxGlyphWidth) + " pixels and kept only its leftmost " + std::to_string(MaxGlyphWidth) +
-           " columns.";
+    std::string text;
+    const std::string which = "Font \"" + font.FontName + "\" (" + path + "): ";
+    if (report.CutGlyphs > 0) {
+        const bool one = report.CutGlyphs == 1;
+        text += which + std::to_string(report.CutGlyphs) + (one ? " glyph was" : " glyphs were") + " wider than " +
+                std::to_string(MaxGlyphWidth) + " pixels and kept only " + (one ? "its" : "their") + " leftmost " +
+                std::to_string(MaxGlyphWidth) + " columns.";
+    }
+    if (report.looksTruncated()) {
+        if (!text.empty())
+            text += "\n";
+        text += which + "the file has no ENDFONT line and looks truncated; glyphs after the cut are missing.";
+    }
+    return text;
 }

@@ -1,4 +1,4 @@
-// Reading BDF files: a tolerant line scanner that never rejects a file.
+// Reading BDF files: a tolerant line scanner that never rejects a font's content.
 #pragma once
 
 #include "model/bdfmodel.h"
@@ -6,20 +6,47 @@
 #include <string>
 #include <string_view>
 
-// What a read could not keep, for the window or the command line to tell the user.
+// Where glyph codes come from.
+enum class TCodeSource {
+    // The first number of the glyph's ENCODING line; a glyph without one takes
+    // its STARTCHAR name read as hexadecimal. Right for every ordinary BDF file.
+    Encoding,
+    // The STARTCHAR name read as hexadecimal, ENCODING ignored: for the TrueType
+    // converter's output, which names each glyph by its original code and puts a
+    // remapped one in ENCODING.
+    Names,
+};
+
+struct TBDFReadOptions {
+    // Nonzero masks each row of a glyph up to 24 pixels wide to its width's bytes.
+    int Debug = 0;
+    TCodeSource Codes = TCodeSource::Encoding;
+};
+
+// What a read found beyond the font itself, for the window or the command line
+// to tell the user.
 struct TBDFReadReport {
     // Glyphs wider than MaxGlyphWidth: their leftmost 64 columns were kept.
     int CutGlyphs = 0;
+    // A line starting with STARTFONT, STARTCHAR or ENDFONT was seen.
+    bool SawStartFont = false;
+    bool SawStartChar = false;
+    bool SawEndFont = false;
+
+    // Text with neither a STARTFONT nor a STARTCHAR line holds no font at all.
+    bool isFont() const { return SawStartFont || SawStartChar; }
+    // A font that was begun but never ended: the file was probably cut short.
+    bool looksTruncated() const { return SawStartFont && !SawEndFont; }
 };
 
-// Reads the file at path into font. On an unreadable file throws TFileError and
-// leaves font untouched. Otherwise empties font.Chars and fills the fields whose
-// lines the file has; other header fields keep the caller's values.
-// debug != 0 masks each row of a glyph up to 24 pixels wide to its width's bytes.
-TBDFReadReport OpenBDF(const std::string &path, TBDFFont &font, int debug = 0);
+// Reads the file at path into font. Throws TFileError, leaving font untouched,
+// when the file cannot be read, is not a regular file, or holds no font (see
+// TBDFReadReport::isFont). Otherwise replaces font.Chars and fills the header
+// fields whose lines the file has; other header fields keep the caller's values.
+TBDFReadReport OpenBDF(const std::string &path, TBDFFont &font, const TBDFReadOptions &options = {});
 
-// The same scan over text already in memory.
-TBDFReadReport ParseBDF(std::string_view text, TBDFFont &font, int debug = 0);
+// The same scan over text already in memory; never throws for content.
+TBDFReadReport ParseBDF(std::string_view text, TBDFFont &font, const TBDFReadOptions &options = {});
 
-// A one-line warning for the report, naming the font and file; empty when nothing was lost.
+// Warnings for the report, naming the font and file; empty when nothing is worth telling.
 std::string ReadWarningText(const std::string &path, const TBDFFont &font, const TBDFReadReport &report);

@@ -2,15 +2,22 @@
 
 #include "model/fileerror.h"
 
-#include <QFile>
-#include <QSaveFile>
-
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+
+TSaveFaultHook FaultHook = nullptr;
+
+int InjectedFault(TSaveStep step)
+{
+    return FaultHook ? FaultHook(step) : 0;
+}
 
 class TFd {
 public:
@@ -28,31 +35,67 @@ private:
     int Fd;
 };
 
-[[noreturn]] void ThrowRead(const std::string &path, int err)
+[[noreturn]] void ThrowRead(const std::string &path, const std::string &reason)
 {
-    throw TFileError("Cannot open file", path, TFileError::SystemReason(err));
+    throw TFileError("Cannot open file", path, reason);
 }
 
-[[noreturn]] void ThrowWrite(const std::string &path, const QString &reason)
+[[noreturn]] void ThrowWrite(const std::string &path, const std::string &reason)
 {
-    throw TFileError("Cannot write file", path, reason.toLocal8Bit().toStdString());
+    throw TFileError("Cannot write file", path, reason);
+}
+
+std::string FileKind(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return "it is a folder, not a file";
+    if (S_ISFIFO(mode))
+        return "it is a FIFO, not a regular file";
+    if (S_ISSOCK(mode))
+        return "it is a socket, not a regular file";
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return "it is a device, not a regular file";
+    return "it is not a regular file";
+}
+
+std::string FolderOf(const std::string &path)
+{
+    size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string BaseName(const std::string &path)
+{
+    size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 } // namespace
 
+void SetSaveFaultHook(TSaveFaultHook hook)
+{
+    FaultHook = hook;
+}
+
 TByteBuffer ReadFileBytes(const std::string &path)
 {
-    TFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Non-blocking, so opening a FIFO that nobody writes to returns at once and
+    // is then refused as what it is.
+    TFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (fd.get() < 0)
-        ThrowRead(path, errno);
+        ThrowRead(path, TFileError::SystemReason(errno));
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0)
-        ThrowRead(path, errno);
+        ThrowRead(path, TFileError::SystemReason(errno));
+    if (!S_ISREG(st.st_mode))
+        ThrowRead(path, FileKind(st.st_mode));
 
     TByteBuffer data;
-    // Regular files are read in one go (one spare byte shows the end without a
-    // second pass); pipes and devices grow the buffer as they deliver.
-    size_t capacity = S_ISREG(st.st_mode) && st.st_size > 0 ? static_cast<size_t>(st.st_size) + 1 : 65536;
+    // One spare byte shows the end without a second pass; a file that grows while
+    // it is read grows the buffer.
+    size_t capacity = st.st_size > 0 ? static_cast<size_t>(st.st_size) + 1 : 4096;
     data.resize(capacity);
     size_t used = 0;
     for (;;) {
@@ -62,7 +105,7 @@ TByteBuffer ReadFileBytes(const std::string &path)
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            ThrowRead(path, errno);
+            ThrowRead(path, TFileError::SystemReason(errno));
         }
         if (n == 0)
             break;
@@ -72,60 +115,146 @@ TByteBuffer ReadFileBytes(const std::string &path)
     return data;
 }
 
-TAtomicFileWriter::TAtomicFileWriter(const std::string &path)
-    : Path(path), File(std::make_unique<QSaveFile>(QFile::decodeName(path.c_str())))
+TAtomicFileWriter::TAtomicFileWriter(const std::string &path) : Path(path), Target(path)
 {
-    // Unbuffered: every write reaches the file descriptor at once, so a short write
-    // or a full disk shows in write()'s own result. commit() alone is not trusted
-    // with that, since it can report success after a failed final flush.
-    if (!File->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        ThrowWrite(Path, File->errorString());
+    if (path.empty())
+        ThrowWrite(path, "no file name");
+    mode_t mode = 0666;
+    bool replacing = false;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0) {
+        replacing = true;
+        if (S_ISLNK(st.st_mode)) {
+            // Replace the file behind the link, so the link itself survives the save.
+            char resolved[PATH_MAX];
+            if (::realpath(path.c_str(), resolved)) {
+                Target = resolved;
+                if (::stat(Target.c_str(), &st) != 0)
+                    ThrowWrite(path, TFileError::SystemReason(errno));
+            } else if (errno == ENOENT) {
+                // A dangling link: the save puts a new file in its place.
+                replacing = false;
+                st.st_mode = S_IFREG;
+            } else {
+                ThrowWrite(path, TFileError::SystemReason(errno));
+            }
+        }
+        if (!S_ISREG(st.st_mode))
+            ThrowWrite(path, FileKind(st.st_mode));
+        mode = st.st_mode & 07777;
+    } else if (errno != ENOENT) {
+        ThrowWrite(path, TFileError::SystemReason(errno));
+    }
+
+    const std::string prefix = FolderOf(Target) + "/." + BaseName(Target) + ".";
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (int err = InjectedFault(TSaveStep::Create)) {
+            errno = err;
+            break;
+        }
+        std::string candidate = prefix + std::to_string(random() % 1000000000ull) + ".tmp";
+        // New files get 0666 less the umask, as any created file does.
+        Fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        if (Fd >= 0) {
+            TempPath = std::move(candidate);
+            break;
+        }
+        if (errno != EEXIST)
+            break;
+    }
+    if (Fd < 0)
+        ThrowWrite(path, TFileError::SystemReason(errno));
+    // The replacement keeps the old file's permissions; where the file system
+    // cannot set them (FAT), the save goes on with what it has.
+    if (replacing)
+        (void)::fchmod(Fd, mode);
 }
 
-// QSaveFile removes its temporary file when destroyed uncommitted.
-TAtomicFileWriter::~TAtomicFileWriter() = default;
-
-void TAtomicFileWriter::fail()
+TAtomicFileWriter::~TAtomicFileWriter()
 {
-    QString reason = File->errorString();
-    File->cancelWriting();
-    File.reset();
-    ThrowWrite(Path, reason);
+    if (!Committed)
+        discard();
+}
+
+void TAtomicFileWriter::discard()
+{
+    if (Fd >= 0) {
+        ::close(Fd);
+        Fd = -1;
+    }
+    if (!TempPath.empty()) {
+        ::unlink(TempPath.c_str());
+        TempPath.clear();
+    }
+}
+
+void TAtomicFileWriter::fail(int err)
+{
+    Failed = true;
+    discard();
+    ThrowWrite(Path, TFileError::SystemReason(err));
 }
 
 void TAtomicFileWriter::write(std::string_view data)
 {
-    if (!File)
-        ThrowWrite(Path, QStringLiteral("an earlier write failed"));
+    if (Failed || Fd < 0)
+        ThrowWrite(Path, "an earlier write failed");
     const char *p = data.data();
-    qint64 left = static_cast<qint64>(data.size());
+    size_t left = data.size();
     while (left > 0) {
-        qint64 n = File->write(p, left);
-        if (n <= 0)
-            fail();
+        if (int err = InjectedFault(TSaveStep::Write))
+            fail(err);
+        ssize_t n = ::write(Fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            fail(errno);
+        }
+        if (n == 0)
+            fail(ENOSPC);
         p += n;
-        left -= n;
+        left -= static_cast<size_t>(n);
+        Written += n;
     }
-    // Start writing these pages to disk now, so the flush to disk at commit
-    // finds most of the file already on its way.
-    const qint64 end = File->pos();
-    if (end - Synced >= (1 << 20) && File->handle() >= 0) {
-        ::sync_file_range(File->handle(), Synced, end - Synced, SYNC_FILE_RANGE_WRITE);
-        Synced = end;
+    // Start writing these pages to disk now, so the flush at commit finds most
+    // of the file already on its way.
+    if (Written - Synced >= (1 << 20)) {
+        ::sync_file_range(Fd, Synced, Written - Synced, SYNC_FILE_RANGE_WRITE);
+        Synced = Written;
     }
 }
 
 void TAtomicFileWriter::commit()
 {
-    if (!File)
-        ThrowWrite(Path, QStringLiteral("an earlier write failed"));
-    if (!File->flush() || File->error() != QFileDevice::NoError)
-        fail();
-    bool committed = File->commit();
-    QString reason = File->errorString();
-    File.reset();
-    if (!committed)
-        ThrowWrite(Path, reason);
+    if (Failed || Fd < 0)
+        ThrowWrite(Path, "an earlier write failed");
+    int err = InjectedFault(TSaveStep::Sync);
+    if (err == 0 && ::fdatasync(Fd) != 0)
+        err = errno;
+    if (err != 0)
+        fail(err);
+    // close() reports write-back errors of some file systems (NFS): it is checked too.
+    err = InjectedFault(TSaveStep::Close);
+    const int closed = ::close(Fd);
+    Fd = -1;
+    if (err == 0 && closed != 0)
+        err = errno;
+    if (err != 0)
+        fail(err);
+    err = InjectedFault(TSaveStep::Rename);
+    if (err == 0 && ::rename(TempPath.c_str(), Target.c_str()) != 0)
+        err = errno;
+    if (err != 0)
+        fail(err);
+    TempPath.clear();
+    Committed = true;
+    // Make the rename itself durable. The new file is in place by now, so a
+    // folder that cannot be synced does not turn a finished save into a failure.
+    TFd folder(::open(FolderOf(Target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.get() >= 0)
+        (void)::fsync(folder.get());
 }
 
 void WriteFileAtomically(const std::string &path, std::string_view data)

@@ -4,19 +4,22 @@
 
 #include "bytebuffer.h"
 
-#include <memory>
 #include <string>
 #include <string_view>
 
-class QSaveFile;
-
-// The file's bytes. Throws TFileError with the path and the system's reason.
+// The bytes of a regular file. Throws TFileError with the path and the system's
+// reason; directories, devices, FIFOs and sockets are refused without reading
+// from them (a FIFO with no writer or /dev/zero would otherwise never end).
 TByteBuffer ReadFileBytes(const std::string &path);
 
-// Writes a file through a temporary file beside it that replaces the target only
-// when every write succeeded: a failure at any step (open, write, flush, rename)
-// throws TFileError with the path and the system's reason and leaves an earlier
-// file at path byte-identical, with no stray temporary file.
+// Writes a file through a temporary file in the target's folder that replaces
+// the target only when every step succeeded: each write, fdatasync, close and
+// rename is checked, and a failure at any of them throws TFileError with the path
+// and the system's reason, removes the temporary file and leaves an earlier file
+// at path byte-identical. A target that exists and is neither a regular file nor
+// a symbolic link to one is refused before anything is created; through a link,
+// the file it points to is replaced and the link stays. A replaced file keeps its
+// permission bits.
 class TAtomicFileWriter {
 public:
     explicit TAtomicFileWriter(const std::string &path);
@@ -29,13 +32,26 @@ public:
     void commit();
 
 private:
-    [[noreturn]] void fail();
+    [[noreturn]] void fail(int err);
+    void discard();
 
-    std::string Path;
-    std::unique_ptr<QSaveFile> File;
+    std::string Path;    // as the caller named it, for messages
+    std::string Target;  // the file that is replaced (a link resolved)
+    std::string TempPath;
+    int Fd = -1;
+    bool Failed = false;
+    bool Committed = false;
     // How much of the file has been handed to the disk ahead of the commit.
+    long long Written = 0;
     long long Synced = 0;
 };
 
 // The whole of data as the new contents of path, through TAtomicFileWriter.
 void WriteFileAtomically(const std::string &path, std::string_view data);
+
+// The steps of a save, for tests that make one of them fail.
+enum class TSaveStep { Create, Write, Sync, Close, Rename };
+// When set, called before each step of every save; a nonzero result is taken as
+// the errno that step failed with. Null (the default) injects nothing.
+using TSaveFaultHook = int (*)(TSaveStep);
+void SetSaveFaultHook(TSaveFaultHook hook);

@@ -15,7 +15,8 @@ int AddChar(TBDFFont &font, int current)
         ch.DWidthX = next.DWidthX;
         ch.DWidthY = next.DWidthY;
     }
-    ch.BBXWidth = font.FBBWidth;
+    // A row holds 64 pixels; a wider font box still makes glyphs a row can hold.
+    ch.BBXWidth = std::min(font.FBBWidth, MaxGlyphWidth);
     ch.BBXHeight = font.FBBHeight;
     ch.Bitmap.assign(static_cast<size_t>(std::clamp(font.FBBHeight, 0, MaxCreatedRows)), 0);
     if (ch.Encoding == 0 && p > 0)

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-// Inserts a blank glyph of the font's box size before position current (or at
+// Inserts a blank glyph of the font's box size (at most 64 pixels wide) before position current (or at
 // the end when current is past it). A glyph inserted before another starts with
 // that one's code and widths; one appended at the end starts at zero; a code of
 // 0 becomes the previous glyph's code + 1. Its rows: FBBHeight blank rows (at most

@@ -176,7 +176,7 @@ void TFormMain::RxDrawGrid1MouseDown(QPoint offset, TPaintAction action)
     if (!ch)
         return;
     auto cell = GridCellAt(offset.x(), offset.y(), RxDrawGrid1->columns(), RxDrawGrid1->rows());
-    if (!cell || !ApplyPaint(*ch, *cell, action))
+    if (!cell || !ApplyPaint(*ch, *cell, action, RxDrawGrid1->columns()))
         return;
     RxDrawGrid1->update();
     // Every press counts as an edit, whether or not the pixel changed.
@@ -190,7 +190,7 @@ void TFormMain::RxDrawGrid1MouseMove(QPoint offset, TPaintAction action)
     if (!ch)
         return;
     auto cell = GridCellAt(offset.x(), offset.y(), RxDrawGrid1->columns(), RxDrawGrid1->rows());
-    if (!cell || !ApplyPaint(*ch, *cell, action))
+    if (!cell || !ApplyPaint(*ch, *cell, action, RxDrawGrid1->columns()))
         return;
     RxDrawGrid1->updateCell(*cell);
     // A drag that began on a missing row still changes the font when it reaches real ones.

@@ -16,9 +16,17 @@ bool LosesByte(int32_t newWidth)
     return newWidth >= 8 && newWidth < MaxGlyphWidth && newWidth % 8 == 0;
 }
 
+// Bitmap follows the height: rows beyond it go, missing rows are added blank.
+// Only the rows this creates are bounded: a glyph never loses rows it has to
+// the bound, and never grows past it (a malformed height can be two billion).
 void ResizeToHeight(TBDFChar &ch)
 {
-    ch.Bitmap.resize(static_cast<size_t>(std::clamp(ch.BBXHeight, 0, MaxCreatedRows)), 0);
+    const size_t height = static_cast<size_t>(std::max(ch.BBXHeight, 0));
+    const size_t have = ch.Bitmap.size();
+    if (height <= have)
+        ch.Bitmap.resize(height);
+    else
+        ch.Bitmap.resize(std::max(have, std::min(height, static_cast<size_t>(MaxCreatedRows))), 0);
 }
 
 } // namespace
@@ -68,14 +76,15 @@ void ShrinkHeight(TBDFChar &ch)
 
 void RotateLeft(TBDFChar &ch)
 {
-    const int w = ch.BBXWidth;
-    const int s = (8 - (w % 8)) % 8;
-    const int p = 8 * RowBytes(w);
-    const int left = s + w - 1;
+    // 64-bit arithmetic throughout: widths come from files and may be anything.
+    const int64_t w = ch.BBXWidth;
+    const int64_t s = ((8 - w % 8) % 8 + 8) % 8;
+    const int64_t p = 8 * int64_t{RowBytes(ch.BBXWidth)};
+    const int64_t left = s + w - 1;
     for (uint64_t &row : ch.Bitmap) {
         const bool carry = left >= 0 && left < 64 && ((row >> left) & 1);
         row <<= 1;
-        if (carry && s >= 0 && s < 64)
+        if (carry && s < 64)
             row |= uint64_t{1} << s;
         if (p >= 0 && p < 64)
             row &= (uint64_t{1} << p) - 1;

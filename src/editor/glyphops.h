@@ -14,8 +14,8 @@ void GrowWidth(TBDFChar &ch);
 // Width - 1, at least 1. When the row loses a byte (new width 8, 16, 24, 32, 40,
 // 48 or 56) the rows shift right 8 bits; otherwise the dropped column's bit stays.
 void ShrinkWidth(TBDFChar &ch);
-// Height + 1, then Bitmap is resized to the height (blank rows added at the
-// bottom, at most MaxCreatedRows rows in all).
+// Height + 1, then Bitmap is resized to the height: blank rows are added at the
+// bottom, but not past MaxCreatedRows rows; rows the glyph has are all kept.
 void GrowHeight(TBDFChar &ch);
 // Height - 1, at least 1, then Bitmap is resized to the height (as above).
 void ShrinkHeight(TBDFChar &ch);

@@ -19,7 +19,8 @@ int GridRows(const TBDFChar &ch)
 
 int GridPixelBit(int32_t width, int columns, int x)
 {
-    return static_cast<int>(8 * static_cast<int64_t>(RowBytes(width)) - width + (columns - 1 - x));
+    const int64_t bit = 8 * static_cast<int64_t>(RowBytes(width)) - width + (int64_t{columns} - 1 - x);
+    return bit < 0 || bit > 63 ? -1 : static_cast<int>(bit);
 }
 
 std::optional<TGridCell> GridCellAt(int dx, int dy, int columns, int rows)
@@ -61,11 +62,11 @@ TPaintAction DragAction(bool leftHeld, bool rightHeld, bool otherButtonHeld, boo
     return leftHeld ? TPaintAction::Set : TPaintAction::Clear;
 }
 
-bool ApplyPaint(TBDFChar &ch, TGridCell cell, TPaintAction action)
+bool ApplyPaint(TBDFChar &ch, TGridCell cell, TPaintAction action, int columns)
 {
     if (action == TPaintAction::None || cell.Row < 0 || static_cast<size_t>(cell.Row) >= ch.Bitmap.size())
         return false;
-    const int bit = GridPixelBit(ch.BBXWidth, GridColumns(ch), cell.Col);
+    const int bit = GridPixelBit(ch.BBXWidth, columns, cell.Col);
     switch (action) {
     case TPaintAction::Set:
         SetBit(ch, cell.Row, bit);

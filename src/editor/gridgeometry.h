@@ -28,8 +28,9 @@ int GridColumns(const TBDFChar &ch);
 int GridRows(const TBDFChar &ch);
 
 // The bit of row shown in column x of a grid of `columns` columns for a glyph of
-// this width: 8 * RowBytes - width + (columns - 1 - x). Equals PixelBit(width, x)
-// whenever columns == width; a glyph narrower than 1 still shows one column.
+// this width: 8 * RowBytes - width + (columns - 1 - x), or -1 outside the 64-bit
+// row. Equals PixelBit(width, x) whenever columns == width; a glyph narrower than
+// 1 still shows one column.
 int GridPixelBit(int32_t width, int columns, int x);
 
 struct TGridCell {
@@ -62,6 +63,7 @@ TPaintAction PressAction(bool left, bool right, bool ctrlOnly, bool othersHeld);
 // (clear) with no key acts.
 TPaintAction DragAction(bool leftHeld, bool rightHeld, bool otherButtonHeld, bool anyKey);
 
-// Applies action to the pixel of cell (col, row) as shown in a grid of GridColumns(ch)
-// columns. Returns false (and changes nothing) when the row is not in Bitmap.
-bool ApplyPaint(TBDFChar &ch, TGridCell cell, TPaintAction action);
+// Applies action to the pixel of cell (col, row) as shown in a grid of `columns`
+// columns (the grid may still show another glyph's width, as after adding a glyph).
+// Returns false (and changes nothing) when the row is not in Bitmap.
+bool ApplyPaint(TBDFChar &ch, TGridCell cell, TPaintAction action, int columns);

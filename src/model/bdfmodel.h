@@ -66,11 +66,13 @@ constexpr int RowBytes(int32_t width)
     return static_cast<int>((static_cast<int64_t>(width) - 1) / 8 + 1);
 }
 
-// The bit of column x: 8 * RowBytes(width) - 1 - x. May fall outside 0..63 for
-// odd widths or columns; the pixel operations treat such bits as absent.
+// The bit of column x: 8 * RowBytes(width) - 1 - x, or -1 when that falls
+// outside the 64-bit row (odd widths or columns); the pixel operations treat
+// such bits as absent. Computed in 64 bits, so no width overflows it.
 constexpr int PixelBit(int32_t width, int x)
 {
-    return 8 * RowBytes(width) - 1 - x;
+    const int64_t bit = 8 * int64_t{RowBytes(width)} - 1 - x;
+    return bit < 0 || bit > 63 ? -1 : static_cast<int>(bit);
 }
 
 // false when r is not a row of Bitmap or the bit lies outside the 64-bit row.

@@ -7,6 +7,16 @@ TFileError::TFileError(const std::string &action, const std::string &path, const
 {
 }
 
+TFileError::TFileError(TWholeMessage, const std::string &message, const std::string &path, const std::string &reason)
+    : std::runtime_error(message), Path(path), Reason(reason)
+{
+}
+
+TFileError TFileError::NotAFont(const std::string &path)
+{
+    return TFileError(TWholeMessage{}, "\"" + path + "\" is not a BDF font", path, "not a BDF font");
+}
+
 std::string TFileError::SystemReason(int err)
 {
     return std::strerror(err);

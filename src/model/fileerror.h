@@ -7,7 +7,11 @@
 class TFileError : public std::runtime_error {
 public:
     // action: what was attempted, e.g. "Cannot open file" or "Cannot write file".
+    // The message reads: action "path": reason.
     TFileError(const std::string &action, const std::string &path, const std::string &reason);
+
+    // A file that was read but holds no font: "path" is not a BDF font.
+    static TFileError NotAFont(const std::string &path);
 
     const std::string &path() const { return Path; }
     const std::string &reason() const { return Reason; }
@@ -16,6 +20,9 @@ public:
     static std::string SystemReason(int err);
 
 private:
+    struct TWholeMessage {};
+    TFileError(TWholeMessage, const std::string &message, const std::string &path, const std::string &reason);
+
     std::string Path;
     std::string Reason;
 };

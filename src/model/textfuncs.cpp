@@ -132,7 +132,8 @@ double ParseUidDef(std::string_view text, double def)
     if (m.hex)
         return ParseIntDef(text, 0);
     double v = static_cast<double>(m.value);
-    return negative ? -v : v;
+    // "-0" is zero: a signed zero would be written back as "-0".
+    return negative && m.value != 0 ? -v : v;
 }
 
 std::optional<uint64_t> ParseHexDigits(std::string_view text, int maxDigits)
@@ -164,6 +165,7 @@ std::string FormatHex(uint64_t value, int minDigits)
 std::string FormatUid(double uid)
 {
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%1.0f", uid);
+    // Adding 0.0 turns a negative zero into zero, which "%1.0f" writes as "0", not "-0".
+    std::snprintf(buf, sizeof buf, "%1.0f", uid + 0.0);
     return buf;
 }

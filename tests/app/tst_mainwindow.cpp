@@ -559,9 +559,9 @@ void TstMainWindow::malformedBoxesStayUsable()
     QCOMPARE(Glyph(0, 0).BBXWidth, 9);
     QCOMPARE(Glyph(0, 0).Bitmap.size(), size_t(MaxCreatedRows));
     QCOMPARE(Glyph(0, 0).Bitmap[0], uint64_t(0xC000));
-    // A glyph added with the font's box: its width taken as is, no rows for a negative height.
+    // A glyph added with the font's box: at most the 64 columns a row holds, no rows for a negative height.
     Form->ToolButton16Click();
-    QCOMPARE(Glyph(0, 0).BBXWidth, 2147483647);
+    QCOMPARE(Glyph(0, 0).BBXWidth, MaxGlyphWidth);
     QVERIFY(Glyph(0, 0).Bitmap.empty());
     QVERIFY(Form->RxDrawGrid2->grab().width() > 0);
     QVERIFY(Form->RxDrawGrid1->grab(QRect(0, 0, 100, 100)).width() > 0);
