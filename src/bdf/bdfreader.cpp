@@ -106,6 +106,27 @@ uint64_t ParseCutRow(std::string_view line)
     return ParseHexDigits(digits, 16).value_or(0) << (4 * (16 - digits.size()));
 }
 
+// Whether a line of a glyph's body is a bitmap row, moving the bitmap mode as
+// the scan does: the keywords the scan takes at any time are never rows, and
+// BITMAP and ENDCHAR switch the mode.
+bool IsRowLine(std::string_view line, bool &bitmapMode)
+{
+    if (StartsWith(line, "BITMAP")) {
+        bitmapMode = true;
+        return false;
+    }
+    if (StartsWith(line, "ENDCHAR")) {
+        bitmapMode = false;
+        return false;
+    }
+    static constexpr std::string_view Keywords[] = {"STARTFONT", "SIZE", "SWIDTH", "FONT ", "FONTBOUNDINGBOX",
+                                                    "Uid",       "DWIDTH", "BBX"};
+    for (std::string_view keyword : Keywords)
+        if (StartsWith(line, keyword))
+            return false;
+    return bitmapMode;
+}
+
 uint64_t ParseRow(std::string_view line, int32_t width, bool cut, int debug)
 {
     // The usual row: plain hexadecimal digits of a glyph up to 32 pixels wide.
@@ -155,15 +176,22 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, const TBDFReadOptions
     font.Chars.clear();
     const bool namesGiveCodes = options.Codes == TCodeSource::Names;
     bool bitmapMode = false;
-    // The row lines of the last glyph. They are turned into rows only when the
-    // glyph ends, by the rule of its final width: a BBX line after the rows
-    // must not leave rows the width cannot hold.
-    std::vector<std::string_view> rowLines;
-    rowLines.reserve(256);
-    // The last glyph's width as its BBX line gave it, before any cut to 64.
+    // Rows of the last glyph are parsed as they come, by the rule of the width
+    // the glyph has at that moment, and stored with one exact allocation when
+    // the glyph ends.
+    std::vector<uint64_t> rows;
+    rows.reserve(256);
+    // The last glyph's width as its BBX line gave it (before any cut to 64), and
+    // whether a BBX line changed it after rows were read: then the glyph's lines
+    // are read again at its end, so its rows follow the rule of its final width.
     int64_t lastWidth = 0;
+    bool rereadRows = false;
+    // Where the last glyph's lines begin, and whether they begin in bitmap mode
+    // (a glyph before it may have had no ENDCHAR).
+    const char *glyphBody = nullptr;
+    bool glyphStartsInBitmap = false;
 
-    auto finishGlyph = [&] {
+    auto finishGlyph = [&](const char *glyphEnd) {
         if (font.Chars.empty())
             return;
         TBDFChar &ch = font.Chars.back();
@@ -172,11 +200,28 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, const TBDFReadOptions
             ch.BBXWidth = MaxGlyphWidth;
             ++report.CutGlyphs;
         }
-        if (!rowLines.empty()) {
-            ch.Bitmap.reserve(ch.Bitmap.size() + rowLines.size());
-            for (std::string_view line : rowLines)
-                ch.Bitmap.push_back(ParseRow(line, ch.BBXWidth, cut, options.Debug));
-            rowLines.clear();
+        if (rereadRows) {
+            rows.clear();
+            bool mode = glyphStartsInBitmap;
+            for (const char *q = glyphBody; q < glyphEnd;) {
+                const char *lineEnd = FindLineEnd(q, glyphEnd);
+                std::string_view line(q, static_cast<size_t>(lineEnd - q));
+                q = lineEnd;
+                if (q < glyphEnd)
+                    q += (*q == '\r' && q + 1 < glyphEnd && q[1] == '\n') ? 2 : 1;
+                if (IsRowLine(line, mode))
+                    rows.push_back(ParseRow(line, ch.BBXWidth, cut, options.Debug));
+            }
+            rereadRows = false;
+        }
+        if (rows.size() > 65536 && ch.Bitmap.empty()) {
+            // A huge bitmap is handed over rather than copied, so it is never held twice.
+            ch.Bitmap = std::move(rows);
+            rows = {};
+            rows.reserve(256);
+        } else if (!rows.empty()) {
+            ch.Bitmap.insert(ch.Bitmap.end(), rows.begin(), rows.end());
+            rows.clear();
         }
     };
 
@@ -205,7 +250,7 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, const TBDFReadOptions
             }
             if (StartsWith(line, "STARTCHAR")) {
                 report.SawStartChar = true;
-                finishGlyph();
+                finishGlyph(start);
                 // Rows of earlier glyphs are parsed by now; the text before this
                 // line is not looked at again.
                 if (source && start >= nextRelease) {
@@ -214,6 +259,8 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, const TBDFReadOptions
                 }
                 font.Chars.emplace_back().Encoding = HexToInt(ValueText(line, 11));
                 lastWidth = 0;
+                glyphBody = p;
+                glyphStartsInBitmap = bitmapMode;
                 continue;
             }
             if (StartsWith(line, "SWIDTH")) {
@@ -273,6 +320,7 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, const TBDFReadOptions
                     last->BBXHeight = w[1];
                     last->BBXXOff = w[2];
                     last->BBXYOff = w[3];
+                    rereadRows = rereadRows || (!rows.empty() && w[0] != lastWidth);
                     lastWidth = w[0];
                 }
                 continue;
@@ -301,9 +349,10 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, const TBDFReadOptions
             break;
         }
         if (bitmapMode && last)
-            rowLines.push_back(line);
+            rows.push_back(ParseRow(line, static_cast<int32_t>(std::min<int64_t>(lastWidth, MaxGlyphWidth)),
+                                    lastWidth > MaxGlyphWidth, options.Debug));
     }
-    finishGlyph();
+    finishGlyph(end);
     return report;
 }
 

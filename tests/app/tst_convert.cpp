@@ -5,6 +5,8 @@
 #include <csignal>
 #include <sstream>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -34,6 +36,12 @@ private slots:
     void processExitCodes();
     void fullDiskKeepsOldOutput();
     void windowStartsFromTheExecutable();
+    void hostileInputsFailClearly_data();
+    void hostileInputsFailClearly();
+    void hostileTargetsAreRefused_data();
+    void hostileTargetsAreRefused();
+    void outOfMemoryFailsWithThePath();
+    void reserveStaysWithinWhatTheTextHolds();
 };
 
 void TstConvert::convertsAndSummarises()
@@ -126,6 +134,156 @@ void TstConvert::windowStartsFromTheExecutable()
     QVERIFY2(!p.waitForFinished(1500), p.readAllStandardError().constData());
     p.kill();
     p.waitForFinished();
+}
+
+namespace {
+
+struct TRun {
+    bool Finished = false;
+    int ExitCode = -1;
+    QByteArray Err;
+};
+
+// bitloom --convert in out, with a limit on its address space when asked; a run
+// that does not end within 20 seconds counts as hung.
+TRun Convert(const QString &in, const QString &out, rlim_t addressSpace = RLIM_INFINITY)
+{
+    QProcess p;
+    p.setChildProcessModifier([addressSpace] {
+        rlimit limit{addressSpace, addressSpace};
+        setrlimit(RLIMIT_AS, &limit);
+    });
+    p.start(qEnvironmentVariable("BITLOOM_EXE"), {"--convert", in, out});
+    TRun run;
+    run.Finished = p.waitForFinished(20000);
+    if (!run.Finished) {
+        p.kill();
+        p.waitForFinished();
+        return run;
+    }
+    run.ExitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : 128 + p.exitCode();
+    run.Err = p.readAllStandardError();
+    return run;
+}
+
+} // namespace
+
+void TstConvert::hostileInputsFailClearly_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QByteArray>("reason");
+    QTest::newRow("png") << "png" << QByteArray("is not a BDF font");
+    QTest::newRow("empty") << "empty" << QByteArray("is not a BDF font");
+    QTest::newRow("dev-zero-through-link") << "zero" << QByteArray("not a regular file");
+    QTest::newRow("fifo") << "fifo" << QByteArray("not a regular file");
+    QTest::newRow("folder") << "folder" << QByteArray("folder");
+}
+
+void TstConvert::hostileInputsFailClearly()
+{
+    QFETCH(QString, kind);
+    QFETCH(QByteArray, reason);
+    QTemporaryDir dir;
+    const QString in = dir.filePath("in.bdf"), out = dir.filePath("out.bdf");
+    const QByteArray inName = in.toLocal8Bit();
+    if (kind == "png")
+        WriteText(in, QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
+    else if (kind == "empty")
+        WriteText(in, QByteArray());
+    else if (kind == "zero")
+        QCOMPARE(::symlink("/dev/zero", inName.constData()), 0);
+    else if (kind == "fifo")
+        QCOMPARE(::mkfifo(inName.constData(), 0600), 0);
+    else
+        QVERIFY(QDir().mkdir(in));
+    const QByteArray old = "old output\n";
+    WriteText(out, old);
+    const TRun run = Convert(in, out);
+    QVERIFY2(run.Finished, "the convert hung");
+    QCOMPARE(run.ExitCode, 1);
+    QVERIFY2(run.Err.contains(inName), run.Err.constData());
+    QVERIFY2(run.Err.contains(reason), run.Err.constData());
+    QCOMPARE(ReadAll(out), old);
+}
+
+void TstConvert::hostileTargetsAreRefused_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("fifo") << "fifo";
+    QTest::newRow("link-to-dev-null") << "null";
+    QTest::newRow("folder") << "folder";
+}
+
+void TstConvert::hostileTargetsAreRefused()
+{
+    QFETCH(QString, kind);
+    QTemporaryDir dir;
+    const QString in = dir.filePath("in.bdf"), out = dir.filePath("out.bdf");
+    const QByteArray outName = out.toLocal8Bit();
+    WriteText(in, Sample);
+    if (kind == "fifo")
+        QCOMPARE(::mkfifo(outName.constData(), 0600), 0);
+    else if (kind == "null")
+        QCOMPARE(::symlink("/dev/null", outName.constData()), 0);
+    else
+        QVERIFY(QDir().mkdir(out));
+    struct stat before {};
+    QCOMPARE(::lstat(outName.constData(), &before), 0);
+    const TRun run = Convert(in, out);
+    QVERIFY2(run.Finished, "the convert hung");
+    QCOMPARE(run.ExitCode, 1);
+    QVERIFY2(run.Err.contains(outName), run.Err.constData());
+    struct stat after {};
+    QCOMPARE(::lstat(outName.constData(), &after), 0);
+    QCOMPARE(after.st_mode, before.st_mode);
+    QCOMPARE(after.st_ino, before.st_ino);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+             (QStringList{"in.bdf", "out.bdf"}));
+}
+
+void TstConvert::outOfMemoryFailsWithThePath()
+{
+    // 16 million rows of one glyph: 48 MB of text that needs far more than 96 MB as a font.
+    QTemporaryDir dir;
+    const QString in = dir.filePath("rows.bdf"), out = dir.filePath("out.bdf");
+    {
+        QFile f(in);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("STARTFONT 2.1\nSTARTCHAR 0041\nBBX 8 1 0 0\nBITMAP\n");
+        const QByteArray block = QByteArray("FF\n").repeated(1 << 20);
+        for (int i = 0; i < 16; ++i)
+            f.write(block);
+    }
+    WriteText(out, "old\n");
+    const TRun run = Convert(in, out, 96ull << 20);
+    QVERIFY2(run.Finished, "the convert hung");
+    QCOMPARE(run.ExitCode, 1);
+    QVERIFY2(run.Err.contains(in.toLocal8Bit()), run.Err.constData());
+    QVERIFY2(run.Err.contains("out of memory"), run.Err.constData());
+    QCOMPARE(ReadAll(out), QByteArray("old\n"));
+}
+
+void TstConvert::reserveStaysWithinWhatTheTextHolds()
+{
+    // 1,025 glyphs, then 200 MB of lines that are no glyphs at all: the glyph list
+    // must not be sized from the bytes that follow.
+    QTemporaryDir dir;
+    const QString in = dir.filePath("tail.bdf"), out = dir.filePath("out.bdf");
+    {
+        QFile f(in);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QByteArray head = "STARTFONT 2.1\nCHARS 2000000000\n";
+        for (int i = 0; i < 1025; ++i)
+            head += "STARTCHAR " + QByteArray::number(i, 16) + "\nENDCHAR\n";
+        f.write(head);
+        const QByteArray block = QByteArray("COMMENT " + QByteArray(55, 'x') + "\n").repeated(1 << 16);
+        for (int i = 0; i < 50; ++i)
+            f.write(block);
+        f.write("ENDFONT\n");
+    }
+    const TRun run = Convert(in, out, 1ull << 30);
+    QVERIFY2(run.Finished, "the convert hung");
+    QVERIFY2(run.ExitCode == 0, run.Err.constData());
 }
 
 QTEST_APPLESS_MAIN(TstConvert)

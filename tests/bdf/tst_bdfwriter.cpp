@@ -1,5 +1,6 @@
 #include "bdf/bdfreader.h"
 #include "bdf/bdfwriter.h"
+#include "bdf/fileio.h"
 #include "bdftestutil.h"
 #include "model/fileerror.h"
 
@@ -7,6 +8,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -49,6 +51,12 @@ private slots:
     void saveKeepsFileNameAndClearsFlag();
     void failedSaveKeepsOldFileAndFlag();
     void fullDiskLeavesOldFileByteIdentical();
+    void injectedFailureLeavesOldFile_data();
+    void injectedFailureLeavesOldFile();
+    void nonRegularTargetIsRefused_data();
+    void nonRegularTargetIsRefused();
+    void linkedTargetIsWrittenThroughAndKeepsMode();
+    void uidMinusZeroWritesZero();
 };
 
 void TstBDFWriter::emptyFont()
@@ -220,6 +228,116 @@ void TstBDFWriter::fullDiskLeavesOldFileByteIdentical()
     QCOMPARE(WEXITSTATUS(status), 0);
     QCOMPARE(ReadAll(path), before);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"font.bdf"});
+}
+
+namespace {
+
+TSaveStep FailingStep = TSaveStep::Create;
+int FailStep(TSaveStep step)
+{
+    return step == FailingStep ? EIO : 0;
+}
+
+} // namespace
+
+void TstBDFWriter::injectedFailureLeavesOldFile_data()
+{
+    QTest::addColumn<int>("step");
+    QTest::newRow("create") << int(TSaveStep::Create);
+    QTest::newRow("write") << int(TSaveStep::Write);
+    QTest::newRow("fdatasync") << int(TSaveStep::Sync);
+    QTest::newRow("close") << int(TSaveStep::Close);
+    QTest::newRow("rename") << int(TSaveStep::Rename);
+}
+
+void TstBDFWriter::injectedFailureLeavesOldFile()
+{
+    QFETCH(int, step);
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/font.bdf";
+    TProjectRecord old;
+    old.Font.FontName = "old";
+    SaveBDF(path.toStdString(), old);
+    const QByteArray before = ReadAll(path);
+
+    TProjectRecord slot;
+    slot.Font.FontName = "new";
+    slot.Modified = true;
+    FailingStep = TSaveStep(step);
+    SetSaveFaultHook(FailStep);
+    std::string message;
+    try {
+        SaveBDF(path.toStdString(), slot);
+    } catch (const TFileError &e) {
+        message = e.what();
+    }
+    SetSaveFaultHook(nullptr);
+    QVERIFY2(message.find(path.toStdString()) != std::string::npos, message.c_str());
+    QVERIFY2(message.find(TFileError::SystemReason(EIO)) != std::string::npos, message.c_str());
+    QVERIFY(slot.Modified);
+    QCOMPARE(ReadAll(path), before);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{"font.bdf"});
+    // Nothing is left half-done: the next save goes through.
+    SaveBDF(path.toStdString(), slot);
+    QVERIFY(!slot.Modified);
+    QCOMPARE(ReadAll(path), Text(slot.Font));
+}
+
+void TstBDFWriter::nonRegularTargetIsRefused_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("fifo") << "fifo";
+    QTest::newRow("link-to-dev-null") << "null";
+    QTest::newRow("folder") << "folder";
+}
+
+void TstBDFWriter::nonRegularTargetIsRefused()
+{
+    QFETCH(QString, kind);
+    QTemporaryDir dir;
+    const std::string path = (dir.path() + "/target.bdf").toStdString();
+    if (kind == "fifo")
+        QCOMPARE(::mkfifo(path.c_str(), 0600), 0);
+    else if (kind == "null")
+        QCOMPARE(::symlink("/dev/null", path.c_str()), 0);
+    else
+        QVERIFY(QDir().mkdir(QString::fromStdString(path)));
+    struct stat before {};
+    QCOMPARE(::lstat(path.c_str(), &before), 0);
+    TProjectRecord slot;
+    slot.Modified = true;
+    QVERIFY_THROWS_EXCEPTION(TFileError, SaveBDF(path, slot));
+    struct stat after {};
+    QCOMPARE(::lstat(path.c_str(), &after), 0);
+    QCOMPARE(after.st_mode, before.st_mode);
+    QCOMPARE(after.st_ino, before.st_ino);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+             QStringList{"target.bdf"});
+    QVERIFY(slot.Modified);
+}
+
+void TstBDFWriter::linkedTargetIsWrittenThroughAndKeepsMode()
+{
+    QTemporaryDir dir;
+    const QString real = dir.path() + "/real.bdf";
+    const QString link = dir.path() + "/link.bdf";
+    WriteFileAtomically(real.toStdString(), "old");
+    QCOMPARE(::chmod(real.toLocal8Bit().constData(), 0640), 0);
+    QCOMPARE(::symlink("real.bdf", link.toLocal8Bit().constData()), 0);
+    TProjectRecord slot;
+    SaveBDF(link.toStdString(), slot);
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(ReadAll(real), Text(slot.Font));
+    struct stat st {};
+    QCOMPARE(::stat(real.toLocal8Bit().constData(), &st), 0);
+    QCOMPARE(st.st_mode & 07777, mode_t(0640));
+}
+
+void TstBDFWriter::uidMinusZeroWritesZero()
+{
+    TBDFFont font;
+    font.Uid = -0.0;
+    QVERIFY(Text(font).contains("\r\nUid 0\r\n"));
 }
 
 QTEST_APPLESS_MAIN(TstBDFWriter)
