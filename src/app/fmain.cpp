@@ -159,6 +159,8 @@ QWidget *TFormMain::CreateFontPage()
     listFont.setPixelSize(13);
     ListBox1->setFont(listFont);
     ListBox1->setUniformItemSizes(true);
+    ListBox1->setTextElideMode(Qt::ElideMiddle);
+    ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     upperLayout->addWidget(ListBox1);
     upperLayout->addWidget(CreateGlyphEditor(), 1);
 
@@ -171,6 +173,12 @@ QWidget *TFormMain::CreateFontPage()
 
     connect(ListBox1, &QListWidget::currentRowChanged, this, [this](int row) {
         State.CurrentFontIndex = row;
+        ListBox1Click();
+    });
+    // Every click reloads the clicked font, also on the row already selected (a
+    // click that changes the row reloads twice, which changes nothing).
+    connect(ListBox1, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
+        State.CurrentFontIndex = ListBox1->row(item);
         ListBox1Click();
     });
     return TabSheet1;
@@ -267,13 +275,14 @@ void TFormMain::FormActivate()
 
 bool TFormMain::FormClose()
 {
-    if (State.ProjectModified && Prompts().askYesNo(QStringLiteral("Save Bitloom project?"))) {
+    if (State.ProjectModified && Prompts().askYesNo(QStringLiteral("Save Bitloom project?"), TAskIcon::Question,
+                                                        TAskDefault::Yes)) {
         // A project the user wanted saved but that was not saved keeps the window open.
         if (!SaveProjectAs || !SaveProjectAs())
             return false;
     }
     if (AnyFontModified(State.Fonts))
-        return Prompts().askYesNo(QStringLiteral("BDF fonts not saved, exit?"));
+        return Prompts().askYesNo(QStringLiteral("BDF fonts not saved, exit?"), TAskIcon::Question, TAskDefault::No);
     return true;
 }
 

@@ -197,6 +197,11 @@ private:
     void AddFontRow(const TProjectRecord &slot);
     void RestorePlacement();
     void SavePlacement();
+    // The folder the save dialog starts in for this font.
+    QString SaveFolderFor(const TProjectRecord &slot) const;
+
+    // Where BDF fonts were last opened or saved; the file dialogs start there.
+    QString LastBdfFolder;
 
     bool Activated = false;
 };

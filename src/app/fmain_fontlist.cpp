@@ -10,6 +10,8 @@
 #include "prompts.h"
 #include "textconv.h"
 
+#include <QFileInfo>
+
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSignalBlocker>
@@ -21,6 +23,9 @@ void TFormMain::AddFontRow(const TProjectRecord &slot)
     QSignalBlocker block(ListBox1);
     auto *item = new QListWidgetItem(BytesToText(FontListCaption(slot)));
     item->setSizeHint(QSize(0, 16));
+    // Rows of fonts whose names start alike differ only at the end: the row is
+    // elided in the middle, and the whole path is one hover away.
+    item->setToolTip(PathToQ(slot.FileName));
     ListBox1->addItem(item);
 }
 
@@ -57,12 +62,13 @@ void TFormMain::ListBox1Click()
 void TFormMain::OpenFonts(const QStringList &paths)
 {
     for (const QString &path : paths) {
-        // Read into a slot of its own first: a file that cannot be read leaves no
-        // slot behind, so the list and the fonts stay parallel.
+        // Read into a slot of its own first: a file that cannot be read (or holds
+        // no font) leaves no slot behind, so the list and the fonts stay parallel.
         TProjectRecord slot;
         const std::string file = PathFromQ(path);
         TBDFReadReport report = OpenBDF(file, slot.Font, {State.Debug});
         slot.FileName = file;
+        LastBdfFolder = QFileInfo(path).absolutePath();
         State.Fonts.push_back(std::move(slot));
         const TProjectRecord &added = State.Fonts.back();
         SizeFrameGrid(added.Font.FBBWidth, added.Font.FBBHeight);
@@ -77,8 +83,9 @@ void TFormMain::OpenFonts(const QStringList &paths)
 
 void TFormMain::ToolButton1Click()
 {
-    const QStringList paths =
-        Prompts().openFileNames({QStringLiteral("bdf fonts|*.bdf|All files|*.*"), QStringLiteral("bdf"), true, false});
+    TFileDialogSetup setup{QStringLiteral("bdf fonts|*.bdf|All files|*.*"), QStringLiteral("bdf"), true, false,
+                           LastBdfFolder};
+    const QStringList paths = Prompts().openFileNames(setup);
     if (!paths.isEmpty())
         OpenFonts(paths);
 }
@@ -95,7 +102,7 @@ void TFormMain::ToolButton3Click()
 {
     if (State.Fonts.empty() || !State.CurrentSlot())
         return;
-    if (!Prompts().askYesNo(QStringLiteral("Are you sure?")))
+    if (!Prompts().askYesNo(QStringLiteral("Are you sure?"), TAskIcon::Warning, TAskDefault::No))
         return;
     const int row = State.CurrentFontIndex;
     State.Fonts.erase(State.Fonts.begin() + row);
@@ -113,20 +120,35 @@ void TFormMain::ToolButton3Click()
     }
 }
 
+QString TFormMain::SaveFolderFor(const TProjectRecord &slot) const
+{
+    // A font read from a file is saved beside it; a new font where fonts were last opened or saved.
+    if (slot.FileName.find('/') != std::string::npos)
+        return QFileInfo(PathToQ(slot.FileName)).absolutePath();
+    return LastBdfFolder;
+}
+
 void TFormMain::ToolButton2Click()
 {
     TProjectRecord *slot = State.CurrentSlot();
     if (!slot)
         return;
-    const QString path = Prompts().saveFileName({QStringLiteral("bdf font|*.bdf"), QStringLiteral("bdf"), false, true},
-                                                PathToQ(FileNameOnly(slot->FileName)));
+    TFileDialogSetup setup{QStringLiteral("bdf font|*.bdf"), QStringLiteral("bdf"), false, true, SaveFolderFor(*slot)};
+    const QString path = Prompts().saveFileName(setup, PathToQ(FileNameOnly(slot->FileName)));
     if (path.isEmpty())
         return;
     SaveBDF(PathFromQ(path), *slot);
+    LastBdfFolder = QFileInfo(path).absolutePath();
+    SetStatus("Saved " + PathFromQ(path), 0);
 }
 
 void TFormMain::ToolButton25Click()
 {
-    for (TProjectRecord &slot : State.Fonts)
+    std::string saved;
+    for (TProjectRecord &slot : State.Fonts) {
         SaveBDF(slot.FileName, slot);
+        saved += (saved.empty() ? "" : ", ") + slot.FileName;
+    }
+    if (!saved.empty())
+        SetStatus("Saved " + saved, 0);
 }

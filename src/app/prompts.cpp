@@ -17,13 +17,7 @@ QFileDialog *MakeDialog(const TFileDialogSetup &setup, QFileDialog::AcceptMode m
 {
     auto *dialog = new QFileDialog(Parent());
     dialog->setAttribute(Qt::WA_DeleteOnClose, false);
-    dialog->setAcceptMode(mode);
-    dialog->setNameFilters(QtNameFilters(setup.Filter));
-    dialog->setDefaultSuffix(setup.DefaultSuffix);
-    if (mode == QFileDialog::AcceptOpen)
-        dialog->setFileMode(setup.MultiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
-    else
-        dialog->setOption(QFileDialog::DontConfirmOverwrite, !setup.ConfirmOverwrite);
+    SetUpFileDialog(*dialog, setup, mode == QFileDialog::AcceptSave);
     return dialog;
 }
 
@@ -44,15 +38,38 @@ QStringList QtNameFilters(const QString &filter)
 {
     const QStringList parts = filter.split('|');
     QStringList out;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
-        out << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts[i + 1].split(';', Qt::SkipEmptyParts);
+        for (QString &p : patterns)
+            if (p == QLatin1String("*.*"))
+                p = QStringLiteral("*");
+        out << parts[i] + " (" + patterns.join(' ') + ")";
+    }
     return out;
 }
 
-bool TWidgetPrompts::askYesNo(const QString &text)
+void SetUpFileDialog(QFileDialog &dialog, const TFileDialogSetup &setup, bool save)
 {
-    return QMessageBox::question(Parent(), QApplication::applicationDisplayName(), text,
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setNameFilters(QtNameFilters(setup.Filter));
+    if (!setup.Directory.isEmpty())
+        dialog.setDirectory(setup.Directory);
+    if (save) {
+        dialog.setDefaultSuffix(setup.DefaultSuffix);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, !setup.ConfirmOverwrite);
+    } else {
+        dialog.setDefaultSuffix(QString());
+        dialog.setFileMode(setup.MultiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    }
+}
+
+bool TWidgetPrompts::askYesNo(const QString &text, TAskIcon icon, TAskDefault defaultButton)
+{
+    QMessageBox box(icon == TAskIcon::Warning ? QMessageBox::Warning : QMessageBox::Question,
+                    QApplication::applicationDisplayName(), text, QMessageBox::Yes | QMessageBox::No, Parent());
+    box.setDefaultButton(defaultButton == TAskDefault::No ? QMessageBox::No : QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
 }
 
 QStringList TWidgetPrompts::openFileNames(const TFileDialogSetup &setup)

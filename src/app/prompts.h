@@ -7,20 +7,28 @@
 
 class QWidget;
 
-// A file dialog's setup: caption, filter as "description|pattern|..." pairs,
-// default suffix (without dot), and whether saving asks before overwriting.
+// A file dialog's setup: filter as "description|pattern|..." pairs, default
+// suffix (without dot; a save dialog adds it to a name typed without one), whether
+// an open dialog takes several files, whether saving asks before overwriting,
+// and the folder the dialog starts in (empty: the working folder).
 struct TFileDialogSetup {
     QString Filter;
     QString DefaultSuffix;
     bool MultiSelect = false;
     bool ConfirmOverwrite = false;
+    QString Directory;
 };
+
+// How a Yes/No box looks: its icon, and which button Enter presses. A question
+// whose Yes throws work away is a warning or has No as its default.
+enum class TAskIcon { Question, Warning };
+enum class TAskDefault { Yes, No };
 
 class TPrompts {
 public:
     virtual ~TPrompts() = default;
     // A Yes/No box; true only for Yes.
-    virtual bool askYesNo(const QString &text) = 0;
+    virtual bool askYesNo(const QString &text, TAskIcon icon, TAskDefault defaultButton) = 0;
     // Chosen files, in the dialog's order; empty when cancelled.
     virtual QStringList openFileNames(const TFileDialogSetup &setup) = 0;
     // Chosen path; empty when cancelled. proposedName is offered in the name field.
@@ -37,7 +45,7 @@ void SetPrompts(TPrompts *prompts);
 // Real message boxes and file dialogs, parented to the active window.
 class TWidgetPrompts : public TPrompts {
 public:
-    bool askYesNo(const QString &text) override;
+    bool askYesNo(const QString &text, TAskIcon icon, TAskDefault defaultButton) override;
     QStringList openFileNames(const TFileDialogSetup &setup) override;
     QString saveFileName(const TFileDialogSetup &setup, const QString &proposedName) override;
     void showError(const QString &text) override;
@@ -45,4 +53,10 @@ public:
 };
 
 // "bdf fonts|*.bdf|All files|*.*" as Qt's name filters ("bdf fonts (*.bdf)", ...).
+// "*.*" becomes "*": on Linux it would hide every name without a dot.
 QStringList QtNameFilters(const QString &filter);
+
+class QFileDialog;
+// Sets up a dialog as TWidgetPrompts shows it. An open dialog gets no default
+// suffix, so a typed name that exists without one opens as typed.
+void SetUpFileDialog(QFileDialog &dialog, const TFileDialogSetup &setup, bool save);

@@ -9,9 +9,10 @@
 // every byte to one character.
 QString BytesToText(const std::string &bytes);
 
-// The bytes for text a field now shows: the original bytes when the text is what
-// they show (so filling a field and storing it back changes nothing), otherwise
-// the text as UTF-8.
+// The bytes for text a field now shows, encoded the way BytesToText decoded the
+// original bytes: as UTF-8 when they were UTF-8, otherwise each character as its
+// Latin-1 byte (characters beyond Latin-1 as UTF-8). Text equal to what the
+// original bytes show gives those bytes back unchanged.
 std::string TextToBytes(const QString &text, const std::string &original);
 
 // File paths between the model (bytes) and Qt.

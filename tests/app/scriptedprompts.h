@@ -16,9 +16,15 @@ public:
     QList<TFileDialogSetup> Dialogs;
     QStringList ProposedNames;
 
-    bool askYesNo(const QString &text) override
+    // How each question was asked: its icon and default button.
+    QList<TAskIcon> AskedIcons;
+    QList<TAskDefault> AskedDefaults;
+
+    bool askYesNo(const QString &text, TAskIcon icon, TAskDefault defaultButton) override
     {
         Asked << text;
+        AskedIcons << icon;
+        AskedDefaults << defaultButton;
         return YesNoAnswers.isEmpty() ? false : YesNoAnswers.takeFirst();
     }
     QStringList openFileNames(const TFileDialogSetup &setup) override

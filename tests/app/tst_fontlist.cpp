@@ -67,7 +67,13 @@ void TstFontList::textRoundTrip()
     QCOMPARE(TextToBytes(BytesToText(latin), latin), latin);
     const std::string utf8 = "Шрифт";
     QCOMPARE(BytesToText(utf8), QString("Шрифт"));
+    QCOMPARE(TextToBytes(QString("Shrift2"), utf8), std::string("Shrift2"));
     QCOMPARE(TextToBytes(QString("Шрифт2"), utf8), std::string("Шрифт2"));
+    // Editing one letter of a Latin-1 name changes that letter's byte and nothing else.
+    QString edited = BytesToText(latin);
+    edited[0] = 'G';
+    QCOMPARE(TextToBytes(edited, latin), std::string("Gon\xE9"));
+    QCOMPARE(TextToBytes(edited + QString("Ж"), latin), std::string("Gon\xE9\xD0\x96"));
 }
 
 QTEST_APPLESS_MAIN(TstFontList)
