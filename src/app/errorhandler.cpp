@@ -2,11 +2,13 @@
 
 #include "model/fileerror.h"
 #include "prompts.h"
+#include "uikit.h"
 
 #include <exception>
 
 TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
+    SetUpIconTheme();
 }
 
 QString CurrentErrorText()

@@ -7,6 +7,7 @@
 #include "fontlist.h"
 #include "prompts.h"
 #include "textconv.h"
+#include "uikit.h"
 
 #include <QAction>
 #include <QApplication>
@@ -126,17 +127,18 @@ QWidget *TFormMain::CreateFontPage()
     ToolBar1 = new QToolBar(TabSheet1);
     ToolBar1->setOrientation(Qt::Vertical);
     ToolBar1->setIconSize(QSize(24, 24));
-    QStyle *s = style();
-    ToolButton19 = AddToolButton(ToolBar1, s->standardIcon(QStyle::SP_FileIcon), QStringLiteral("Новый шрифт BDF"), 33);
-    ToolButton1 = AddToolButton(ToolBar1, s->standardIcon(QStyle::SP_DialogOpenButton), QStringLiteral("Открыть файл"), 33);
-    ToolButton2 = AddToolButton(ToolBar1, s->standardIcon(QStyle::SP_DialogSaveButton), QStringLiteral("Сохранить файл как"),
-                                33);
-    ToolButton25 = AddToolButton(ToolBar1, s->standardIcon(QStyle::SP_DriveFDIcon),
+    ToolButton19 = AddToolButton(ToolBar1, ThemeIcon("document-new", QStyle::SP_FileIcon),
+                                 QStringLiteral("Новый шрифт BDF"), 33);
+    ToolButton1 = AddToolButton(ToolBar1, ThemeIcon("document-open", QStyle::SP_DialogOpenButton),
+                                QStringLiteral("Открыть файл"), 33);
+    ToolButton2 = AddToolButton(ToolBar1, ThemeIcon("document-save-as", QStyle::SP_DialogSaveButton),
+                                QStringLiteral("Сохранить файл как"), 33);
+    ToolButton25 = AddToolButton(ToolBar1, ThemeIcon("document-save", QStyle::SP_DriveFDIcon),
                                  QStringLiteral("Быстро сохраните все шрифты"), 33);
-    ToolButton3 = AddToolButton(ToolBar1, s->standardIcon(QStyle::SP_TrashIcon),
+    ToolButton3 = AddToolButton(ToolBar1, ThemeIcon("list-remove", QStyle::SP_TrashIcon),
                                 QStringLiteral("Удалить текущий шрифт из списка"), 33);
-    ToolButton15 = AddToolButton(ToolBar1, s->standardIcon(QStyle::SP_ComputerIcon), QString(), 33);
-    ToolButton17 = AddToolButton(ToolBar1, s->standardIcon(QStyle::SP_FileDialogContentsView),
+    ToolButton15 = AddToolButton(ToolBar1, ThemeIcon("font-x-generic", QStyle::SP_ComputerIcon), QString(), 33);
+    ToolButton17 = AddToolButton(ToolBar1, ThemeIcon("image-x-generic", QStyle::SP_FileDialogContentsView),
                                  QStringLiteral("Импортировать символы из изображения"), 33);
     connect(ToolButton19, &QToolButton::clicked, this, &TFormMain::ToolButton19Click);
     connect(ToolButton1, &QToolButton::clicked, this, &TFormMain::ToolButton1Click);

@@ -56,6 +56,7 @@ public:
     QSplitter *Splitter1 = nullptr;
     QListWidget *ListBox1 = nullptr;
     QGroupBox *GroupBox1 = nullptr;
+    class TEditorScrollArea *EditorScroll = nullptr;
     QWidget *EditorArea = nullptr;
     TLatticeGrid *RxDrawGridBG = nullptr;
     TLatticeGrid *RxDrawGrid = nullptr;
@@ -192,6 +193,8 @@ private:
     // Editor side of the load step: grid size and place, fields, caption.
     void LoadCurrentCharIntoEditor();
     void ShowEmptyGlyph();
+    // Places the grids in the editor area and sizes it (see LayOutEditor).
+    void LayOutEditorGrids();
     void SelectFontRow(int row);
     // Appends the list row of a slot just appended to the fonts.
     void AddFontRow(const TProjectRecord &slot);
@@ -200,6 +203,8 @@ private:
     // The folder the save dialog starts in for this font.
     QString SaveFolderFor(const TProjectRecord &slot) const;
 
+    // Where the pixel grid stands relative to the frame grid.
+    TGridOffset PixelGridOffsetNow;
     // Where BDF fonts were last opened or saved; the file dialogs start there.
     QString LastBdfFolder;
 

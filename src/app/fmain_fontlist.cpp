@@ -49,6 +49,8 @@ void TFormMain::ListBox1Click()
     SizeFrameGrid(font.FBBWidth, font.FBBHeight);
     RxDrawGrid2Click();
     Edit6->setText(BytesToText(font.FontName));
+    // A long name shows from its start.
+    Edit6->setCursorPosition(0);
     Edit7->setText(QString::fromStdString(FormatUid(font.Uid)));
     Edit8->setText(QString::number(font.FBBWidth));
     Edit9->setText(QString::number(font.FBBXOff));

@@ -22,7 +22,8 @@ TTableCell ClampToTable(TTableCell c)
 
 QImage GlyphPicture(const TBDFChar &ch, const QColor &ink, int maxHeight)
 {
-    const int w = ch.BBXWidth;
+    // A row holds at most 64 columns, whatever width a malformed file claims.
+    const int w = std::min(ch.BBXWidth, MaxGlyphWidth);
     const int h = std::min(ch.BBXHeight, maxHeight);
     if (w <= 0 || h <= 0)
         return {};
@@ -49,6 +50,14 @@ TCharTable::TCharTable(QWidget *parent) : QWidget(parent)
 QRect TCharTable::cellRect(int row, int col) const
 {
     return QRect(col * ColPitch, row * RowPitch, TableCellWidth, TableCellHeight);
+}
+
+QRect TCharTable::pictureRect(int row, int col, QSize picture) const
+{
+    // Centred with truncating halves; a big glyph may spill over its neighbours.
+    const QRect r = cellRect(row, col);
+    const int right = r.left() + r.width(), bottom = r.top() + r.height();
+    return QRect(QPoint((r.left() + right - picture.width()) / 2, (r.top() + bottom - picture.height()) / 2), picture);
 }
 
 void TCharTable::setCurrentCell(TTableCell cell)
@@ -79,7 +88,8 @@ void TCharTable::paintEvent(QPaintEvent *event)
     for (int row = 0; row < TableRows; ++row) {
         for (int col = 0; col < TableColumns; ++col) {
             const QRect r = cellRect(row, col);
-            if (!event->rect().intersects(r.adjusted(-64, -64, 64, 64)))
+            // A picture may spill half its size past its cell: 64 columns at most, and the table's height.
+            if (!event->rect().intersects(r.adjusted(-MaxGlyphWidth / 2, -height() / 2, MaxGlyphWidth / 2, height() / 2)))
                 continue;
             const bool current = row == Current.Row && col == Current.Col;
             const int i = CellIndex(row, col);
@@ -88,11 +98,8 @@ void TCharTable::paintEvent(QPaintEvent *event)
                 const TBDFChar &ch = font->Chars[static_cast<size_t>(i)];
                 const bool selected = Selection && InSelectedSpan(*Selection, i);
                 QImage pic = GlyphPicture(ch, selected ? SelectedInk : QColor(Qt::black), height());
-                if (!pic.isNull()) {
-                    // Centred with truncating halves; a big glyph may spill over its neighbours.
-                    const int right = r.left() + r.width(), bottom = r.top() + r.height();
-                    p.drawImage(QPoint((r.left() + right - pic.width()) / 2, (r.top() + bottom - pic.height()) / 2), pic);
-                }
+                if (!pic.isNull())
+                    p.drawImage(pictureRect(row, col, pic.size()).topLeft(), pic);
             } else {
                 p.fillRect(r, EmptyCell);
             }
@@ -184,7 +191,15 @@ void TCharTable::keyPressEvent(QKeyEvent *event)
 
 void TCharTable::updateCurrentGlyph()
 {
-    update(cellRect(Current.Row, Current.Col).adjusted(-40, -40, 40, 40));
+    QRect area = cellRect(Current.Row, Current.Col);
+    const TBDFFont *font = CurrentFont ? CurrentFont() : nullptr;
+    const int i = CellIndex(Current.Row, Current.Col);
+    if (font && i < static_cast<int>(font->Chars.size())) {
+        const TBDFChar &ch = font->Chars[static_cast<size_t>(i)];
+        const QSize picture(std::clamp(ch.BBXWidth, 0, MaxGlyphWidth), std::clamp(ch.BBXHeight, 0, height()));
+        area |= pictureRect(Current.Row, Current.Col, picture);
+    }
+    update(area);
 }
 
 void TCharTable::focusInEvent(QFocusEvent *event)

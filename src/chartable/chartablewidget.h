@@ -10,8 +10,9 @@
 
 #include <functional>
 
-// The picture of a glyph as the table draws it: BBXWidth x BBXHeight (height
-// capped at maxHeight), ink where a row exists and its pixel bit is set.
+// The picture of a glyph as the table draws it: BBXWidth x BBXHeight (width
+// capped at the 64 columns a row holds, height at maxHeight), ink where a row
+// exists and its pixel bit is set.
 QImage GlyphPicture(const TBDFChar &ch, const QColor &ink, int maxHeight);
 
 class TCharTable : public QWidget {
@@ -28,6 +29,8 @@ public:
     // Moves the current cell (clamped to the table) without any signal.
     void setCurrentCell(TTableCell cell);
     QRect cellRect(int row, int col) const;
+    // Where a glyph picture of this size is drawn for a cell: centred on it.
+    QRect pictureRect(int row, int col, QSize picture) const;
     // Repaints the current cell and what its glyph may spill onto.
     void updateCurrentGlyph();
 

@@ -2,6 +2,7 @@
 #include "app/fmain.h"
 
 #include "app/textconv.h"
+#include "app/uikit.h"
 #include "charops.h"
 #include "editor/glyphops.h"
 #include "chartablewidget.h"
@@ -17,6 +18,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 QToolButton *StepButton(QWidget *parent, QStyle::StandardPixmap icon)
@@ -25,7 +28,7 @@ QToolButton *StepButton(QWidget *parent, QStyle::StandardPixmap icon)
     b->setIcon(parent->style()->standardIcon(icon));
     b->setIconSize(QSize(10, 10));
     b->setAutoRaise(true);
-    b->setFixedSize(16, 21);
+    b->setFixedSize(14, 21);
     return b;
 }
 
@@ -33,15 +36,16 @@ QLineEdit *ReadOnlyField(QWidget *parent)
 {
     auto *e = new QLineEdit(parent);
     e->setReadOnly(true);
-    e->setFixedWidth(36);
+    // Seven digits stay readable.
+    e->setFixedWidth(FieldWidth(*e, QStringLiteral("0000000")));
     e->setAlignment(Qt::AlignRight);
     return e;
 }
 
-QToolButton *BarButton(QToolBar *bar, QStyle::StandardPixmap icon, const QString &hint)
+QToolButton *BarButton(QToolBar *bar, const QIcon &icon, const QString &hint)
 {
     auto *b = new QToolButton(bar);
-    b->setIcon(bar->style()->standardIcon(icon));
+    b->setIcon(icon);
     b->setToolTip(hint);
     b->setAutoRaise(true);
     bar->addWidget(b);
@@ -53,7 +57,8 @@ QToolButton *BarButton(QToolBar *bar, QStyle::StandardPixmap icon, const QString
 QWidget *TFormMain::CreateLowerArea()
 {
     Panel3 = new QWidget;
-    Panel3->setFixedHeight(188);
+    // A minimum, not a fixed height, so the splitter above can still move.
+    Panel3->setMinimumHeight(188);
     auto *layout = new QHBoxLayout(Panel3);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(CreateHeaderPanel());
@@ -68,9 +73,8 @@ QWidget *TFormMain::CreateLowerArea()
 QWidget *TFormMain::CreateHeaderPanel()
 {
     Panel12 = new QWidget;
-    Panel12->setFixedWidth(200);
     auto *v = new QVBoxLayout(Panel12);
-    v->setContentsMargins(2, 0, 2, 0);
+    v->setContentsMargins(0, 0, 2, 0);
     v->setSpacing(1);
     v->addWidget(new QLabel(QStringLiteral("Шрифтовое имя"), Panel12));
     Edit6 = new QLineEdit(Panel12);
@@ -102,15 +106,19 @@ QWidget *TFormMain::CreateHeaderPanel()
 
     ToolBar5 = new QToolBar(Panel12);
     ToolBar5->setIconSize(QSize(16, 16));
-    ToolButton16 = BarButton(ToolBar5, QStyle::SP_FileDialogNewFolder, QStringLiteral("Добавить символ"));
-    ToolButton21 = BarButton(ToolBar5, QStyle::SP_FileLinkIcon, QStringLiteral("Копировать символ"));
-    ToolButton22 = BarButton(ToolBar5, QStyle::SP_DialogApplyButton, QStringLiteral("Вставить символ"));
-    ToolButton24 = BarButton(ToolBar5, QStyle::SP_DialogYesButton, QStringLiteral("Вставить спец. (с кодом STARTCHAR)"));
-    ToolButton18 = BarButton(ToolBar5, QStyle::SP_DialogDiscardButton, QStringLiteral("Удалить символ"));
-    ToolButton23 = BarButton(ToolBar5, QStyle::SP_ArrowBack, QStringLiteral("Отмена"));
-    ToolButton26 = BarButton(ToolBar5, QStyle::SP_BrowserReload, QStringLiteral("Обновить"));
+    const QIcon paste = ThemeIcon("edit-paste", QStyle::SP_DialogApplyButton);
+    ToolButton16 = BarButton(ToolBar5, ThemeIcon("list-add", QStyle::SP_FileDialogNewFolder),
+                             QStringLiteral("Добавить символ"));
+    ToolButton21 = BarButton(ToolBar5, ThemeIcon("edit-copy", QStyle::SP_FileLinkIcon), QStringLiteral("Копировать символ"));
+    ToolButton22 = BarButton(ToolBar5, paste, QStringLiteral("Вставить символ"));
+    ToolButton24 = BarButton(ToolBar5, WithCodeBadge(paste), QStringLiteral("Вставить спец. (с кодом STARTCHAR)"));
+    ToolButton18 = BarButton(ToolBar5, ThemeIcon("edit-delete", QStyle::SP_DialogDiscardButton),
+                             QStringLiteral("Удалить символ"));
+    ToolButton23 = BarButton(ToolBar5, ThemeIcon("edit-undo", QStyle::SP_ArrowBack), QStringLiteral("Отмена"));
+    ToolButton26 = BarButton(ToolBar5, ThemeIcon("view-refresh", QStyle::SP_BrowserReload), QStringLiteral("Обновить"));
     v->addWidget(ToolBar5);
     v->addStretch();
+    Panel12->setFixedWidth(std::max(200, Panel12->sizeHint().width()));
     return Panel12;
 }
 
@@ -262,9 +270,11 @@ void TFormMain::HeaderStep(int32_t TBDFFont::*member, int delta, QLineEdit *fiel
         return;
     const bool boxSize = member == &TBDFFont::FBBWidth || member == &TBDFFont::FBBHeight;
     int32_t &value = font->*member;
+    const int32_t before = value;
     // The box size does not step below 1; a stored 0 or negative value becomes 1.
     value = boxSize && delta < 0 ? (value > 1 ? value - 1 : 1) : Step(value, delta);
-    State.MarkCurrentFontModified();
+    if (value != before)
+        State.MarkCurrentFontModified();
     field->setText(QString::number(value));
     if (boxSize)
         ListBox1Click();

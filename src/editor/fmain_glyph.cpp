@@ -2,6 +2,7 @@
 #include "app/fmain.h"
 
 #include "app/textconv.h"
+#include "app/uikit.h"
 #include "chartable/chartablewidget.h"
 #include "glyphgrids.h"
 #include "glyphops.h"
@@ -15,12 +16,14 @@
 #include <QStyle>
 #include <QToolButton>
 
+#include <algorithm>
+
 namespace {
 
-QToolButton *SmallButton(QWidget *parent, QStyle::StandardPixmap icon, int x, int y)
+QToolButton *SmallButton(QWidget *parent, const QIcon &icon, int x, int y)
 {
     auto *b = new QToolButton(parent);
-    b->setIcon(parent->style()->standardIcon(icon));
+    b->setIcon(icon);
     b->setIconSize(QSize(10, 10));
     b->setAutoRaise(true);
     b->setGeometry(x, y, 16, 21);
@@ -49,19 +52,22 @@ QWidget *TFormMain::CreateGlyphEditor()
     auto *layout = new QHBoxLayout(GroupBox1);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(2);
-    EditorArea = new QWidget(GroupBox1);
-    EditorArea->setMinimumSize(100, 100);
-    // Grids reach past the area (big or offset glyphs); the area clips them.
+    // Grids keep their cell size whatever the glyph; the area scrolls when they
+    // reach past what the window shows.
+    EditorScroll = new TEditorScrollArea(GroupBox1);
+    EditorScroll->setFrameShape(QFrame::NoFrame);
+    EditorScroll->setMinimumSize(100, 100);
+    EditorArea = new QWidget;
     RxDrawGridBG = new TLatticeGrid(QColor(128, 128, 128), QColor(100, 100, 100), EditorArea);
-    RxDrawGridBG->setCells(128, 128);
-    RxDrawGridBG->move(FrameLeft - 2 * GlyphPitch, FrameTop - 2 * GlyphPitch);
     RxDrawGrid = new TLatticeGrid(QColor(192, 192, 192), QColor(150, 150, 150), EditorArea);
-    RxDrawGrid->move(FrameLeft, FrameTop);
     RxDrawGrid->setCells(InitialFrameCells, InitialFrameCells);
     RxDrawGrid1 = new TPixelGrid(EditorArea);
-    RxDrawGrid1->move(FrameLeft, FrameTop);
     RxDrawGrid1->CurrentChar = [this]() -> const TBDFChar * { return State.CurrentChar(); };
-    layout->addWidget(EditorArea, 1);
+    EditorScroll->setWidget(EditorArea);
+    EditorScroll->Resized = [this] { LayOutEditorGrids(); };
+    PixelGridOffsetNow = {};
+    LayOutEditorGrids();
+    layout->addWidget(EditorScroll, 1);
     layout->addWidget(CreateSidePanel());
 
     // The editor grids' menu never opens; it only carries the undo shortcut.
@@ -76,10 +82,14 @@ QWidget *TFormMain::CreateGlyphEditor()
 QWidget *TFormMain::CreateSidePanel()
 {
     Panel7 = new QWidget;
-    Panel7->setFixedWidth(92);
-    SpeedButton10 = SmallButton(Panel7, QStyle::SP_ArrowLeft, 2, 4);
-    Edit13 = Field(Panel7, 20, 4, 46, false);
-    SpeedButton19 = SmallButton(Panel7, QStyle::SP_ArrowRight, 68, 4);
+    const QIcon left = ThemeIcon("go-previous", QStyle::SP_ArrowLeft);
+    const QIcon right = ThemeIcon("go-next", QStyle::SP_ArrowRight);
+    // Fields wide enough for a full 32-bit code and for widths like 1000.
+    const int codeWidth = FieldWidth(*Panel7, QStringLiteral("FFFFFFFF"));
+    const int fieldWidth = FieldWidth(*Panel7, QStringLiteral("-00000"));
+    SpeedButton10 = SmallButton(Panel7, left, 2, 4);
+    Edit13 = Field(Panel7, 20, 4, codeWidth, false);
+    SpeedButton19 = SmallButton(Panel7, right, 22 + codeWidth, 4);
 
     struct TRow {
         const char *label;
@@ -97,16 +107,17 @@ QWidget *TFormMain::CreateSidePanel()
     for (const TRow &r : rows) {
         auto *label = new QLabel(QString::fromUtf8(r.label), Panel7);
         label->setGeometry(0, y, 26, 21);
-        *r.down = SmallButton(Panel7, QStyle::SP_ArrowLeft, 26, y);
-        *r.field = Field(Panel7, 42, y, 32, r.readOnly);
-        *r.up = SmallButton(Panel7, QStyle::SP_ArrowRight, 75, y);
+        *r.down = SmallButton(Panel7, left, 26, y);
+        *r.field = Field(Panel7, 42, y, fieldWidth, r.readOnly);
+        *r.up = SmallButton(Panel7, right, 43 + fieldWidth, y);
         y += 24;
     }
+    Panel7->setFixedWidth(std::max(38 + codeWidth, 59 + fieldWidth) + 2);
     SpeedButton22 = new QToolButton(Panel7);
-    SpeedButton22->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
+    SpeedButton22->setIcon(ThemeIcon("go-up", QStyle::SP_ArrowUp));
     SpeedButton22->setGeometry(0, y + 6, 33, 34);
     SpeedButton20 = new QToolButton(Panel7);
-    SpeedButton20->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
+    SpeedButton20->setIcon(ThemeIcon("go-previous", QStyle::SP_ArrowBack));
     SpeedButton20->setGeometry(0, y + 42, 33, 34);
     Panel7->setMinimumHeight(y + 80);
     return Panel7;
@@ -137,12 +148,27 @@ void TFormMain::ConnectGlyphEditor()
 void TFormMain::SizeFrameGrid(int columns, int rows)
 {
     RxDrawGrid->setCells(columns, rows);
+    LayOutEditorGrids();
+}
+
+void TFormMain::LayOutEditorGrids()
+{
+    const QSize view = EditorScroll->viewport()->size();
+    const TEditorLayout l = LayOutEditor(RxDrawGrid->columns(), RxDrawGrid->rows(), PixelGridOffsetNow,
+                                         RxDrawGrid1->columns(), RxDrawGrid1->rows(), view.width(), view.height());
+    EditorArea->resize(l.Width, l.Height);
+    RxDrawGridBG->move(l.BackX, l.BackY);
+    RxDrawGridBG->setCells(l.BackColumns, l.BackRows);
+    RxDrawGrid->move(l.FrameX, l.FrameY);
+    RxDrawGrid1->move(l.GridX, l.GridY);
+    RxDrawGrid1->raise();
 }
 
 void TFormMain::ShowEmptyGlyph()
 {
     RxDrawGrid1->setCells(1, 1);
-    RxDrawGrid1->move(RxDrawGrid->pos());
+    PixelGridOffsetNow = {};
+    LayOutEditorGrids();
     RxDrawGrid1->update();
 }
 
@@ -163,9 +189,10 @@ void TFormMain::LoadCurrentCharIntoEditor()
     Edit19->setText(QString::number(ch->DWidthX));
     // Writing the code field runs its handler, which stores the same code back.
     Edit13->setText(Hex4(ch->Encoding));
-    const TGridOffset offset = PixelGridOffset(RxDrawGrid->rows(), *ch);
-    RxDrawGrid1->move(RxDrawGrid->pos() + QPoint(offset.Left, offset.Top));
-    RxDrawGrid1->raise();
+    PixelGridOffsetNow = PixelGridOffset(RxDrawGrid->rows(), *ch);
+    LayOutEditorGrids();
+    // The glyph the user is about to edit is brought into view.
+    EditorScroll->ensureWidgetVisible(RxDrawGrid1, 8, 8);
     RxDrawGrid1->update();
     GroupBox1->setTitle(QStringLiteral("Current char: ") + Hex4(ch->Encoding));
 }
@@ -326,6 +353,7 @@ void TFormMain::SpeedButton20Click()
         if (!(before == *ch))
             State.MarkCurrentFontModified();
         RxDrawGrid1->update();
+        RxDrawGrid2->updateCurrentGlyph();
     }
 }
 
@@ -337,6 +365,7 @@ void TFormMain::SpeedButton22Click()
         if (!(before == *ch))
             State.MarkCurrentFontModified();
         RxDrawGrid1->update();
+        RxDrawGrid2->updateCurrentGlyph();
     }
 }
 

@@ -145,3 +145,10 @@ void TPixelGrid::mouseMoveEvent(QMouseEvent *event)
     if (action != TPaintAction::None)
         emit dragged(event->position().toPoint(), action);
 }
+
+void TEditorScrollArea::resizeEvent(QResizeEvent *event)
+{
+    QScrollArea::resizeEvent(event);
+    if (Resized)
+        Resized();
+}

@@ -5,6 +5,7 @@
 #include "gridgeometry.h"
 
 #include <QImage>
+#include <QScrollArea>
 #include <QWidget>
 
 #include <functional>
@@ -64,4 +65,16 @@ private:
     int Rows = 1;
     QImage InkTile;
     QImage PaperTile;
+};
+
+// The scrolled area that holds the grids: tells the form when its visible part
+// changes size, so the grids' area can be laid out again.
+class TEditorScrollArea : public QScrollArea {
+    Q_OBJECT
+public:
+    using QScrollArea::QScrollArea;
+    std::function<void()> Resized;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
 };

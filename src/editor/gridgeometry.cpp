@@ -82,3 +82,31 @@ bool ApplyPaint(TBDFChar &ch, TGridCell cell, TPaintAction action, int columns)
     }
     return true;
 }
+
+TEditorLayout LayOutEditor(int frameColumns, int frameRows, TGridOffset grid, int gridColumns, int gridRows,
+                           int viewWidth, int viewHeight)
+{
+    // A widget is at most 16,777,215 pixels in each direction.
+    constexpr int64_t MaxSize = 16777215;
+    constexpr int64_t Slack = 4;
+    const int64_t frameW = int64_t{frameColumns} * GlyphPitch, frameH = int64_t{frameRows} * GlyphPitch;
+    const int64_t gridW = int64_t{gridColumns} * GlyphPitch, gridH = int64_t{gridRows} * GlyphPitch;
+    const int64_t x = std::max<int64_t>(FrameLeft, Slack - grid.Left);
+    const int64_t y = std::max<int64_t>(FrameTop, Slack - grid.Top);
+    const int64_t right = std::max(x + frameW, x + grid.Left + gridW) + FrameLeft;
+    const int64_t bottom = std::max(y + frameH, y + grid.Top + gridH) + FrameTop;
+    auto clampSize = [&](int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, 0, MaxSize)); };
+
+    TEditorLayout l;
+    l.FrameX = clampSize(x);
+    l.FrameY = clampSize(y);
+    l.GridX = clampSize(x + grid.Left);
+    l.GridY = clampSize(y + grid.Top);
+    l.Width = clampSize(std::max<int64_t>(right, viewWidth));
+    l.Height = clampSize(std::max<int64_t>(bottom, viewHeight));
+    l.BackX = static_cast<int>(x % GlyphPitch);
+    l.BackY = static_cast<int>(y % GlyphPitch);
+    l.BackColumns = ClampCells((l.Width - l.BackX) / GlyphPitch + 1);
+    l.BackRows = ClampCells((l.Height - l.BackY) / GlyphPitch + 1);
+    return l;
+}

@@ -53,6 +53,22 @@ struct TGridOffset {
 };
 TGridOffset PixelGridOffset(int frameRows, const TBDFChar &ch);
 
+// Where the three grids go in the scrolled editor area, and how big the area is.
+// The frame stays at (FrameLeft, FrameTop) unless the pixel grid reaches further
+// left or up than that margin; the area covers both grids plus the margin on
+// every side, and at least the visible part (viewWidth x viewHeight). The
+// background lattice covers the whole area with cells aligned to the frame's.
+// Everything is clamped to what a widget can hold.
+struct TEditorLayout {
+    int FrameX = 0, FrameY = 0;
+    int GridX = 0, GridY = 0;
+    int Width = 0, Height = 0;
+    int BackX = 0, BackY = 0, BackColumns = 1, BackRows = 1;
+    bool operator==(const TEditorLayout &) const = default;
+};
+TEditorLayout LayOutEditor(int frameColumns, int frameRows, TGridOffset grid, int gridColumns, int gridRows,
+                           int viewWidth, int viewHeight);
+
 enum class TPaintAction { None, Set, Clear, Toggle };
 
 // A press on the pixel grid. left/right/middle: the button pressed; ctrlOnly: Ctrl

@@ -1,0 +1,48 @@
+#include "uikit.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QWidget>
+
+int FieldWidth(const QWidget &widget, const QString &sample)
+{
+    // Room for the frame and the text margins of a line edit on either side.
+    return QFontMetrics(widget.font()).horizontalAdvance(sample) + 10;
+}
+
+QIcon ThemeIcon(const char *name, QStyle::StandardPixmap fallback)
+{
+    return QIcon::fromTheme(QString::fromLatin1(name), QApplication::style()->standardIcon(fallback));
+}
+
+QIcon WithCodeBadge(const QIcon &icon)
+{
+    QIcon badged;
+    for (int size : {16, 22, 24, 32}) {
+        QPixmap pixmap = icon.pixmap(size, size);
+        if (pixmap.isNull())
+            continue;
+        QPainter p(&pixmap);
+        QFont f = p.font();
+        f.setBold(true);
+        f.setPixelSize(size * 9 / 16);
+        p.setFont(f);
+        const QRect corner(size / 2, size / 2, size / 2, size / 2);
+        p.fillRect(corner, QColor(255, 255, 255, 200));
+        p.setPen(QColor(0, 0, 160));
+        p.drawText(corner, Qt::AlignCenter, QStringLiteral("#"));
+        p.end();
+        badged.addPixmap(pixmap);
+    }
+    return badged;
+}
+
+void SetUpIconTheme()
+{
+    QIcon::setFallbackThemeName(QStringLiteral("Tango"));
+    const QString theme = QIcon::themeName();
+    if (theme.isEmpty() || theme == QLatin1String("hicolor"))
+        QIcon::setThemeName(QStringLiteral("Tango"));
+}

@@ -1,0 +1,22 @@
+// Small pieces several areas of the window share.
+#pragma once
+
+#include <QIcon>
+#include <QStyle>
+
+class QWidget;
+
+// The width a line edit needs to show sample whole in widget's font.
+int FieldWidth(const QWidget &widget, const QString &sample);
+
+// The icon the desktop's icon theme has under this freedesktop name, or the
+// style's standard icon when no theme has it.
+QIcon ThemeIcon(const char *name, QStyle::StandardPixmap fallback);
+
+// The same icon with a small "#" in its corner: a variant that keeps codes.
+QIcon WithCodeBadge(const QIcon &icon);
+
+// Makes the freedesktop names resolve where the desktop names no icon theme
+// (a bare X server, a window manager without settings): the installed Tango
+// theme serves them, and it is also the fallback for names a theme lacks.
+void SetUpIconTheme();
