@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QStandardPaths>
 #include <QWidget>
 
 int FieldWidth(const QWidget &widget, const QString &sample)
@@ -41,6 +42,15 @@ QIcon WithCodeBadge(const QIcon &icon)
 
 void SetUpIconTheme()
 {
+    // Platforms without a desktop theme (offscreen, minimal) search no system
+    // folders at all; the XDG data folders are where icon themes are installed.
+    QStringList paths = QIcon::themeSearchPaths();
+    for (const QString &dir :
+         QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, QStringLiteral("icons"),
+                                   QStandardPaths::LocateDirectory))
+        if (!paths.contains(dir))
+            paths << dir;
+    QIcon::setThemeSearchPaths(paths);
     QIcon::setFallbackThemeName(QStringLiteral("Tango"));
     const QString theme = QIcon::themeName();
     if (theme.isEmpty() || theme == QLatin1String("hicolor"))

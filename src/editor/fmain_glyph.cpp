@@ -13,6 +13,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
 #include <QToolButton>
 
@@ -56,6 +58,7 @@ QWidget *TFormMain::CreateGlyphEditor()
     // reach past what the window shows.
     EditorScroll = new TEditorScrollArea(GroupBox1);
     EditorScroll->setFrameShape(QFrame::NoFrame);
+    EditorScroll->setFocusPolicy(Qt::NoFocus);
     EditorScroll->setMinimumSize(100, 100);
     EditorArea = new QWidget;
     RxDrawGridBG = new TLatticeGrid(QColor(128, 128, 128), QColor(100, 100, 100), EditorArea);
@@ -68,7 +71,16 @@ QWidget *TFormMain::CreateGlyphEditor()
     PixelGridOffsetNow = {};
     LayOutEditorGrids();
     layout->addWidget(EditorScroll, 1);
-    layout->addWidget(CreateSidePanel());
+    // The side panel scrolls rather than holding the editor's height up, so the
+    // splitter below can give the table more room.
+    auto *sideScroll = new QScrollArea(GroupBox1);
+    sideScroll->setFrameShape(QFrame::NoFrame);
+    // A click on a button must leave the focus where it was (the table's shortcuts need it).
+    sideScroll->setFocusPolicy(Qt::NoFocus);
+    sideScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    sideScroll->setWidget(CreateSidePanel());
+    sideScroll->setFixedWidth(Panel7->width() + sideScroll->verticalScrollBar()->sizeHint().width());
+    layout->addWidget(sideScroll);
 
     // The editor grids' menu never opens; it only carries the undo shortcut.
     Undoedit1 = new QAction(QStringLiteral("Отмена редактирования"), RxDrawGrid1);
@@ -119,7 +131,7 @@ QWidget *TFormMain::CreateSidePanel()
     SpeedButton20 = new QToolButton(Panel7);
     SpeedButton20->setIcon(ThemeIcon("go-previous", QStyle::SP_ArrowBack));
     SpeedButton20->setGeometry(0, y + 42, 33, 34);
-    Panel7->setMinimumHeight(y + 80);
+    Panel7->setFixedHeight(y + 80);
     return Panel7;
 }
 

@@ -3,6 +3,7 @@
 #include "app/fmain.h"
 #include "chartable/chartablewidget.h"
 #include "editor/glyphgrids.h"
+#include "app/prompts.h"
 #include "scriptedprompts.h"
 #include "windowtestutil.h"
 
@@ -13,6 +14,12 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <QtTest>
+#include <QFileDialog>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QStatusBar>
+
+#include <sys/stat.h>
 
 #include <memory>
 
@@ -57,6 +64,19 @@ private slots:
     void noFontAllGrey();
     void malformedBoxesStayUsable();
     void placementKeptBetweenRuns();
+    void notAFontAddsNoRow_data();
+    void notAFontAddsNoRow();
+    void truncatedFontWarns();
+    void clickOnSelectedRowReloads();
+    void riskyQuestionsDefaultToNo();
+    void saveDialogStartsBesideTheFont();
+    void saveSaysSoInStatusLine();
+    void fileDialogsShowEveryFile();
+    void bigGlyphsScrollIntoView();
+    void splitterMoves();
+    void fieldsFitTheirValues();
+    void fontRowsElideInTheMiddle();
+    void toolbarIconsComeFromTheTheme();
 
 private:
     QString Path(const QString &name) { return Dir->filePath(name); }
@@ -574,6 +594,203 @@ void TstMainWindow::placementKeptBetweenRuns()
     QVERIFY(Form->close());
     TFormMain next;
     QCOMPARE(next.geometry(), before);
+}
+
+void TstMainWindow::notAFontAddsNoRow_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("png") << "png";
+    QTest::newRow("empty") << "empty";
+    QTest::newRow("fifo") << "fifo";
+}
+
+void TstMainWindow::notAFontAddsNoRow()
+{
+    QFETCH(QString, kind);
+    const QString path = Path("bad.bdf");
+    if (kind == "png")
+        WriteFile(path, QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
+    else if (kind == "empty")
+        WriteFile(path, QByteArray());
+    else
+        QCOMPARE(::mkfifo(path.toLocal8Bit().constData(), 0600), 0);
+    OpenFiles({"a.bdf"});
+    OpenFiles({"bad.bdf"});
+    QCOMPARE(Script->Errors.size(), 1);
+    QVERIFY2(Script->Errors.first().contains(path), qPrintable(Script->Errors.first()));
+    QCOMPARE(Form->State.Fonts.size(), size_t(1));
+    QCOMPARE(Form->ListBox1->count(), 1);
+    // Quick save writes only the real font; the bad file is untouched.
+    const QByteArray before = kind == "fifo" ? QByteArray() : QFile(path).open(QIODevice::ReadOnly) ? QByteArray() : QByteArray();
+    QTest::keyClick(Form.get(), Qt::Key_Q, Qt::ControlModifier);
+    QCOMPARE(Script->Errors.size(), 1);
+    QCOMPARE(QFileInfo(path).size(), kind == "png" ? qint64(16) : qint64(0));
+    Q_UNUSED(before);
+}
+
+void TstMainWindow::truncatedFontWarns()
+{
+    WriteFile(Path("cut.bdf"), SmallFont("Cut", 3).chopped(20));
+    OpenFiles({"cut.bdf"});
+    QCOMPARE(Form->ListBox1->count(), 1);
+    QCOMPARE(Script->Warnings.size(), 1);
+    QVERIFY(Script->Warnings.first().contains("truncated"));
+    QVERIFY(Script->Warnings.first().contains(Path("cut.bdf")));
+}
+
+void TstMainWindow::clickOnSelectedRowReloads()
+{
+    OpenFiles({"a.bdf"});
+    QTest::mouseClick(Form->RxDrawGrid1, Qt::LeftButton, Qt::NoModifier, CellCentre(0, 0));
+    QVERIFY(!(Glyph(0, 0) == Form->State.UndoChar));
+    Form->Edit6->setText("Renamed");
+    QCOMPARE(Form->State.Fonts[0].Font.FontName, std::string("Renamed"));
+    const QRect row = Form->ListBox1->visualItemRect(Form->ListBox1->item(0));
+    QTest::mouseClick(Form->ListBox1->viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
+    // A fresh undo copy and a header refill, though the row did not change.
+    QVERIFY(Glyph(0, 0) == Form->State.UndoChar);
+    QCOMPARE(Form->Edit6->text(), QString("Renamed"));
+    QCOMPARE(Form->Edit8->text(), QString("8"));
+}
+
+void TstMainWindow::riskyQuestionsDefaultToNo()
+{
+    OpenFiles({"a.bdf"});
+    QTest::mouseClick(Form->ToolButton3, Qt::LeftButton);
+    QCOMPARE(Script->Asked, QStringList{"Are you sure?"});
+    QCOMPARE(Script->AskedIcons.last(), TAskIcon::Warning);
+    QCOMPARE(Script->AskedDefaults.last(), TAskDefault::No);
+    QCOMPARE(Form->ListBox1->count(), 1);
+    Form->State.Fonts[0].Modified = true;
+    QVERIFY(!Form->close());
+    QCOMPARE(Script->Asked.last(), QString("BDF fonts not saved, exit?"));
+    QCOMPARE(Script->AskedDefaults.last(), TAskDefault::No);
+    // The real box: Enter presses No.
+    QTimer::singleShot(0, [] {
+        QWidget *box = QApplication::activeModalWidget();
+        if (box)
+            QTest::keyClick(box, Qt::Key_Return);
+    });
+    TWidgetPrompts real;
+    QVERIFY(!real.askYesNo("Are you sure?", TAskIcon::Warning, TAskDefault::No));
+}
+
+void TstMainWindow::saveDialogStartsBesideTheFont()
+{
+    QDir(Dir->path()).mkdir("sub");
+    WriteFile(Path("sub/d.bdf"), SmallFont("D", 2));
+    OpenFiles({"sub/d.bdf"});
+    Form->ToolButton2Click();
+    QCOMPARE(Script->Dialogs.last().Directory, Path("sub"));
+    QCOMPARE(Script->ProposedNames.last(), QString("d.bdf"));
+    // A new font has no folder of its own: it starts where fonts were last opened.
+    QTest::mouseClick(Form->ToolButton19, Qt::LeftButton);
+    Form->ToolButton2Click();
+    QCOMPARE(Script->Dialogs.last().Directory, Path("sub"));
+    // The open dialog starts there too.
+    Form->ToolButton1Click();
+    QCOMPARE(Script->Dialogs.last().Directory, Path("sub"));
+}
+
+void TstMainWindow::saveSaysSoInStatusLine()
+{
+    OpenFiles({"a.bdf"});
+    Script->SaveAnswers << Path("saved.bdf");
+    Form->ToolButton2Click();
+    QVERIFY(Form->StatusPanel->text().contains(Path("saved.bdf")));
+    QCOMPARE(Form->StatusPanel->colour(), QColor(Qt::black));
+    QTest::mouseClick(Form->ToolButton25, Qt::LeftButton);
+    QVERIFY(Form->StatusPanel->text().contains(Path("a.bdf")));
+}
+
+void TstMainWindow::fileDialogsShowEveryFile()
+{
+    QCOMPARE(QtNameFilters("bdf fonts|*.bdf|All files|*.*"), (QStringList{"bdf fonts (*.bdf)", "All files (*)"}));
+    QFileDialog open;
+    SetUpFileDialog(open, {"bdf fonts|*.bdf|All files|*.*", "bdf", true, false, Dir->path()}, false);
+    // A typed name that exists without an extension opens as typed.
+    QCOMPARE(open.defaultSuffix(), QString());
+    QCOMPARE(open.fileMode(), QFileDialog::ExistingFiles);
+    QCOMPARE(open.directory().absolutePath(), Dir->path());
+    QFileDialog save;
+    SetUpFileDialog(save, {"bdf font|*.bdf", "bdf", false, true, {}}, true);
+    QCOMPARE(save.defaultSuffix(), QString("bdf"));
+    QVERIFY(!save.testOption(QFileDialog::DontConfirmOverwrite));
+}
+
+void TstMainWindow::bigGlyphsScrollIntoView()
+{
+    // A box like olgl19's: 65 x 68 with the glyph hanging 65 rows below the baseline.
+    QByteArray rows;
+    for (int i = 0; i < 65; ++i)
+        rows += "FFFFFF\n";
+    WriteFile(Path("big.bdf"), "FONT Big\nFONTBOUNDINGBOX 65 68 0 -65\nSTARTCHAR 0041\nBBX 21 65 0 -65\nBITMAP\n" +
+                                   rows + "ENDCHAR\n");
+    OpenFiles({"big.bdf"});
+    QWidget *viewport = Form->EditorScroll->viewport();
+    const QRect grid(Form->RxDrawGrid1->mapTo(viewport, QPoint(0, 0)), Form->RxDrawGrid1->size());
+    QVERIFY2(viewport->rect().intersects(grid), "the glyph is not in view");
+    // The grids keep their cells, and the area scrolls instead of clipping.
+    QCOMPARE(Form->RxDrawGrid1->width(), 21 * GlyphPitch);
+    QVERIFY(Form->EditorArea->height() >= Form->RxDrawGrid1->geometry().bottom());
+    QVERIFY(Form->EditorScroll->verticalScrollBar()->maximum() > 0);
+    // A press on the visible part paints its pixel.
+    const QPoint cell = Form->RxDrawGrid1->mapFrom(viewport, grid.intersected(viewport->rect()).topLeft());
+    SendMouse(Form->RxDrawGrid1, QEvent::MouseButtonPress, cell + QPoint(3, 3), Qt::RightButton, Qt::RightButton);
+    QVERIFY(Form->State.Fonts[0].Modified);
+}
+
+void TstMainWindow::splitterMoves()
+{
+    const QList<int> before = Form->Splitter1->sizes();
+    QCOMPARE(before[1], 188);
+    Form->Splitter1->setSizes({before[0] - 120, before[1] + 120});
+    QCOMPARE(Form->Splitter1->sizes()[1], before[1] + 120);
+}
+
+void TstMainWindow::fieldsFitTheirValues()
+{
+    auto fits = [](QLineEdit *field, const QString &text) {
+        field->setText(text);
+        const int room = field->contentsRect().width() - 4;
+        return QFontMetrics(field->font()).horizontalAdvance(text) <= room;
+    };
+    QVERIFY(fits(Form->Edit5, "1000"));
+    QVERIFY(fits(Form->Edit13, "FFFFFFFF"));
+    for (QLineEdit *field : {Form->Edit8, Form->Edit9, Form->Edit10, Form->Edit11})
+        QVERIFY(fits(field, "1234567"));
+    // And the whole table still fits the window's starting size.
+    QVERIFY(Form->RxDrawGrid2->geometry().right() < Form->RxDrawGrid2->parentWidget()->width());
+}
+
+void TstMainWindow::fontRowsElideInTheMiddle()
+{
+    QStringList names;
+    for (int i = 0; i < 3; ++i) {
+        const QString name = QString("font%1.bdf").arg(i);
+        WriteFile(Path(name), SmallFont("-Misc-Fixed-Medium-R-Normal--20-200-75-75-C-100-ISO10646-1", 1));
+        names << name;
+    }
+    OpenFiles(names);
+    QCOMPARE(Form->ListBox1->textElideMode(), Qt::ElideMiddle);
+    QCOMPARE(Form->ListBox1->item(2)->text(), "-Misc-Fixed-Medium-R-Normal--20-200-75-75-C-100-ISO10646-1 (font2.bdf)");
+    QCOMPARE(Form->ListBox1->item(2)->toolTip(), Path("font2.bdf"));
+    // What the row shows ends with the file name.
+    const QRect row = Form->ListBox1->visualItemRect(Form->ListBox1->item(2));
+    QVERIFY(row.right() <= Form->ListBox1->viewport()->width());
+}
+
+void TstMainWindow::toolbarIconsComeFromTheTheme()
+{
+    if (QIcon::fromTheme("edit-paste").isNull())
+        QSKIP("no freedesktop icon theme installed");
+    auto same = [](const QIcon &a, const QIcon &b) {
+        return a.pixmap(16, 16).toImage() == b.pixmap(16, 16).toImage();
+    };
+    QVERIFY(same(Form->ToolButton22->icon(), QIcon::fromTheme("edit-paste")));
+    QVERIFY(same(Form->ToolButton16->icon(), QIcon::fromTheme("list-add")));
+    QVERIFY(!same(Form->ToolButton24->icon(), Form->ToolButton22->icon()));
+    QVERIFY(same(Form->ToolButton1->icon(), QIcon::fromTheme("document-open")));
 }
 
 int main(int argc, char **argv)

@@ -8,6 +8,7 @@
 
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QPaintEvent>
 #include <QListWidget>
 #include <QToolButton>
 #include <QtTest>
@@ -32,6 +33,13 @@ private slots:
     void headerFields();
     void headerSteps();
     void fillingMarksNothing();
+    void paintRightAfterAddUsesShownColumns();
+    void addInWideBoxMakesRowSizedGlyph();
+    void heightStepKeepsExistingRows();
+    void rotationsRepaintTheTableCell();
+    void headerStepThatChangesNothingMarksNothing();
+    void uidMinusZeroShowsAndSavesZero();
+    void latinNameEditsOneByte();
 
 private:
     void Open(const QByteArray &text);
@@ -350,6 +358,128 @@ int main(int argc, char **argv)
     TApplication app(argc, argv);
     TstGlyphCommands test;
     return QTest::qExec(&test, argc, argv);
+}
+
+
+void TstGlyphCommands::paintRightAfterAddUsesShownColumns()
+{
+    // Font box 12, current glyph 8 wide: "Add" does not reload the editor, so the
+    // grid still shows 8 columns, and column 0 of the grid is the 12-wide glyph's bit 11.
+    Open("FONT W\nFONTBOUNDINGBOX 12 2 0 0\nSTARTCHAR 0041\nBBX 8 2 0 0\nBITMAP\n00\n00\nENDCHAR\n");
+    QCOMPARE(Form->RxDrawGrid1->columns(), 8);
+    QTest::mouseClick(Form->ToolButton16, Qt::LeftButton);
+    QCOMPARE(Font().Chars[0].BBXWidth, 12);
+    QCOMPARE(Form->RxDrawGrid1->columns(), 8);
+    SendMouse(Form->RxDrawGrid1, QEvent::MouseButtonPress, QPoint(6, 6), Qt::LeftButton, Qt::LeftButton);
+    SendMouse(Form->RxDrawGrid1, QEvent::MouseButtonRelease, QPoint(6, 6), Qt::LeftButton, Qt::NoButton);
+    // 8 * RowBytes - BBXWidth + (K - 1 - x) = 16 - 12 + 7 = bit 11: what the grid shows in column 0.
+    QCOMPARE(Font().Chars[0].Bitmap[0], uint64_t(1) << 11);
+    QVERIFY(Form->RxDrawGrid1->grab(QRect(0, 0, 12, 12)).toImage().pixelColor(6, 6).lightness() < 128);
+}
+
+void TstGlyphCommands::addInWideBoxMakesRowSizedGlyph()
+{
+    Open("FONT W\nFONTBOUNDINGBOX 100 2 0 0\nSTARTCHAR 0041\nBBX 8 2 0 0\nBITMAP\n00\n00\nENDCHAR\n");
+    QTest::mouseClick(Form->ToolButton16, Qt::LeftButton);
+    QCOMPARE(Font().Chars[0].BBXWidth, MaxGlyphWidth);
+    Form->RxDrawGrid2Click();
+    QCOMPARE(Form->RxDrawGrid1->columns(), MaxGlyphWidth);
+    // Columns 0 and 63 land in the row and survive a save and a second read.
+    for (int x : {0, 63})
+        SendMouse(Form->RxDrawGrid1, QEvent::MouseButtonPress, QPoint(x * GlyphPitch + 6, 6), Qt::LeftButton,
+                  Qt::LeftButton);
+    QCOMPARE(Font().Chars[0].Bitmap[0], (uint64_t(1) << 63) | 1);
+    Script->SaveAnswers << Dir->filePath("saved.bdf");
+    Form->ToolButton2Click();
+    Form->OpenFonts({Dir->filePath("saved.bdf")});
+    QCOMPARE(Form->State.Fonts[1].Font.Chars[0].Bitmap[0], (uint64_t(1) << 63) | 1);
+}
+
+void TstGlyphCommands::heightStepKeepsExistingRows()
+{
+    QByteArray rows;
+    for (int i = 0; i < 70000; ++i)
+        rows += "80\n";
+    Open("FONT T\nFONTBOUNDINGBOX 8 16 0 0\nSTARTCHAR 0041\nBBX 8 70000 0 0\nBITMAP\n" + rows + "ENDCHAR\n");
+    QTest::mouseClick(Form->SpeedButton12, Qt::LeftButton);
+    QCOMPARE(Font().Chars[0].BBXHeight, 70001);
+    QCOMPARE(Font().Chars[0].Bitmap.size(), size_t(70000));
+    QCOMPARE(Font().Chars[0].Bitmap[69999], uint64_t(0x80));
+    QTest::mouseClick(Form->SpeedButton16, Qt::LeftButton);
+    QTest::mouseClick(Form->SpeedButton16, Qt::LeftButton);
+    QCOMPARE(Font().Chars[0].Bitmap.size(), size_t(69999));
+}
+
+namespace {
+
+// Collects the regions a widget is asked to repaint.
+class TPaintRecorder : public QObject {
+public:
+    QRegion Painted;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            Painted += static_cast<QPaintEvent *>(event)->region();
+        return false;
+    }
+};
+
+} // namespace
+
+void TstGlyphCommands::rotationsRepaintTheTableCell()
+{
+    // A glyph taller than the table's rows: its picture spills far past its cell.
+    QByteArray rows;
+    for (int i = 0; i < 120; ++i)
+        rows += i == 0 ? "80\n" : "00\n";
+    Open("FONT R\nFONTBOUNDINGBOX 8 120 0 0\nSTARTCHAR 0041\nBBX 8 120 0 0\nBITMAP\n" + rows + "ENDCHAR\n");
+    TCharTable *table = Form->RxDrawGrid2;
+    const QRect picture = table->pictureRect(0, 0, QSize(8, std::min(120, table->height())));
+    QVERIFY(!table->cellRect(0, 0).contains(picture.bottomLeft()));
+    for (QToolButton *rotate : {Form->SpeedButton22, Form->SpeedButton20}) {
+        QApplication::processEvents();
+        TPaintRecorder recorder;
+        table->installEventFilter(&recorder);
+        QTest::mouseClick(rotate, Qt::LeftButton);
+        QApplication::processEvents();
+        table->removeEventFilter(&recorder);
+        // The whole picture is repainted, the parts outside the cell too.
+        QVERIFY(recorder.Painted.contains(picture));
+    }
+}
+
+void TstGlyphCommands::headerStepThatChangesNothingMarksNothing()
+{
+    Open("FONT H\nFONTBOUNDINGBOX 1 1 0 0\nSTARTCHAR 0041\nBBX 1 1 0 0\nBITMAP\n00\nENDCHAR\n");
+    QTest::mouseClick(Form->SpeedButton1, Qt::LeftButton);
+    QTest::mouseClick(Form->SpeedButton5, Qt::LeftButton);
+    QCOMPARE(Font().FBBWidth, 1);
+    QVERIFY(!Modified());
+    QTest::mouseClick(Form->SpeedButton2, Qt::LeftButton);
+    QVERIFY(Modified());
+}
+
+void TstGlyphCommands::uidMinusZeroShowsAndSavesZero()
+{
+    Open("FONT U\nUid -0\nSTARTCHAR 0041\nENDCHAR\n");
+    QCOMPARE(Form->Edit7->text(), QString("0"));
+    Form->Edit7->setText("-0");
+    Script->SaveAnswers << Dir->filePath("u.bdf");
+    Form->ToolButton2Click();
+    QFile f(Dir->filePath("u.bdf"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QVERIFY(f.readAll().contains("\r\nUid 0\r\n"));
+}
+
+void TstGlyphCommands::latinNameEditsOneByte()
+{
+    Open("FONT Fon\xE9 \xC0\nSTARTCHAR 0041\nENDCHAR\n");
+    QCOMPARE(Form->Edit6->text(), QString::fromLatin1("Fon\xE9 \xC0"));
+    Form->Edit6->setCursorPosition(1);
+    QTest::keyClick(Form->Edit6, Qt::Key_Backspace);
+    QTest::keyClicks(Form->Edit6, "G");
+    QCOMPARE(QByteArray::fromStdString(Font().FontName).toHex(), QByteArray("Gon\xE9 \xC0").toHex());
+    QVERIFY(Modified());
 }
 
 #include "tst_glyphcommands.moc"
