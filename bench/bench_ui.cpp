@@ -1,8 +1,10 @@
 // Offscreen timings of the real window handlers on a big font: selecting the
 // font, clicking table cells, pressing and dragging on the pixel grid, each
-// including the repaint it causes. Usage: bench_ui FONT.bdf
+// including the repaint it causes. Usage: bench_ui FONT.bdf (a big real font, or
+// a malformed one with absurd boxes: every action must still fit in a frame).
 #include "app/errorhandler.h"
 #include "app/fmain.h"
+#include "app/prompts.h"
 #include "chartable/chartablewidget.h"
 #include "editor/glyphgrids.h"
 
@@ -37,6 +39,17 @@ void Report(const char *what, int runs, const std::function<void(int)> &step)
     std::printf("%-40s median %7.3f ms  max %7.3f ms  (%d runs)\n", what, ms[ms.size() / 2], ms.back(), runs);
 }
 
+// Warnings (a cut glyph, a truncated file) are counted, not shown: nobody is there to close a box.
+class TSilentPrompts : public TPrompts {
+public:
+    int Warnings = 0;
+    bool askYesNo(const QString &, TAskIcon, TAskDefault) override { return false; }
+    QStringList openFileNames(const TFileDialogSetup &) override { return {}; }
+    QString saveFileName(const TFileDialogSetup &, const QString &) override { return {}; }
+    void showError(const QString &text) override { std::fprintf(stderr, "error: %s\n", qPrintable(text)); }
+    void showWarning(const QString &) override { ++Warnings; }
+};
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -47,6 +60,8 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: bench_ui FONT.bdf\n");
         return 2;
     }
+    TSilentPrompts prompts;
+    SetPrompts(&prompts);
     TFormMain form;
     form.show();
     // Repaints only reach the backing store once the window is exposed.
@@ -59,6 +74,11 @@ int main(int argc, char **argv)
     std::printf("%-40s %7.1f ms (%zu glyphs)\n", "open font (read + first paint)", open.nsecsElapsed() / 1e6,
                 form.State.Fonts[0].Font.Chars.size());
 
+    Report("repaint whole table", 100, [&](int) { form.RxDrawGrid2->repaint(); });
+    Report("add glyph (+ table repaint)", 20, [&](int) {
+        form.ToolButton16Click();
+        form.RxDrawGrid2->repaint();
+    });
     Report("select font (ListBox1Click + repaint)", 50, [&](int) {
         form.ListBox1Click();
         form.RxDrawGrid2->repaint();

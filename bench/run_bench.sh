@@ -16,6 +16,15 @@ if [ ! -s "$big" ]; then
   echo ENDFONT >> "$big"
   rm -f "$glyphs"
 fi
+malformed=$data/malformed.bdf
+if [ ! -s "$malformed" ]; then
+  # Boxes of two billion pixels, as a damaged file may claim.
+  { echo "STARTFONT 2.1"; echo "FONT malformed"; echo "FONTBOUNDINGBOX 2000000000 2000000000 0 0"
+    for i in $(seq 1 300); do
+      printf 'STARTCHAR %04X\nBBX 2000000000 2000000000 0 0\nBITMAP\nFFFFFFFFFFFFFFFFFFFF\n80\nENDCHAR\n' "$i"
+    done
+    echo ENDFONT; } > "$malformed"
+fi
 ls -l "$unifont" "$big"
 echo "== in process (unifont)"
 BITLOOM_BENCH_BDF=$unifont "$bench_bdf" --benchmark_repetitions=1
@@ -27,3 +36,5 @@ echo "== reference: wc -l unifont.bdf"
 "$bench_process" 7 wc -l "$unifont"
 echo "== window handlers on unifont (offscreen)"
 "$bench_ui" "$unifont"
+echo "== window handlers on a font with two-billion-pixel boxes (offscreen)"
+"$bench_ui" "$malformed"

@@ -1,13 +1,74 @@
 // libFuzzer target for the BDF reader and writer. The property: whatever the
 // input, a font that has been written once reads back to the same text, so
-// parse, write, parse, write gives two equal writes.
+// parse, write, parse, write gives two equal writes. Inputs whose first byte has
+// bit 2 set also check the scanner's fast number and row paths against the
+// plain text functions.
 #include "bdf/bdfreader.h"
 #include "bdf/bdfwriter.h"
+#include "model/textfuncs.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
+
+namespace {
+
+// The row rule written plainly from the text functions, for comparison with the
+// scanner's fast paths: rows of glyphs up to 32 pixels are HexToInt's 32-bit
+// pattern; 33 to 64 pixels take up to 16 digits; wider glyphs keep the leftmost
+// 16 digits of a plain hexadecimal row.
+uint64_t ReferenceRow(std::string_view line, int64_t width, int debug)
+{
+    if (width > MaxGlyphWidth) {
+        for (char c : line)
+            if (HexDigitValue(c) < 0)
+                return 0;
+        if (line.empty())
+            return 0;
+        std::string_view digits = line.substr(0, 16);
+        return ParseHexDigits(digits, 16).value_or(0) << (4 * (16 - digits.size()));
+    }
+    if (width > 32 && line.find('$') == std::string_view::npos)
+        return ParseHexDigits(line, 16).value_or(0);
+    uint64_t row = static_cast<uint32_t>(HexToInt(line));
+    const int bytes = RowBytes(static_cast<int32_t>(width)) < 1 ? 1 : RowBytes(static_cast<int32_t>(width));
+    if (debug != 0 && bytes < 4)
+        row &= (uint64_t{1} << (8 * bytes)) - 1;
+    return row;
+}
+
+// One glyph whose BBX width word and row line come from the input: the scanner
+// must agree with ParseIntDef and with the plain row rule.
+void CheckFastPaths(std::string_view input, int debug)
+{
+    const size_t split = input.find('\n');
+    if (split == std::string_view::npos)
+        return;
+    const std::string_view word = input.substr(0, split), row = input.substr(split + 1);
+    if (word.empty() || word.size() > 200 || word.find_first_of(std::string_view(" \r\n\0", 4)) != std::string_view::npos ||
+        row.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos)
+        return;
+    // A row line that is itself a keyword is no row.
+    for (std::string_view keyword : {"STARTFONT", "SIZE", "SWIDTH", "FONT", "Uid", "DWIDTH", "BBX", "BITMAP", "ENDCHAR",
+                                     "STARTCHAR", "ENCODING", "ENDFONT", "CHARS"})
+        if (row.substr(0, keyword.size()) == keyword)
+            return;
+    const std::string text = "STARTCHAR 0041\nSWIDTH " + std::string(word) + " 0\nBBX " + std::string(word) +
+                             " 1 0 0\nBITMAP\n" + std::string(row) + "\nENDCHAR\n";
+    TBDFFont font;
+    ParseBDF(text, font, {debug, TCodeSource::Encoding});
+    const int32_t width = ParseIntDef(word, 0);
+    if (font.Chars.size() != 1 || font.Chars[0].Bitmap.size() != 1 || font.Chars[0].SWidthX != width ||
+        font.Chars[0].BBXWidth != (width > MaxGlyphWidth ? MaxGlyphWidth : width) ||
+        font.Chars[0].Bitmap[0] != ReferenceRow(row, width, debug)) {
+        std::fprintf(stderr, "fast path differs for width \"%.*s\" row \"%.*s\"\n", static_cast<int>(word.size()),
+                     word.data(), static_cast<int>(row.size()), row.data());
+        std::abort();
+    }
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -35,5 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     if (!(first.Chars.size() == second.Chars.size()))
         std::abort();
+    if (size > 1 && (flags & 4))
+        CheckFastPaths(input.substr(1), options.Debug);
     return 0;
 }

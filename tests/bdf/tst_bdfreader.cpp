@@ -1,4 +1,5 @@
 #include "bdf/bdfreader.h"
+#include "bdf/bdfwriter.h"
 #include "bdftestutil.h"
 #include "model/fileerror.h"
 
@@ -32,6 +33,8 @@ private slots:
     void glyphs();
     void codes_data();
     void codes();
+    void convertOfConvertIsStable_data();
+    void convertOfConvertIsStable();
     void notAFontIsRefused_data();
     void notAFontIsRefused();
     void onlyRegularFilesAreRead_data();
@@ -175,10 +178,36 @@ void TstBDFReader::codes()
     QCOMPARE(DumpChars(font), expected);
 }
 
+void TstBDFReader::convertOfConvertIsStable_data()
+{
+    // Every input of the glyph table (its expected column is not used here), and a few more.
+    glyphs_data();
+    QTest::newRow("box-two-billion-wide")
+        << QByteArray("FONTBOUNDINGBOX 2000000000 2000000000 0 0\nSTARTCHAR 0041\nBBX 2000000000 3 0 0\nBITMAP\n"
+                      "FFFFFFFFFFFFFFFFFFFFFF\n80\n$FF\nENDCHAR\n")
+        << 0 << QString();
+    QTest::newRow("uid-minus-0") << QByteArray("Uid -0\n") << 0 << QString();
+    QTest::newRow("negative-width") << QByteArray("STARTCHAR 0041\nBBX -5 2 0 0\nBITMAP\nFFFFFFFF\n1\nENDCHAR\n") << 1
+                                    << QString();
+}
+
+void TstBDFReader::convertOfConvertIsStable()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(int, debug);
+    TBDFFont first;
+    ParseBDF(View(text), first, {debug});
+    const TByteBuffer once = FormatBDF(first);
+    TBDFFont second;
+    ParseBDF(once.view(), second);
+    const TByteBuffer twice = FormatBDF(second);
+    QCOMPARE(QByteArray(twice.data(), qsizetype(twice.size())), QByteArray(once.data(), qsizetype(once.size())));
+}
+
 void TstBDFReader::notAFontIsRefused_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    QByteArray png("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10", 24);
+    QByteArray png("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10", 20);
     QTest::newRow("png") << png;
     QTest::newRow("empty") << QByteArray();
     QTest::newRow("plain-text") << QByteArray("hello\nFONT not really\nENDFONT\n");

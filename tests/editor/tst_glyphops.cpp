@@ -58,6 +58,12 @@ void TstGlyphOps::ops_data()
     QTest::newRow("shrink-1-stays") << shrink << 1 << 1 << TRows{0x80} << 1 << 1 << TRows{0x80};
     QTest::newRow("shrink-0-to-1") << shrink << 0 << 0 << TRows{} << 1 << 0 << TRows{};
     QTest::newRow("shrink-minus-3-to-1") << shrink << -3 << 0 << TRows{} << 1 << 0 << TRows{};
+    // Widths no row can hold (a damaged file): no overflow, and the rows stay within their 64 bits.
+    QTest::newRow("rotate-left-width-int32-max") << left << 2147483647 << 1 << TRows{0x81} << 2147483647 << 1
+                                                 << TRows{0x102};
+    QTest::newRow("rotate-left-width-int32-min") << left << int(INT32_MIN) << 1 << TRows{0x81} << int(INT32_MIN) << 1
+                                                 << TRows{0x102};
+    QTest::newRow("grow-at-64-stays") << grow << 64 << 1 << TRows{1} << 64 << 1 << TRows{1};
     QTest::newRow("grow-24-to-25") << grow << 24 << 1 << TRows{0xFFFFFF} << 25 << 1 << TRows{0xFFFFFF00};
     QTest::newRow("grow-24-to-25-drops-stray-high-bits") << grow << 24 << 1 << TRows{0x1FFFFFF} << 25 << 1
                                                          << TRows{0xFFFFFF00};
@@ -116,6 +122,12 @@ void TstGlyphOps::growThenShrinkKeepsHiddenColumn()
 
 void TstGlyphOps::hugeHeightsMakeBoundedRows()
 {
+    // Rows a glyph has are kept however many; only created rows are bounded.
+    TBDFChar many = Make(8, 70000, TRows(70000, 0x80));
+    GrowHeight(many);
+    QCOMPARE(many.BBXHeight, 70001);
+    QCOMPARE(many.Bitmap.size(), size_t(70000));
+
     TBDFChar ch = Make(8, 2147483646, {1});
     GrowHeight(ch);
     QCOMPARE(ch.BBXHeight, 2147483647);

@@ -11,6 +11,7 @@ private slots:
     void pixelOps();
     void outsideRowsChangeNothing();
     void deepCopies();
+    void hugeAndNegativeWidthsTouchNothing();
 };
 
 void TstPixels::rowBytesAndBits_data()
@@ -30,6 +31,9 @@ void TstPixels::rowBytesAndBits_data()
     QTest::newRow("width-32") << 32 << 4 << 31 << 0;
     QTest::newRow("width-33") << 33 << 5 << 39 << 7;
     QTest::newRow("width-64") << 64 << 8 << 63 << 0;
+    // Widths from damaged files: computed without overflow, bits outside the row are -1.
+    QTest::newRow("width-int32-max") << 2147483647 << 268435456 << -1 << 1;
+    QTest::newRow("width-2-billion") << 2000000000 << 250000000 << -1 << 0;
 }
 
 void TstPixels::rowBytesAndBits()
@@ -109,6 +113,21 @@ void TstPixels::deepCopies()
     SetPixel(b.Chars[0], 0, 0);
     QCOMPARE(a.Chars[0].Bitmap[0], uint64_t(0));
     QCOMPARE(b.Chars[0].Bitmap[0], uint64_t(0x80));
+}
+
+void TstPixels::hugeAndNegativeWidthsTouchNothing()
+{
+    for (int32_t width : {INT32_MIN, -1, 2000000000, INT32_MAX}) {
+        TBDFChar ch;
+        ch.BBXWidth = width;
+        ch.Bitmap = {0};
+        for (int x : {0, 1, 63, 64, 1000000}) {
+            SetPixel(ch, 0, x);
+            TogglePixel(ch, 0, x);
+            QVERIFY(!GetPixel(ch, 0, x));
+        }
+        QCOMPARE(ch.Bitmap[0], uint64_t(0));
+    }
 }
 
 QTEST_APPLESS_MAIN(TstPixels)
