@@ -1,4 +1,5 @@
 #include "app/convert.h"
+#include "common/hostilefiles.h"
 
 #include <QtTest>
 
@@ -170,32 +171,19 @@ TRun Convert(const QString &in, const QString &out, rlim_t addressSpace = RLIM_I
 
 void TstConvert::hostileInputsFailClearly_data()
 {
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QByteArray>("reason");
-    QTest::newRow("png") << "png" << QByteArray("is not a BDF font");
-    QTest::newRow("empty") << "empty" << QByteArray("is not a BDF font");
-    QTest::newRow("dev-zero-through-link") << "zero" << QByteArray("not a regular file");
-    QTest::newRow("fifo") << "fifo" << QByteArray("not a regular file");
-    QTest::newRow("folder") << "folder" << QByteArray("folder");
+    AddHostileRows({"png", "empty", "zero", "fifo", "folder"});
 }
 
 void TstConvert::hostileInputsFailClearly()
 {
     QFETCH(QString, kind);
-    QFETCH(QByteArray, reason);
+    const QByteArray reason = kind == "png" || kind == "empty" ? "is not a BDF font"
+                              : kind == "folder"               ? "folder"
+                                                               : "not a regular file";
     QTemporaryDir dir;
     const QString in = dir.filePath("in.bdf"), out = dir.filePath("out.bdf");
     const QByteArray inName = in.toLocal8Bit();
-    if (kind == "png")
-        WriteText(in, QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
-    else if (kind == "empty")
-        WriteText(in, QByteArray());
-    else if (kind == "zero")
-        QCOMPARE(::symlink("/dev/zero", inName.constData()), 0);
-    else if (kind == "fifo")
-        QCOMPARE(::mkfifo(inName.constData(), 0600), 0);
-    else
-        QVERIFY(QDir().mkdir(in));
+    QVERIFY(MakeHostileFile(kind, in));
     const QByteArray old = "old output\n";
     WriteText(out, old);
     const TRun run = Convert(in, out);
@@ -208,10 +196,7 @@ void TstConvert::hostileInputsFailClearly()
 
 void TstConvert::hostileTargetsAreRefused_data()
 {
-    QTest::addColumn<QString>("kind");
-    QTest::newRow("fifo") << "fifo";
-    QTest::newRow("link-to-dev-null") << "null";
-    QTest::newRow("folder") << "folder";
+    AddHostileRows({"fifo", "null", "folder"});
 }
 
 void TstConvert::hostileTargetsAreRefused()
@@ -221,12 +206,7 @@ void TstConvert::hostileTargetsAreRefused()
     const QString in = dir.filePath("in.bdf"), out = dir.filePath("out.bdf");
     const QByteArray outName = out.toLocal8Bit();
     WriteText(in, Sample);
-    if (kind == "fifo")
-        QCOMPARE(::mkfifo(outName.constData(), 0600), 0);
-    else if (kind == "null")
-        QCOMPARE(::symlink("/dev/null", outName.constData()), 0);
-    else
-        QVERIFY(QDir().mkdir(out));
+    QVERIFY(MakeHostileFile(kind, out));
     struct stat before {};
     QCOMPARE(::lstat(outName.constData(), &before), 0);
     const TRun run = Convert(in, out);

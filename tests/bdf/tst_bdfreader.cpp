@@ -1,6 +1,7 @@
 #include "bdf/bdfreader.h"
 #include "bdf/bdfwriter.h"
 #include "bdftestutil.h"
+#include "common/hostilefiles.h"
 #include "model/fileerror.h"
 
 #include <QtTest>
@@ -207,8 +208,7 @@ void TstBDFReader::convertOfConvertIsStable()
 void TstBDFReader::notAFontIsRefused_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    QByteArray png("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10", 20);
-    QTest::newRow("png") << png;
+    QTest::newRow("png") << PngBytes();
     QTest::newRow("empty") << QByteArray();
     QTest::newRow("plain-text") << QByteArray("hello\nFONT not really\nENDFONT\n");
     QTest::newRow("keyword-after-nul") << QByteArray("junk\0STARTFONT 2.1\n", 20);
@@ -246,10 +246,7 @@ void TstBDFReader::notAFontIsRefused()
 
 void TstBDFReader::onlyRegularFilesAreRead_data()
 {
-    QTest::addColumn<QString>("kind");
-    QTest::newRow("fifo") << "fifo";
-    QTest::newRow("dev-zero-through-link") << "zero";
-    QTest::newRow("folder") << "folder";
+    AddHostileRows({"fifo", "zero", "folder"});
 }
 
 void TstBDFReader::onlyRegularFilesAreRead()
@@ -257,12 +254,7 @@ void TstBDFReader::onlyRegularFilesAreRead()
     QFETCH(QString, kind);
     QTemporaryDir dir;
     const std::string path = (dir.path() + "/special.bdf").toStdString();
-    if (kind == "fifo")
-        QCOMPARE(::mkfifo(path.c_str(), 0600), 0);
-    else if (kind == "zero")
-        QCOMPARE(::symlink("/dev/zero", path.c_str()), 0);
-    else
-        QVERIFY(QDir().mkdir(QString::fromStdString(path)));
+    QVERIFY(MakeHostileFile(kind, QString::fromStdString(path)));
     TBDFFont font;
     // Run in a thread of its own, so a read that blocks fails the test instead of hanging it.
     auto result = std::async(std::launch::async, [&] {

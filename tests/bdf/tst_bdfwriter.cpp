@@ -2,6 +2,7 @@
 #include "bdf/bdfwriter.h"
 #include "bdf/fileio.h"
 #include "bdftestutil.h"
+#include "common/hostilefiles.h"
 #include "model/fileerror.h"
 
 #include <QtTest>
@@ -285,10 +286,7 @@ void TstBDFWriter::injectedFailureLeavesOldFile()
 
 void TstBDFWriter::nonRegularTargetIsRefused_data()
 {
-    QTest::addColumn<QString>("kind");
-    QTest::newRow("fifo") << "fifo";
-    QTest::newRow("link-to-dev-null") << "null";
-    QTest::newRow("folder") << "folder";
+    AddHostileRows({"fifo", "null", "folder"});
 }
 
 void TstBDFWriter::nonRegularTargetIsRefused()
@@ -296,12 +294,7 @@ void TstBDFWriter::nonRegularTargetIsRefused()
     QFETCH(QString, kind);
     QTemporaryDir dir;
     const std::string path = (dir.path() + "/target.bdf").toStdString();
-    if (kind == "fifo")
-        QCOMPARE(::mkfifo(path.c_str(), 0600), 0);
-    else if (kind == "null")
-        QCOMPARE(::symlink("/dev/null", path.c_str()), 0);
-    else
-        QVERIFY(QDir().mkdir(QString::fromStdString(path)));
+    QVERIFY(MakeHostileFile(kind, QString::fromStdString(path)));
     struct stat before {};
     QCOMPARE(::lstat(path.c_str(), &before), 0);
     TProjectRecord slot;
