@@ -1,0 +1,83 @@
+// The compiler project: typefaces of fonts for the font store, and its INI file.
+// Plain data and text, no widgets.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct TTypeface {
+    std::string Comments;
+    std::string Name;
+    // "Proportional", "System" or "Serif" as the user picks; anything read from a file stays as read.
+    std::string Type;
+    // Font names (the text after "FONT "), not paths.
+    std::vector<std::string> FontFiles;
+    // Placement replacing the fonts' bounding box in the compiler source.
+    int32_t FontBoundingBox1 = 0;
+    int32_t FontBoundingBox2 = 0;
+    int32_t FontBoundingBox3 = 0;
+    int32_t FontBoundingBox4 = 0;
+
+    bool operator==(const TTypeface &) const = default;
+};
+
+// What a project file holds.
+struct TProjectFile {
+    std::vector<std::string> FontFiles;
+    int32_t CollectionUid = 0;
+    int32_t KPixelAspectRatio = 0;
+    // Read only: a file's own Debug key stays in it, and the program never writes one.
+    int32_t Debug = 0;
+    std::vector<TTypeface> Typefaces;
+
+    bool operator==(const TProjectFile &) const = default;
+};
+
+// Reads project text: keys and sections by name regardless of letter case,
+// list entries (keys that read as integers other than -1) in file order, the
+// defaults of missing keys. Text that is no INI at all reads as an empty project.
+TProjectFile ParseProject(std::string_view text);
+
+// The project file text after saving project into existing (empty for a new
+// file): the FontFiles, Common and Typefaces sections and each typeface's
+// section are rewritten in place; every other key and section, comments, and the
+// order of what was there stay. Sections with no entries are left out. Lines end
+// in CR LF.
+std::string UpdateProject(std::string_view existing, const TProjectFile &project);
+
+// An INI integer: decimal, or hexadecimal after "$", "0x" or "0X"; anything else gives def.
+int32_t ParseIniInt(std::string_view text, int32_t def);
+
+// A comment as its value line holds it. A comment without line breaks is stored
+// as it is; one with line breaks has them (and its backslashes) escaped, and
+// escaped is set so that the reader knows which form it has.
+struct TStoredComment {
+    std::string Value;
+    bool Escaped = false;
+};
+TStoredComment StoreComment(std::string_view comment);
+std::string LoadComment(std::string_view value, bool escaped);
+
+// Why a typeface name cannot be used, or nothing when it can. Names become
+// section names: a name that equals another typeface's ignoring letter case
+// (except the one at index self, when renaming), one of the file's own section
+// names, or one holding "]" or a line break would not survive a save and a read.
+// An empty name is not judged here (the commands refuse it silently).
+std::optional<std::string> TypefaceNameProblem(const std::vector<TTypeface> &typefaces, std::string_view name,
+                                               int self = -1);
+
+// Where a typeface's picture is looked for: the project file's folder and the
+// name with its extension (from its last dot) replaced by ".jpg". Without a
+// project file, the working folder.
+std::string TypefacePicturePath(const std::string &projectFileName, const std::string &typefaceName);
+
+// The file a font path of a project names: the path as stored when it names a
+// regular file from the working folder, else a relative path looked up beside
+// the project file; nothing when neither exists.
+std::optional<std::string> ResolveFontPath(const std::string &stored, const std::string &projectFileName);
+
+// The index a typeface moves to (up: -1, down: +1), or nothing when it cannot move.
+std::optional<int> MoveTarget(int index, int count, int direction);
