@@ -48,6 +48,8 @@ public:
     QString saveFileName(const TFileDialogSetup &, const QString &) override { return {}; }
     void showError(const QString &text) override { std::fprintf(stderr, "error: %s\n", qPrintable(text)); }
     void showWarning(const QString &) override { ++Warnings; }
+    std::optional<QString> askText(const QString &) override { return std::nullopt; }
+    std::optional<QString> pickItem(const QStringList &) override { return std::nullopt; }
 };
 
 } // namespace

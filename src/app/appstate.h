@@ -2,6 +2,7 @@
 #pragma once
 
 #include "chartable/selection.h"
+#include "compiler/project.h"
 #include "model/bdfmodel.h"
 
 #include <cstdint>
@@ -19,6 +20,12 @@ struct TAppState {
     // Copy of the current glyph taken by the load step; what undo restores.
     TBDFChar UndoChar;
     std::vector<TBDFChar> CharClipboard;
+    // The project: mirrored row for row by the typeface list.
+    std::vector<TTypeface> Typefaces;
+    int32_t CollectionUid = 0;
+    int32_t KPixelAspectRatio = 0;
+    // The project file read last; its folder holds the typeface pictures.
+    std::string ProjectFileName;
     // Row trimming of the reader, set by a project.
     int Debug = 0;
     bool ProjectModified = false;
@@ -43,6 +50,11 @@ struct TAppState {
         if (!font || CurrentCharIndex < 0 || CurrentCharIndex >= static_cast<int>(font->Chars.size()))
             return nullptr;
         return &font->Chars[static_cast<size_t>(CurrentCharIndex)];
+    }
+    // The typeface of a list row, or null.
+    TTypeface *TypefaceAt(int row)
+    {
+        return row >= 0 && row < static_cast<int>(Typefaces.size()) ? &Typefaces[static_cast<size_t>(row)] : nullptr;
     }
     void MarkCurrentFontModified()
     {

@@ -31,21 +31,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-namespace {
-
-QToolButton *AddToolButton(QToolBar *bar, const QIcon &icon, const QString &hint, int size)
-{
-    auto *b = new QToolButton(bar);
-    b->setIcon(icon);
-    b->setToolTip(hint);
-    b->setAutoRaise(true);
-    b->setFixedSize(size, size);
-    bar->addWidget(b);
-    return b;
-}
-
-} // namespace
-
 QColor StatusQColor(uint32_t colour)
 {
     return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
@@ -92,6 +77,7 @@ TFormMain::TFormMain(QWidget *parent) : QMainWindow(parent)
     ConnectGlyphEditor();
     ConnectCharTable();
     ConnectHeaderPanel();
+    ConnectCompilerPage();
     resize(755, 618);
     if (QScreen *screen = QApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -186,79 +172,6 @@ QWidget *TFormMain::CreateFontPage()
     return TabSheet1;
 }
 
-QWidget *TFormMain::CreateCompilerPage()
-{
-    TabSheet2 = new QWidget;
-    auto *layout = new QHBoxLayout(TabSheet2);
-    layout->setContentsMargins(0, 0, 0, 0);
-    auto *toolBar2 = new QToolBar(TabSheet2);
-    toolBar2->setOrientation(Qt::Vertical);
-    QStyle *s = style();
-    AddToolButton(toolBar2, s->standardIcon(QStyle::SP_FileIcon), QStringLiteral("Новый проект этой программы"), 33);
-    AddToolButton(toolBar2, s->standardIcon(QStyle::SP_DialogOpenButton), QStringLiteral("Открыть файл"), 33);
-    AddToolButton(toolBar2, s->standardIcon(QStyle::SP_DialogSaveButton), QStringLiteral("Сохранить файл как"), 33);
-    AddToolButton(toolBar2, s->standardIcon(QStyle::SP_DialogApplyButton), QStringLiteral("Сохранить как GDR"), 33);
-    layout->addWidget(toolBar2);
-
-    auto *right = new QVBoxLayout;
-    auto *top = new QHBoxLayout;
-
-    auto *typefaces = new QVBoxLayout;
-    auto *typeRow = new QHBoxLayout;
-    typeRow->addWidget(new QLabel(QStringLiteral("Тип шрифта:"), TabSheet2));
-    auto *clear = new QToolButton(TabSheet2);
-    clear->setIcon(s->standardIcon(QStyle::SP_LineEditClearButton));
-    clear->setToolTip(QStringLiteral("Удалить текст"));
-    typeRow->addWidget(clear);
-    typeRow->addStretch();
-    typefaces->addLayout(typeRow);
-    auto *listBar = new QToolBar(TabSheet2);
-    for (const char *hint : {"Добавить", "Редактировать", "Удалить", "Перемещение вверх", "Перемещение вниз"})
-        AddToolButton(listBar, s->standardIcon(QStyle::SP_FileDialogDetailedView), QString::fromUtf8(hint), 22);
-    typefaces->addWidget(listBar);
-    ListBox2 = new QListWidget(TabSheet2);
-    typefaces->addWidget(ListBox2, 1);
-    auto *comboBox1 = new QComboBox(TabSheet2);
-    comboBox1->addItems({"Proportional", "System", "Serif"});
-    typefaces->addWidget(comboBox1);
-    typefaces->addWidget(new QLabel(QStringLiteral("расположение:"), TabSheet2));
-    auto *placement = new QHBoxLayout;
-    for (int i = 0; i < 4; ++i)
-        placement->addWidget(new QLineEdit(TabSheet2));
-    typefaces->addLayout(placement);
-    top->addLayout(typefaces, 1);
-
-    auto *files = new QVBoxLayout;
-    auto *fileBar = new QToolBar(TabSheet2);
-    for (const char *hint : {"Добавить", "Редактировать", "Удалить"})
-        AddToolButton(fileBar, s->standardIcon(QStyle::SP_FileDialogDetailedView), QString::fromUtf8(hint), 22);
-    files->addWidget(fileBar);
-    files->addWidget(new QListWidget(TabSheet2), 1);
-    auto *memo2 = new QPlainTextEdit(TabSheet2);
-    memo2->setMaximumHeight(60);
-    files->addWidget(memo2);
-    auto *picture = new QLabel(TabSheet2);
-    picture->setMinimumHeight(60);
-    picture->setFrameShape(QFrame::StyledPanel);
-    files->addWidget(picture);
-    top->addLayout(files, 1);
-
-    auto *preview = new QVBoxLayout;
-    preview->addWidget(new QLineEdit(TabSheet2));
-    auto *previewPicture = new QLabel(TabSheet2);
-    previewPicture->setFrameShape(QFrame::StyledPanel);
-    preview->addWidget(previewPicture, 1);
-    top->addLayout(preview, 1);
-
-    right->addLayout(top, 1);
-    auto *memo1 = new QPlainTextEdit(TabSheet2);
-    memo1->setReadOnly(true);
-    memo1->setMaximumHeight(120);
-    right->addWidget(memo1);
-    layout->addLayout(right, 1);
-    return TabSheet2;
-}
-
 bool TFormMain::event(QEvent *event)
 {
     if (event->type() == QEvent::WindowActivate && !Activated) {
@@ -271,7 +184,7 @@ bool TFormMain::event(QEvent *event)
 void TFormMain::FormActivate()
 {
     const std::string project = StartupProjectArgument(Arguments);
-    if (!project.empty() && OpenBitloom)
+    if (!project.empty())
         OpenBitloom(project);
 }
 
@@ -280,7 +193,7 @@ bool TFormMain::FormClose()
     if (State.ProjectModified && Prompts().askYesNo(QStringLiteral("Save Bitloom project?"), TAskIcon::Question,
                                                         TAskDefault::Yes)) {
         // A project the user wanted saved but that was not saved keeps the window open.
-        if (!SaveProjectAs || !SaveProjectAs())
+        if (!ToolButton5Click())
             return false;
     }
     if (AnyFontModified(State.Fonts))
@@ -323,12 +236,16 @@ void TFormMain::Open1Click()
 {
     if (PageControl1->currentIndex() == 0)
         ToolButton1Click();
+    else
+        ToolButton4Click();
 }
 
 void TFormMain::Save1Click()
 {
     if (PageControl1->currentIndex() == 0)
         ToolButton2Click();
+    else
+        ToolButton5Click();
 }
 
 QListWidget *TFormMain::ActiveList() const

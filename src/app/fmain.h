@@ -4,6 +4,7 @@
 //   app/fmain_fontlist.cpp          the font list and whole-font commands
 //   editor/fmain_glyph.cpp          glyph editor: grids, painting, side panel, undo
 //   chartable/fmain_chartable.cpp   character table, character commands, font header
+//   compiler/fmain_compiler.cpp     compiler page: project file, typefaces
 #pragma once
 
 #include "appstate.h"
@@ -39,10 +40,6 @@ public:
 
     // Command-line arguments after the program name; read at the first activation.
     std::vector<std::string> Arguments;
-    // Opens a project file; set by the project page. Called by FormActivate.
-    std::function<void(const std::string &)> OpenBitloom;
-    // Saves the project through its save dialog; returns whether it was saved.
-    std::function<bool()> SaveProjectAs;
     // The small dialogs, created after the main window.
     struct TDialogs *Dialogs = nullptr;
 
@@ -83,7 +80,25 @@ public:
     QMenu *PopupMenu1 = nullptr;
     QAction *Addchar1 = nullptr, *Copychar1 = nullptr, *Pastechar1 = nullptr, *Deletechar1 = nullptr,
             *Undoedit2 = nullptr, *Pastespecial1 = nullptr, *Undoedit1 = nullptr;
+    // The compiler page.
+    QToolButton *ToolButton20 = nullptr, *ToolButton4 = nullptr, *ToolButton5 = nullptr, *ToolButton6 = nullptr;
     QListWidget *ListBox2 = nullptr;
+    class QComboBox *ComboBox1 = nullptr;
+    QLabel *Label10 = nullptr;
+    QLineEdit *Edit15 = nullptr, *Edit16 = nullptr, *Edit17 = nullptr, *Edit18 = nullptr;
+    QToolBar *ToolBar3 = nullptr;
+    QToolButton *ToolButton7 = nullptr, *ToolButton8 = nullptr, *ToolButton9 = nullptr, *ToolButton10 = nullptr,
+                *ToolButton11 = nullptr;
+    QListWidget *ListBox3 = nullptr;
+    QWidget *Panel14 = nullptr;
+    QLabel *Image2 = nullptr;
+    class QPlainTextEdit *Memo2 = nullptr;
+    QToolBar *ToolBar4 = nullptr;
+    QToolButton *ToolButton12 = nullptr, *ToolButton13 = nullptr, *ToolButton14 = nullptr;
+    QLineEdit *Edit12 = nullptr;
+    QToolButton *SpeedButton9 = nullptr;
+    QLabel *Image1 = nullptr;
+    class QPlainTextEdit *Memo1 = nullptr;
     TStatusPanel *StatusPanel = nullptr;
     QAction *Open1 = nullptr, *Save1 = nullptr, *QuickSave1 = nullptr, *Moveup1 = nullptr, *Movedown1 = nullptr,
             *About1 = nullptr;
@@ -159,6 +174,31 @@ public:
     void SpeedButton7Click();
     void SpeedButton8Click();
 
+    // Project commands.
+    void ToolButton20Click();
+    void ToolButton4Click();
+    // Saves the project through its save dialog; true when it was saved.
+    bool ToolButton5Click();
+    // Reads a project file: its typefaces, numbers and fonts replace the current ones.
+    void OpenBitloom(const std::string &path);
+    // Writes the project into the file at path, updating what is there; throws
+    // TFileError ("Unable to write to ...") and keeps the modified flag on failure.
+    void SaveProject(const std::string &path);
+    void NewProject();
+
+    // Typefaces.
+    void ListBox2Click();
+    void ComboBox1Change(int index);
+    void Memo2Change();
+    void ToolButton7Click();
+    void ToolButton8Click();
+    void ToolButton9Click();
+    void ToolButton10Click();
+    void ToolButton11Click();
+    void ToolButton12Click();
+    void ToolButton13Click();
+    void ToolButton14Click();
+
     // The frame grid takes the current font's box (at least 1 x 1).
     void SizeFrameGrid(int columns, int rows);
     // Repaints the table and the glyph grid.
@@ -168,6 +208,7 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void CreateMenus();
@@ -180,6 +221,18 @@ private:
     void ConnectGlyphEditor();
     void ConnectCharTable();
     void ConnectHeaderPanel();
+    void ConnectCompilerPage();
+    // A placement field's text into the selected typeface.
+    void PlacementChange(int32_t TTypeface::*member, const QString &text);
+    // Swaps the selected typeface with its neighbour (direction -1 or +1).
+    void MoveTypeface(int direction);
+    // Shows the typeface's picture, or collapses the picture panel when it has none.
+    void ShowTypefacePicture(const TTypeface &typeface);
+    // Replaces the open fonts by the given ones and selects the last.
+    void ReplaceFonts(std::vector<TProjectRecord> fonts);
+    // Asks before unsaved fonts or an unsaved project are replaced; true to go on.
+    bool MayReplaceFonts();
+    bool MayReplaceProject();
     // One side-panel step: op on each glyph of the block, the field shows the
     // current glyph's new value, then the load step refreshes the editor.
     void MetricCommand(const std::function<void(TBDFChar &)> &op, QLineEdit *field, int32_t TBDFChar::*shown);

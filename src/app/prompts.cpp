@@ -1,12 +1,18 @@
 #include "prompts.h"
 
+#include "dialogs.h"
+
 #include <QApplication>
 #include <QFileDialog>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 
 namespace {
 
 TPrompts *Installed = nullptr;
+TFormAdd *TextDialog = nullptr;
+TFormAddFont *PickDialog = nullptr;
 
 QWidget *Parent()
 {
@@ -95,4 +101,40 @@ void TWidgetPrompts::showError(const QString &text)
 void TWidgetPrompts::showWarning(const QString &text)
 {
     QMessageBox::warning(Parent(), QApplication::applicationDisplayName(), text);
+}
+
+void SetPromptDialogs(TFormAdd *formAdd, TFormAddFont *formAddFont)
+{
+    TextDialog = formAdd;
+    PickDialog = formAddFont;
+}
+
+std::optional<QString> TWidgetPrompts::askText(const QString &text)
+{
+    std::unique_ptr<TFormAdd> own;
+    TFormAdd *dialog = TextDialog;
+    if (!dialog) {
+        own = std::make_unique<TFormAdd>(Parent());
+        dialog = own.get();
+    }
+    dialog->Edit1->setText(text);
+    if (dialog->exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog->Edit1->text();
+}
+
+std::optional<QString> TWidgetPrompts::pickItem(const QStringList &items)
+{
+    std::unique_ptr<TFormAddFont> own;
+    TFormAddFont *dialog = PickDialog;
+    if (!dialog) {
+        own = std::make_unique<TFormAddFont>(Parent());
+        dialog = own.get();
+    }
+    dialog->ListBox1->clear();
+    dialog->ListBox1->addItems(items);
+    if (dialog->exec() != QDialog::Accepted)
+        return std::nullopt;
+    const QListWidgetItem *item = dialog->ListBox1->currentItem();
+    return item && item->isSelected() ? item->text() : QString();
 }

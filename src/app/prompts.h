@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 class QWidget;
 
 // A file dialog's setup: filter as "description|pattern|..." pairs, default
@@ -35,6 +37,11 @@ public:
     virtual QString saveFileName(const TFileDialogSetup &setup, const QString &proposedName) = 0;
     virtual void showError(const QString &text) = 0;
     virtual void showWarning(const QString &text) = 0;
+    // "Редактировать текст" filled with text: the edited text, or nothing when cancelled.
+    virtual std::optional<QString> askText(const QString &text) = 0;
+    // "Добавить шрифт" listing items: the chosen row's text (empty when no row was
+    // selected), or nothing when cancelled.
+    virtual std::optional<QString> pickItem(const QStringList &items) = 0;
 };
 
 // The process-wide prompts; a TWidgetPrompts unless a test installed others.
@@ -50,7 +57,15 @@ public:
     QString saveFileName(const TFileDialogSetup &setup, const QString &proposedName) override;
     void showError(const QString &text) override;
     void showWarning(const QString &text) override;
+    std::optional<QString> askText(const QString &text) override;
+    std::optional<QString> pickItem(const QStringList &items) override;
 };
+
+class TFormAdd;
+class TFormAddFont;
+// The dialogs the widget prompts show for askText and pickItem: created once at
+// start-up and kept between uses.
+void SetPromptDialogs(TFormAdd *formAdd, TFormAddFont *formAddFont);
 
 // "bdf fonts|*.bdf|All files|*.*" as Qt's name filters ("bdf fonts (*.bdf)", ...).
 // "*.*" becomes "*": on Linux it would hide every name without a dot.

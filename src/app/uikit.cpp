@@ -5,12 +5,25 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QStandardPaths>
+#include <QToolBar>
+#include <QToolButton>
 #include <QWidget>
 
 int FieldWidth(const QWidget &widget, const QString &sample)
 {
     // Room for the frame and the text margins of a line edit on either side.
     return QFontMetrics(widget.font()).horizontalAdvance(sample) + 10;
+}
+
+QToolButton *AddToolButton(QToolBar *bar, const QIcon &icon, const QString &hint, int size)
+{
+    auto *b = new QToolButton(bar);
+    b->setIcon(icon);
+    b->setToolTip(hint);
+    b->setAutoRaise(true);
+    b->setFixedSize(size, size);
+    bar->addWidget(b);
+    return b;
 }
 
 QIcon ThemeIcon(const char *name, QStyle::StandardPixmap fallback)

@@ -9,6 +9,11 @@ class QWidget;
 // The width a line edit needs to show sample whole in widget's font.
 int FieldWidth(const QWidget &widget, const QString &sample);
 
+class QToolBar;
+class QToolButton;
+// A flat size x size button with a hint, appended to bar.
+QToolButton *AddToolButton(QToolBar *bar, const QIcon &icon, const QString &hint, int size);
+
 // The icon the desktop's icon theme has under this freedesktop name, or the
 // style's standard icon when no theme has it.
 QIcon ThemeIcon(const char *name, QStyle::StandardPixmap fallback);

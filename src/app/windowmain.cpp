@@ -3,6 +3,7 @@
 #include "dialogs.h"
 #include "errorhandler.h"
 #include "fmain.h"
+#include "prompts.h"
 
 extern "C" __attribute__((visibility("default"))) int BitloomWindowMain(int argc, char **argv)
 {
@@ -14,6 +15,7 @@ extern "C" __attribute__((visibility("default"))) int BitloomWindowMain(int argc
         main.Arguments.emplace_back(argv[i]);
     TDialogs dialogs = CreateDialogs(&main);
     main.Dialogs = &dialogs;
+    SetPromptDialogs(dialogs.FormAdd, dialogs.FormAddFont);
     main.show();
     return app.exec();
 }

@@ -12,6 +12,8 @@ public:
 
     // A file that was read but holds no font: "path" is not a BDF font.
     static TFileError NotAFont(const std::string &path);
+    // The whole message given, for callers with wording of their own.
+    static TFileError WithMessage(const std::string &message, const std::string &path, const std::string &reason);
 
     const std::string &path() const { return Path; }
     const std::string &reason() const { return Reason; }

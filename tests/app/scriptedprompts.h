@@ -38,6 +38,26 @@ public:
         ProposedNames << proposedName;
         return SaveAnswers.isEmpty() ? QString() : SaveAnswers.takeFirst();
     }
+    // Answers of the text and pick dialogs; nothing left means cancel.
+    QList<QString> TextAnswers;
+    QList<QString> PickAnswers;
+    QStringList TextsShown;
+    QList<QStringList> PickLists;
+
+    std::optional<QString> askText(const QString &text) override
+    {
+        TextsShown << text;
+        if (TextAnswers.isEmpty())
+            return std::nullopt;
+        return TextAnswers.takeFirst();
+    }
+    std::optional<QString> pickItem(const QStringList &items) override
+    {
+        PickLists << items;
+        if (PickAnswers.isEmpty())
+            return std::nullopt;
+        return PickAnswers.takeFirst();
+    }
     void showError(const QString &text) override { Errors << text; }
     void showWarning(const QString &text) override { Warnings << text; }
 };

@@ -1,0 +1,629 @@
+// The compiler page: the project file and the typefaces of the font store.
+#include "app/fmain.h"
+
+#include "app/fontlist.h"
+#include "app/prompts.h"
+#include "app/textconv.h"
+#include "app/uikit.h"
+#include "bdf/bdfreader.h"
+#include "bdf/fileio.h"
+#include "chartable/chartablewidget.h"
+#include "editor/glyphgrids.h"
+#include "jpegpicture.h"
+#include "model/fileerror.h"
+#include "model/textfuncs.h"
+#include "project.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QSignalBlocker>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cstring>
+#include <sys/stat.h>
+
+namespace {
+
+// The comment box holds at most this many characters.
+constexpr int MaxCommentLength = 255;
+// The picture panel opens to the picture's height, but no further.
+constexpr int MaxPictureHeight = 220;
+
+QToolBar *SmallBar(QWidget *parent)
+{
+    auto *bar = new QToolBar(parent);
+    bar->setIconSize(QSize(16, 16));
+    return bar;
+}
+
+QLineEdit *PlacementField(QWidget *parent, QGridLayout *grid, int column, const char *label)
+{
+    grid->addWidget(new QLabel(QString::fromLatin1(label), parent), 0, column);
+    auto *e = new QLineEdit(parent);
+    e->setFixedWidth(FieldWidth(*e, QStringLiteral("-00000")));
+    grid->addWidget(e, 1, column);
+    return e;
+}
+
+bool FileExists(const std::string &path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+QImage ToImage(const TRgbPicture &picture)
+{
+    QImage image(picture.Width, picture.Height, QImage::Format_RGB888);
+    for (int y = 0; y < picture.Height; ++y)
+        std::memcpy(image.scanLine(y), picture.Pixels.data() + size_t(y) * size_t(picture.Width) * 3,
+                    size_t(picture.Width) * 3);
+    return image;
+}
+
+} // namespace
+
+QWidget *TFormMain::CreateCompilerPage()
+{
+    TabSheet2 = new QWidget;
+    auto *layout = new QHBoxLayout(TabSheet2);
+    layout->setContentsMargins(0, 0, 0, 0);
+
+    auto *toolBar2 = new QToolBar(TabSheet2);
+    toolBar2->setOrientation(Qt::Vertical);
+    toolBar2->setIconSize(QSize(24, 24));
+    ToolButton20 = AddToolButton(toolBar2, ThemeIcon("document-new", QStyle::SP_FileIcon),
+                                 QStringLiteral("Новый проект этой программы"), 33);
+    ToolButton4 = AddToolButton(toolBar2, ThemeIcon("document-open", QStyle::SP_DialogOpenButton),
+                                QStringLiteral("Открыть файл"), 33);
+    ToolButton5 = AddToolButton(toolBar2, ThemeIcon("document-save-as", QStyle::SP_DialogSaveButton),
+                                QStringLiteral("Сохранить файл как"), 33);
+    ToolButton6 = AddToolButton(toolBar2, ThemeIcon("system-run", QStyle::SP_MediaPlay),
+                                QStringLiteral("Сохранить как GDR"), 33);
+    layout->addWidget(toolBar2);
+
+    auto *right = new QVBoxLayout;
+    auto *top = new QHBoxLayout;
+
+    // First column: the typefaces, their type and placement.
+    auto *faces = new QVBoxLayout;
+    ListBox2 = new QListWidget(TabSheet2);
+    faces->addWidget(ListBox2, 1);
+    ComboBox1 = new QComboBox(TabSheet2);
+    ComboBox1->addItems({"Proportional", "System", "Serif"});
+    faces->addWidget(ComboBox1);
+    Label10 = new QLabel(QStringLiteral("расположение:"), TabSheet2);
+    QFont underlined = Label10->font();
+    underlined.setUnderline(true);
+    Label10->setFont(underlined);
+    faces->addWidget(Label10);
+    auto *placement = new QGridLayout;
+    placement->setHorizontalSpacing(2);
+    Edit15 = PlacementField(TabSheet2, placement, 0, "X");
+    Edit16 = PlacementField(TabSheet2, placement, 1, "Y");
+    Edit17 = PlacementField(TabSheet2, placement, 2, "Xoff");
+    Edit18 = PlacementField(TabSheet2, placement, 3, "Yoff");
+    faces->addLayout(placement);
+    ToolBar3 = SmallBar(TabSheet2);
+    ToolButton7 = AddToolButton(ToolBar3, ThemeIcon("list-add", QStyle::SP_FileDialogNewFolder),
+                                QStringLiteral("Добавить"), 22);
+    ToolButton8 = AddToolButton(ToolBar3, ThemeIcon("document-properties", QStyle::SP_FileDialogDetailedView),
+                                QStringLiteral("Редактировать"), 22);
+    ToolButton9 = AddToolButton(ToolBar3, ThemeIcon("list-remove", QStyle::SP_TrashIcon), QStringLiteral("Удалить"), 22);
+    ToolButton10 = AddToolButton(ToolBar3, ThemeIcon("go-up", QStyle::SP_ArrowUp), QStringLiteral("Перемещение вверх"), 22);
+    ToolButton11 = AddToolButton(ToolBar3, ThemeIcon("go-down", QStyle::SP_ArrowDown), QStringLiteral("Перемещение вниз"),
+                                 22);
+    faces->addWidget(ToolBar3);
+    top->addLayout(faces, 1);
+
+    // Second column: the typeface's fonts, picture and comment.
+    auto *fonts = new QVBoxLayout;
+    ListBox3 = new QListWidget(TabSheet2);
+    fonts->addWidget(ListBox3, 1);
+    Panel14 = new QWidget(TabSheet2);
+    Panel14->setFixedHeight(0);
+    Image2 = new QLabel(Panel14);
+    Image2->move(0, 0);
+    fonts->addWidget(Panel14);
+    Memo2 = new QPlainTextEdit(TabSheet2);
+    Memo2->setMaximumHeight(80);
+    fonts->addWidget(Memo2);
+    ToolBar4 = SmallBar(TabSheet2);
+    ToolButton12 = AddToolButton(ToolBar4, ThemeIcon("list-add", QStyle::SP_FileDialogNewFolder),
+                                 QStringLiteral("Добавить"), 22);
+    ToolButton13 = AddToolButton(ToolBar4, ThemeIcon("document-properties", QStyle::SP_FileDialogDetailedView),
+                                 QStringLiteral("Редактировать"), 22);
+    ToolButton14 = AddToolButton(ToolBar4, ThemeIcon("list-remove", QStyle::SP_TrashIcon), QStringLiteral("Удалить"), 22);
+    fonts->addWidget(ToolBar4);
+    top->addLayout(fonts, 1);
+
+    // Top right: the preview of a typed sample.
+    auto *preview = new QVBoxLayout;
+    auto *sampleRow = new QHBoxLayout;
+    sampleRow->addWidget(new QLabel(QStringLiteral("Тип шрифта:"), TabSheet2));
+    sampleRow->addStretch();
+    preview->addLayout(sampleRow);
+    auto *editRow = new QHBoxLayout;
+    Edit12 = new QLineEdit(TabSheet2);
+    editRow->addWidget(Edit12, 1);
+    SpeedButton9 = new QToolButton(TabSheet2);
+    SpeedButton9->setIcon(ThemeIcon("edit-clear", QStyle::SP_LineEditClearButton));
+    SpeedButton9->setToolTip(QStringLiteral("Удалить текст"));
+    SpeedButton9->setAutoRaise(true);
+    editRow->addWidget(SpeedButton9);
+    preview->addLayout(editRow);
+    auto *previewPanel = new QLabel(TabSheet2);
+    previewPanel->setFrameShape(QFrame::Panel);
+    previewPanel->setFrameShadow(QFrame::Sunken);
+    previewPanel->setAutoFillBackground(true);
+    QPalette white = previewPanel->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    previewPanel->setPalette(white);
+    previewPanel->setFixedSize(286, 44);
+    Image1 = new QLabel(previewPanel);
+    Image1->setGeometry(2, 2, 282, 40);
+    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    preview->addWidget(previewPanel);
+    preview->addStretch();
+    top->addLayout(preview);
+
+    right->addLayout(top, 1);
+    Memo1 = new QPlainTextEdit(TabSheet2);
+    Memo1->setReadOnly(true);
+    Memo1->setMaximumHeight(120);
+    right->addWidget(Memo1);
+    layout->addLayout(right, 1);
+    return TabSheet2;
+}
+
+void TFormMain::ConnectCompilerPage()
+{
+    connect(ToolButton20, &QToolButton::clicked, this, &TFormMain::ToolButton20Click);
+    connect(ToolButton4, &QToolButton::clicked, this, &TFormMain::ToolButton4Click);
+    connect(ToolButton5, &QToolButton::clicked, this, [this] { ToolButton5Click(); });
+    connect(ListBox2, &QListWidget::currentRowChanged, this, &TFormMain::ListBox2Click);
+    connect(ListBox2, &QListWidget::itemDoubleClicked, this, &TFormMain::ToolButton8Click);
+    connect(ListBox3, &QListWidget::itemDoubleClicked, this, &TFormMain::ToolButton13Click);
+    // The user's pick only: the panel's own fill never writes the type back.
+    connect(ComboBox1, &QComboBox::activated, this, &TFormMain::ComboBox1Change);
+    const std::pair<QLineEdit *, int32_t TTypeface::*> fields[] = {
+        {Edit15, &TTypeface::FontBoundingBox1},
+        {Edit16, &TTypeface::FontBoundingBox2},
+        {Edit17, &TTypeface::FontBoundingBox3},
+        {Edit18, &TTypeface::FontBoundingBox4},
+    };
+    for (const auto &[field, member] : fields)
+        connect(field, &QLineEdit::textChanged, this, [this, member](const QString &t) { PlacementChange(member, t); });
+    connect(Memo2, &QPlainTextEdit::textChanged, this, &TFormMain::Memo2Change);
+    const std::pair<QToolButton *, void (TFormMain::*)()> buttons[] = {
+        {ToolButton7, &TFormMain::ToolButton7Click},   {ToolButton8, &TFormMain::ToolButton8Click},
+        {ToolButton9, &TFormMain::ToolButton9Click},   {ToolButton10, &TFormMain::ToolButton10Click},
+        {ToolButton11, &TFormMain::ToolButton11Click}, {ToolButton12, &TFormMain::ToolButton12Click},
+        {ToolButton13, &TFormMain::ToolButton13Click}, {ToolButton14, &TFormMain::ToolButton14Click},
+    };
+    for (const auto &[button, handler] : buttons)
+        connect(button, &QToolButton::clicked, this, handler);
+    // A click on either tool bar itself, or into the X field, marks the project.
+    for (QObject *o : std::initializer_list<QObject *>{ToolBar3, ToolBar4, Edit15})
+        o->installEventFilter(this);
+}
+
+bool TFormMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonPress && (watched == ToolBar3 || watched == ToolBar4 || watched == Edit15))
+        State.ProjectModified = true;
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool TFormMain::MayReplaceFonts()
+{
+    return !AnyFontModified(State.Fonts) ||
+           Prompts().askYesNo(QStringLiteral("BDF fonts not saved, continue?"), TAskIcon::Question, TAskDefault::No);
+}
+
+bool TFormMain::MayReplaceProject()
+{
+    return !State.ProjectModified || Prompts().askYesNo(QStringLiteral("Bitloom project not saved, continue?"),
+                                                        TAskIcon::Question, TAskDefault::No);
+}
+
+void TFormMain::ToolButton20Click()
+{
+    if (MayReplaceProject())
+        NewProject();
+}
+
+void TFormMain::NewProject()
+{
+    TTypeface fresh;
+    fresh.Name = "tf_1";
+    State.Typefaces = {fresh};
+    {
+        QSignalBlocker block(ListBox2);
+        ListBox2->clear();
+        ListBox2->addItem(QStringLiteral("tf_1"));
+        ListBox2->setCurrentRow(-1);
+    }
+    setWindowTitle(QStringLiteral("new"));
+    {
+        QSignalBlocker block(Memo2);
+        Memo2->clear();
+    }
+    Image2->clear();
+    Panel14->setFixedHeight(0);
+}
+
+void TFormMain::ToolButton4Click()
+{
+    if (!MayReplaceFonts() || !MayReplaceProject())
+        return;
+    QString folder;
+    if (!State.ProjectFileName.empty())
+        folder = QFileInfo(PathToQ(State.ProjectFileName)).absolutePath();
+    const QStringList chosen = Prompts().openFileNames(
+        {QStringLiteral("Bitloom Project|*.bitloom|All files|*.*"), QString(), false, false, folder});
+    if (!chosen.isEmpty())
+        OpenBitloom(PathFromQ(chosen.first()));
+}
+
+bool TFormMain::ToolButton5Click()
+{
+    QString folder, name;
+    if (!State.ProjectFileName.empty()) {
+        const QFileInfo current(PathToQ(State.ProjectFileName));
+        folder = current.absolutePath();
+        name = current.fileName();
+    }
+    const QString path = Prompts().saveFileName(
+        {QStringLiteral("Bitloom project|*.bitloom|All files|*.*"), QStringLiteral("bitloom"), false, true, folder}, name);
+    if (path.isEmpty())
+        return false;
+    SaveProject(PathFromQ(path));
+    return true;
+}
+
+void TFormMain::OpenBitloom(const std::string &path)
+{
+    // Read before anything changes: a file that exists but cannot be read leaves
+    // the project and the fonts as they are. A path that names nothing reads as an empty project.
+    std::string text;
+    if (FileExists(path)) {
+        const TByteBuffer bytes = ReadFileBytes(path);
+        text.assign(bytes.data(), bytes.size());
+    }
+    const TProjectFile project = ParseProject(text);
+
+    State.ProjectModified = false;
+    State.CollectionUid = project.CollectionUid;
+    State.KPixelAspectRatio = project.KPixelAspectRatio;
+    State.Debug = project.Debug;
+    State.ProjectFileName = path;
+    State.Typefaces = project.Typefaces;
+    {
+        QSignalBlocker block(ListBox2);
+        ListBox2->clear();
+        for (const TTypeface &t : State.Typefaces)
+            ListBox2->addItem(BytesToText(t.Name));
+    }
+
+    // Fonts that are missing or cannot be read are left out, and the user hears
+    // of each: the next save drops them from the project.
+    std::vector<TProjectRecord> fonts;
+    QStringList problems;
+    for (const std::string &stored : project.FontFiles) {
+        const std::optional<std::string> found = ResolveFontPath(stored, path);
+        if (!found) {
+            problems << BytesToText(stored) + QStringLiteral(": not found");
+            continue;
+        }
+        TProjectRecord slot;
+        try {
+            OpenBDF(*found, slot.Font, {State.Debug});
+        } catch (const TFileError &e) {
+            problems << BytesToText(e.what());
+            continue;
+        }
+        slot.FileName = *found;
+        fonts.push_back(std::move(slot));
+    }
+    ReplaceFonts(std::move(fonts));
+
+    if (ListBox2->count() > 0)
+        ListBox2->setCurrentRow(0);
+    ListBox2Click();
+    SetStatus(path, 0);
+    if (!problems.isEmpty())
+        Prompts().showWarning(QStringLiteral("These fonts of the project were not opened; saving the project "
+                                             "leaves them out:\n") +
+                              problems.join('\n'));
+}
+
+void TFormMain::ReplaceFonts(std::vector<TProjectRecord> fonts)
+{
+    State.Fonts = std::move(fonts);
+    {
+        QSignalBlocker block(ListBox1);
+        ListBox1->clear();
+    }
+    State.CurrentFontIndex = -1;
+    for (const TProjectRecord &slot : State.Fonts)
+        AddFontRow(slot);
+    if (ListBox1->count() > 0) {
+        SelectFontRow(ListBox1->count() - 1);
+    } else {
+        ShowEmptyGlyph();
+        RepaintViews();
+    }
+}
+
+void TFormMain::SaveProject(const std::string &path)
+{
+    TProjectFile project;
+    for (const TProjectRecord &slot : State.Fonts)
+        project.FontFiles.push_back(slot.FileName);
+    project.CollectionUid = State.CollectionUid;
+    project.KPixelAspectRatio = State.KPixelAspectRatio;
+    project.Typefaces = State.Typefaces;
+    try {
+        // The whole new file is made in memory from the old one and written in one
+        // checked step: a failed save leaves the old file as it was.
+        std::string existing;
+        if (FileExists(path)) {
+            const TByteBuffer bytes = ReadFileBytes(path);
+            existing.assign(bytes.data(), bytes.size());
+        }
+        WriteFileAtomically(path, UpdateProject(existing, project));
+    } catch (const TFileError &e) {
+        throw TFileError::WithMessage("Unable to write to " + path + ": " + e.reason(), path, e.reason());
+    }
+    State.ProjectModified = false;
+    SetStatus("Saved " + path, 0);
+}
+
+void TFormMain::ListBox2Click()
+{
+    {
+        QSignalBlocker block(Memo2);
+        Memo2->clear();
+    }
+    Image2->clear();
+    Panel14->setFixedHeight(0);
+    const TTypeface *t = State.TypefaceAt(ListBox2->currentRow());
+    if (!t)
+        return;
+    ListBox3->clear();
+    for (const std::string &font : t->FontFiles)
+        ListBox3->addItem(BytesToText(font));
+    ShowTypefacePicture(*t);
+    // Read again: showing a picture error may have run other handlers.
+    t = State.TypefaceAt(ListBox2->currentRow());
+    if (!t)
+        return;
+    {
+        QSignalBlocker block(Memo2);
+        Memo2->setPlainText(BytesToText(t->Comments));
+    }
+    // The fields store what they show, which is the typeface's own values.
+    const TTypeface values = *t;
+    Edit15->setText(QString::number(values.FontBoundingBox1));
+    Edit16->setText(QString::number(values.FontBoundingBox2));
+    Edit17->setText(QString::number(values.FontBoundingBox3));
+    Edit18->setText(QString::number(values.FontBoundingBox4));
+    const int type = ComboBox1->findText(BytesToText(values.Type), Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (type >= 0)
+        ComboBox1->setCurrentIndex(type);
+}
+
+void TFormMain::ShowTypefacePicture(const TTypeface &typeface)
+{
+    const std::string path = TypefacePicturePath(State.ProjectFileName, typeface.Name);
+    if (!FileExists(path))
+        return;
+    TRgbPicture picture;
+    try {
+        const TByteBuffer bytes = ReadFileBytes(path);
+        picture = DecodeJpeg(bytes.view());
+    } catch (const TFileError &e) {
+        picture.Error = e.reason();
+    }
+    if (!picture.Error.empty()) {
+        Prompts().showError(QStringLiteral("Cannot show the picture \"") + PathToQ(path) + "\": " +
+                            QString::fromStdString(picture.Error));
+        return;
+    }
+    const QImage image = ToImage(picture);
+    Image2->setPixmap(QPixmap::fromImage(image));
+    Image2->resize(image.size());
+    Panel14->setFixedHeight(std::min(image.height(), MaxPictureHeight));
+}
+
+void TFormMain::ComboBox1Change(int index)
+{
+    TTypeface *t = State.TypefaceAt(ListBox2->currentRow());
+    if (!t || index < 0)
+        return;
+    const std::string type = ComboBox1->itemText(index).toStdString();
+    if (t->Type != type) {
+        t->Type = type;
+        State.ProjectModified = true;
+    }
+}
+
+void TFormMain::PlacementChange(int32_t TTypeface::*member, const QString &text)
+{
+    TTypeface *t = State.TypefaceAt(ListBox2->currentRow());
+    if (!t)
+        return;
+    const int32_t value = ParseIntDef(text.toStdString(), 0);
+    if (t->*member != value) {
+        t->*member = value;
+        State.ProjectModified = true;
+    }
+}
+
+void TFormMain::Memo2Change()
+{
+    TTypeface *t = State.TypefaceAt(ListBox2->currentRow());
+    if (!t || !Memo2->hasFocus())
+        return;
+    QString text = Memo2->toPlainText();
+    if (text.size() > MaxCommentLength) {
+        text.truncate(MaxCommentLength);
+        QSignalBlocker block(Memo2);
+        Memo2->setPlainText(text);
+        Memo2->moveCursor(QTextCursor::End);
+    }
+    std::string comment = TextToBytes(text, t->Comments);
+    if (comment != t->Comments) {
+        t->Comments = std::move(comment);
+        State.ProjectModified = true;
+    }
+}
+
+void TFormMain::ToolButton7Click()
+{
+    const std::optional<QString> text = Prompts().askText(QString());
+    if (!text || text->isEmpty())
+        return;
+    const std::string name = TextToBytes(*text, std::string());
+    if (const auto problem = TypefaceNameProblem(State.Typefaces, name)) {
+        Prompts().showError(BytesToText(*problem));
+        return;
+    }
+    TTypeface added;
+    added.Name = name;
+    added.Type = "Proportional";
+    State.Typefaces.push_back(std::move(added));
+    {
+        QSignalBlocker block(ListBox2);
+        ListBox2->addItem(*text);
+    }
+    State.ProjectModified = true;
+}
+
+void TFormMain::ToolButton8Click()
+{
+    const int row = ListBox2->currentRow();
+    TTypeface *t = State.TypefaceAt(row);
+    if (!t)
+        return;
+    const std::optional<QString> text = Prompts().askText(BytesToText(t->Name));
+    if (!text || text->isEmpty())
+        return;
+    const std::string name = TextToBytes(*text, t->Name);
+    if (const auto problem = TypefaceNameProblem(State.Typefaces, name, row)) {
+        Prompts().showError(BytesToText(*problem));
+        return;
+    }
+    t->Name = name;
+    ListBox2->item(row)->setText(BytesToText(name));
+    State.ProjectModified = true;
+}
+
+void TFormMain::ToolButton9Click()
+{
+    const int row = ListBox2->currentRow();
+    if (!State.TypefaceAt(row))
+        return;
+    if (!Prompts().askYesNo(QStringLiteral("Are you sure?"), TAskIcon::Warning, TAskDefault::No))
+        return;
+    State.Typefaces.erase(State.Typefaces.begin() + row);
+    {
+        QSignalBlocker block(ListBox2);
+        delete ListBox2->takeItem(row);
+        ListBox2->setCurrentRow(-1);
+    }
+    State.ProjectModified = true;
+    if (ListBox2->count() > 0)
+        ListBox2->setCurrentRow(0);
+}
+
+void TFormMain::MoveTypeface(int direction)
+{
+    const int row = ListBox2->currentRow();
+    const std::optional<int> target = MoveTarget(row, static_cast<int>(State.Typefaces.size()), direction);
+    if (!target)
+        return;
+    std::swap(State.Typefaces[static_cast<size_t>(row)], State.Typefaces[static_cast<size_t>(*target)]);
+    {
+        // The panel shows the same typeface before and after: it is not refilled.
+        QSignalBlocker block(ListBox2);
+        QListWidgetItem *item = ListBox2->takeItem(row);
+        ListBox2->insertItem(*target, item);
+        ListBox2->setCurrentRow(*target);
+    }
+    State.ProjectModified = true;
+}
+
+void TFormMain::ToolButton10Click()
+{
+    MoveTypeface(-1);
+}
+
+void TFormMain::ToolButton11Click()
+{
+    MoveTypeface(+1);
+}
+
+void TFormMain::ToolButton12Click()
+{
+    TTypeface *t = State.TypefaceAt(ListBox2->currentRow());
+    if (!t)
+        return;
+    QStringList names;
+    std::vector<std::string> bytes;
+    for (const TProjectRecord &slot : State.Fonts) {
+        names << BytesToText(slot.Font.FontName);
+        bytes.push_back(slot.Font.FontName);
+    }
+    const std::optional<QString> picked = Prompts().pickItem(names);
+    if (!picked || picked->isEmpty())
+        return;
+    // The entry is the font's own name, byte for byte.
+    const qsizetype i = names.indexOf(*picked);
+    t = State.TypefaceAt(ListBox2->currentRow());
+    if (!t)
+        return;
+    t->FontFiles.push_back(i >= 0 ? bytes[size_t(i)] : picked->toStdString());
+    ListBox3->addItem(*picked);
+    State.ProjectModified = true;
+}
+
+void TFormMain::ToolButton13Click()
+{
+    TTypeface *t = State.TypefaceAt(ListBox2->currentRow());
+    const int entry = ListBox3->currentRow();
+    if (!t || entry < 0 || entry >= static_cast<int>(t->FontFiles.size()))
+        return;
+    const std::optional<QString> text = Prompts().askText(BytesToText(t->FontFiles[size_t(entry)]));
+    if (!text || text->isEmpty())
+        return;
+    t = State.TypefaceAt(ListBox2->currentRow());
+    if (!t || entry >= static_cast<int>(t->FontFiles.size()))
+        return;
+    t->FontFiles[size_t(entry)] = TextToBytes(*text, t->FontFiles[size_t(entry)]);
+    ListBox3->item(entry)->setText(*text);
+    State.ProjectModified = true;
+}
+
+void TFormMain::ToolButton14Click()
+{
+    TTypeface *t = State.TypefaceAt(ListBox2->currentRow());
+    const int entry = ListBox3->currentRow();
+    if (!t || entry < 0 || entry >= static_cast<int>(t->FontFiles.size()))
+        return;
+    t->FontFiles.erase(t->FontFiles.begin() + entry);
+    delete ListBox3->takeItem(entry);
+    ListBox3->setCurrentRow(-1);
+    State.ProjectModified = true;
+}
