@@ -1,0 +1,500 @@
+// The compiler page through the real window: project files, typefaces and their
+// panel, with scripted questions and dialogs.
+#include "app/errorhandler.h"
+#include "app/fmain.h"
+#include "app/windowtestutil.h"
+#include "bdf/fileio.h"
+#include "common/hostilefiles.h"
+#include "compiler/project.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QtTest>
+
+#include <turbojpeg.h>
+
+namespace {
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A width x height JPEG, made with the encoder.
+QByteArray MakeJpeg(int width, int height)
+{
+    std::vector<unsigned char> rgb(size_t(width) * size_t(height) * 3, 200);
+    tjhandle encoder = tjInitCompress();
+    unsigned char *out = nullptr;
+    unsigned long size = 0;
+    tjCompress2(encoder, rgb.data(), width, width * 3, height, TJPF_RGB, &out, &size, TJSAMP_444, 90, 0);
+    QByteArray jpeg(reinterpret_cast<const char *>(out), qsizetype(size));
+    tjFree(out);
+    tjDestroy(encoder);
+    return jpeg;
+}
+
+} // namespace
+
+class TstCompilerPage : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void openFillsListsAndFonts();
+    void openReplacesFontsAndAsksFirst();
+    void newProjectAsksAndResets();
+    void saveRoundTripsAndKeepsHandWrittenKeys();
+    void failedSaveKeepsOldFileAndFlag();
+    void missingAndUnreadableFontsAreReported();
+    void relativeFontPathsFoundBesideProject();
+    void commandLineOpensProject();
+    void everyChangeMarksTheProject_data();
+    void everyChangeMarksTheProject();
+    void namesThatCannotSurviveAreRefused_data();
+    void namesThatCannotSurviveAreRefused();
+    void addRenameDeleteAndMove();
+    void fontEntries();
+    void panelFillWritesNothingBack();
+    void placementFields();
+    void typeBox();
+    void multiLineCommentSurvives();
+    void pictures();
+    void corruptPictureShowsDecoderError();
+
+private:
+    QString Path(const QString &name) { return Fixture.Dir->filePath(name); }
+    // Writes a project file and the fonts it names, then opens it.
+    void OpenDemo();
+    TTypeface &Face(int i) { return Form->State.Typefaces[size_t(i)]; }
+
+    TWindowFixture Fixture;
+    std::unique_ptr<TScriptedPrompts> &Script = Fixture.Script;
+    std::unique_ptr<TFormMain> &Form = Fixture.Form;
+};
+
+void TstCompilerPage::init()
+{
+    QVERIFY(Fixture.setUp());
+    Form->PageControl1->setCurrentIndex(1);
+    WriteFile(Path("a.bdf"), SmallFont("FontA", 3));
+    WriteFile(Path("b.bdf"), SmallFont("FontB", 5));
+}
+
+void TstCompilerPage::cleanup()
+{
+    Fixture.tearDown();
+}
+
+void TstCompilerPage::OpenDemo()
+{
+    WriteFile(Path("demo.bitloom"), "[FontFiles]\r\n1=" + Path("a.bdf").toUtf8() + "\r\n2=" + Path("b.bdf").toUtf8() +
+                                        "\r\n[Common]\r\nCollectionUid=$10\r\nKPixelAspectRatio=3\r\nDebug=1\r\n"
+                                        "[Typefaces]\r\n2=Bold\r\n1=Regular\r\n"
+                                        "[Regular]\r\nType=System\r\nComments=plain\r\nFontBoundingBox1=8\r\n"
+                                        "FontBoundingBox2=12\r\nFontBoundingBox4=-2\r\n1=FontA\r\n2=FontB\r\n"
+                                        "[Bold]\r\nType=Serif\r\n1=FontB\r\n");
+    Form->OpenBitloom(Path("demo.bitloom").toStdString());
+}
+
+void TstCompilerPage::openFillsListsAndFonts()
+{
+    OpenDemo();
+    QCOMPARE(Form->ListBox2->count(), 2);
+    QCOMPARE(Form->ListBox2->item(0)->text(), QString("Bold"));
+    QCOMPARE(Form->ListBox2->currentRow(), 0);
+    QCOMPARE(Form->ListBox3->count(), 1);
+    QCOMPARE(Form->ComboBox1->currentText(), QString("Serif"));
+    QCOMPARE(Form->State.CollectionUid, 16);
+    QCOMPARE(Form->State.KPixelAspectRatio, 3);
+    QCOMPARE(Form->State.Debug, 1);
+    QCOMPARE(Form->ListBox1->count(), 2);
+    QCOMPARE(Form->ListBox1->currentRow(), 1);
+    QCOMPARE(Form->Edit6->text(), QString("FontB"));
+    QCOMPARE(Form->StatusPanel->text(), Path("demo.bitloom"));
+    QVERIFY(!Form->State.ProjectModified);
+    QVERIFY(Script->Warnings.isEmpty());
+}
+
+void TstCompilerPage::openReplacesFontsAndAsksFirst()
+{
+    Form->OpenFonts({Path("a.bdf")});
+    Form->State.Fonts[0].Modified = true;
+    Form->State.ProjectModified = true;
+    WriteFile(Path("demo.bitloom"), "[FontFiles]\r\n1=" + Path("b.bdf").toUtf8() + "\r\n");
+    // No to the first question: nothing happens, no dialog.
+    Script->YesNoAnswers = {false};
+    Form->ToolButton4Click();
+    QCOMPARE(Script->Asked, QStringList{"BDF fonts not saved, continue?"});
+    QCOMPARE(Script->AskedDefaults.last(), TAskDefault::No);
+    QVERIFY(Script->Dialogs.isEmpty());
+    // Yes to both: the project's fonts replace the open ones.
+    Script->YesNoAnswers = {true, true};
+    Script->OpenAnswers << QStringList{Path("demo.bitloom")};
+    Form->ToolButton4Click();
+    QCOMPARE(Script->Asked.mid(1), (QStringList{"BDF fonts not saved, continue?", "Bitloom project not saved, continue?"}));
+    QCOMPARE(Form->State.Fonts.size(), size_t(1));
+    QCOMPARE(Form->State.Fonts[0].Font.FontName, std::string("FontB"));
+    QCOMPARE(Form->ListBox1->item(0)->text(), QString("FontB (b.bdf)"));
+    // Nothing modified: no question at all.
+    Script->Asked.clear();
+    Script->OpenAnswers << QStringList{Path("demo.bitloom")};
+    Form->ToolButton4Click();
+    QVERIFY(Script->Asked.isEmpty());
+}
+
+void TstCompilerPage::newProjectAsksAndResets()
+{
+    OpenDemo();
+    Form->State.ProjectModified = true;
+    Script->YesNoAnswers = {false};
+    Form->ToolButton20Click();
+    QCOMPARE(Script->Asked, QStringList{"Bitloom project not saved, continue?"});
+    QCOMPARE(Form->ListBox2->count(), 2);
+    Script->YesNoAnswers = {true};
+    Form->ToolButton20Click();
+    QCOMPARE(Form->windowTitle(), QString("new"));
+    QCOMPARE(Form->ListBox2->count(), 1);
+    QCOMPARE(Form->ListBox2->currentRow(), -1);
+    QCOMPARE(Face(0).Name, std::string("tf_1"));
+    QCOMPARE(Face(0).Type, std::string());
+    // The fonts and numbers stay.
+    QCOMPARE(Form->State.Fonts.size(), size_t(2));
+    QCOMPARE(Form->State.CollectionUid, 16);
+}
+
+void TstCompilerPage::saveRoundTripsAndKeepsHandWrittenKeys()
+{
+    OpenDemo();
+    Form->State.ProjectModified = true;
+    Script->SaveAnswers << Path("demo.bitloom");
+    QVERIFY(Form->ToolButton5Click());
+    QCOMPARE(Script->Dialogs.last().Filter, QString("Bitloom project|*.bitloom|All files|*.*"));
+    QCOMPARE(Script->Dialogs.last().DefaultSuffix, QString("bitloom"));
+    QVERIFY(Script->Dialogs.last().ConfirmOverwrite);
+    QVERIFY(!Form->State.ProjectModified);
+    const QByteArray saved = ReadAll(Path("demo.bitloom"));
+    QVERIFY(saved.contains("Debug=1"));
+    const TProjectFile back = ParseProject(saved.toStdString());
+    QCOMPARE(back.FontFiles, (std::vector<std::string>{Path("a.bdf").toStdString(), Path("b.bdf").toStdString()}));
+    QVERIFY(back.Typefaces == Form->State.Typefaces);
+    QCOMPARE(back.CollectionUid, 16);
+    // A new file gets no Debug key.
+    Script->SaveAnswers << Path("fresh.bitloom");
+    QVERIFY(Form->ToolButton5Click());
+    QVERIFY(!ReadAll(Path("fresh.bitloom")).contains("Debug"));
+    // Cancel saves nothing.
+    QVERIFY(!Form->ToolButton5Click());
+}
+
+void TstCompilerPage::failedSaveKeepsOldFileAndFlag()
+{
+    OpenDemo();
+    const QByteArray before = ReadAll(Path("demo.bitloom"));
+    Form->State.ProjectModified = true;
+    static int failures = 0;
+    failures = 0;
+    SetSaveFaultHook([](TSaveStep step) { return step == TSaveStep::Sync ? (++failures, EIO) : 0; });
+    Script->SaveAnswers << Path("demo.bitloom");
+    QTest::mouseClick(Form->ToolButton5, Qt::LeftButton);
+    SetSaveFaultHook(nullptr);
+    QCOMPARE(failures, 1);
+    QCOMPARE(Script->Errors.size(), 1);
+    QVERIFY2(Script->Errors.first().startsWith("Unable to write to " + Path("demo.bitloom")), qPrintable(Script->Errors.first()));
+    QVERIFY(Script->Errors.first().contains(QString::fromLocal8Bit(strerror(EIO))));
+    QCOMPARE(ReadAll(Path("demo.bitloom")), before);
+    QVERIFY(Form->State.ProjectModified);
+    QCOMPARE(QDir(Fixture.Dir->path()).entryList(QStringList{"*.tmp"}, QDir::Files | QDir::Hidden), QStringList());
+}
+
+void TstCompilerPage::missingAndUnreadableFontsAreReported()
+{
+    QVERIFY(MakeHostileFile("png", Path("pic.bdf")));
+    WriteFile(Path("p.bitloom"), "[FontFiles]\r\n1=" + Path("a.bdf").toUtf8() + "\r\n2=" + Path("gone.bdf").toUtf8() +
+                                     "\r\n3=" + Path("pic.bdf").toUtf8() + "\r\n4=" + Path("b.bdf").toUtf8() + "\r\n");
+    Form->OpenBitloom(Path("p.bitloom").toStdString());
+    QCOMPARE(Form->State.Fonts.size(), size_t(2));
+    QCOMPARE(Form->ListBox1->count(), 2);
+    QCOMPARE(Form->ListBox1->item(1)->text(), QString("FontB (b.bdf)"));
+    QCOMPARE(Script->Warnings.size(), 1);
+    QVERIFY(Script->Warnings.first().contains(Path("gone.bdf") + ": not found"));
+    QVERIFY(Script->Warnings.first().contains(Path("pic.bdf") + "\" is not a BDF font"));
+}
+
+void TstCompilerPage::relativeFontPathsFoundBesideProject()
+{
+    QDir(Fixture.Dir->path()).mkdir("proj");
+    WriteFile(Path("proj/c.bdf"), SmallFont("FontC", 2));
+    WriteFile(Path("proj/p.bitloom"), "[FontFiles]\r\n1=c.bdf\r\n");
+    Form->OpenBitloom(Path("proj/p.bitloom").toStdString());
+    QCOMPARE(Form->State.Fonts.size(), size_t(1));
+    // Quick save writes back to the file that was read.
+    QCOMPARE(Form->State.Fonts[0].FileName, Path("proj/c.bdf").toStdString());
+}
+
+void TstCompilerPage::commandLineOpensProject()
+{
+    OpenDemo();
+    TFormMain second;
+    second.Arguments = {Path("demo.bitloom").toStdString()};
+    second.show();
+    second.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&second));
+    QCOMPARE(second.ListBox2->count(), 2);
+    QCOMPARE(second.State.Fonts.size(), size_t(2));
+}
+
+void TstCompilerPage::everyChangeMarksTheProject_data()
+{
+    QTest::addColumn<QString>("action");
+    for (const char *a : {"add-typeface", "rename", "delete-typeface", "move-down", "add-font", "edit-font", "delete-font",
+                          "type", "placement", "comment"})
+        QTest::newRow(a) << QString(a);
+}
+
+void TstCompilerPage::everyChangeMarksTheProject()
+{
+    QFETCH(QString, action);
+    OpenDemo();
+    Form->ListBox2->setCurrentRow(1);
+    Form->ListBox3->setCurrentRow(0);
+    QVERIFY(!Form->State.ProjectModified);
+    if (action == "add-typeface") {
+        Script->TextAnswers << "Italic";
+        Form->ToolButton7Click();
+    } else if (action == "rename") {
+        Script->TextAnswers << "Regular2";
+        Form->ToolButton8Click();
+    } else if (action == "delete-typeface") {
+        Script->YesNoAnswers << true;
+        Form->ToolButton9Click();
+    } else if (action == "move-down") {
+        Form->ListBox2->setCurrentRow(0);
+        Form->ToolButton11Click();
+    } else if (action == "add-font") {
+        Script->PickAnswers << "FontA";
+        Form->ToolButton12Click();
+    } else if (action == "edit-font") {
+        Script->TextAnswers << "FontZ";
+        Form->ToolButton13Click();
+    } else if (action == "delete-font") {
+        Form->ToolButton14Click();
+    } else if (action == "type") {
+        Form->ComboBox1->activated(2);
+    } else if (action == "placement") {
+        Form->Edit16->setText("99");
+    } else if (action == "comment") {
+        Form->Memo2->setFocus();
+        QTRY_VERIFY(Form->Memo2->hasFocus());
+        QTest::keyClicks(Form->Memo2, "x");
+    }
+    QVERIFY(Form->State.ProjectModified);
+}
+
+void TstCompilerPage::namesThatCannotSurviveAreRefused_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("same-ignoring-case") << "bold";
+    QTest::newRow("common") << "Common";
+    QTest::newRow("typefaces") << "TYPEFACES";
+    QTest::newRow("fontfiles") << "FontFiles";
+    QTest::newRow("bracket") << "a]";
+}
+
+void TstCompilerPage::namesThatCannotSurviveAreRefused()
+{
+    QFETCH(QString, name);
+    OpenDemo();
+    const std::vector<TTypeface> before = Form->State.Typefaces;
+    Script->TextAnswers << name;
+    Form->ToolButton7Click();
+    Form->ListBox2->setCurrentRow(1);
+    Script->TextAnswers << name;
+    Form->ToolButton8Click();
+    QVERIFY(Form->State.Typefaces == before);
+    QCOMPARE(Form->ListBox2->item(1)->text(), QString("Regular"));
+    QCOMPARE(Script->Errors.size(), 2);
+    QVERIFY(!Form->State.ProjectModified);
+    // Renaming a typeface to its own name in other letters is fine.
+    Script->TextAnswers << "REGULAR";
+    Form->ToolButton8Click();
+    QCOMPARE(Face(1).Name, std::string("REGULAR"));
+}
+
+void TstCompilerPage::addRenameDeleteAndMove()
+{
+    OpenDemo();
+    Script->TextAnswers << "Italic";
+    Form->ToolButton7Click();
+    QCOMPARE(Form->ListBox2->count(), 3);
+    QCOMPARE(Face(2).Type, std::string("Proportional"));
+    QCOMPARE(Form->ListBox2->currentRow(), 0);
+    // Empty text and cancel change nothing; a blank is a name.
+    Script->TextAnswers << "";
+    Form->ToolButton8Click();
+    Form->ToolButton8Click();
+    QCOMPARE(Face(0).Name, std::string("Bold"));
+    Form->ToolButton10Click();
+    QCOMPARE(Face(0).Name, std::string("Bold"));
+    Form->ListBox2->setCurrentRow(2);
+    Form->ToolButton11Click();
+    QCOMPARE(Face(2).Name, std::string("Italic"));
+    Form->ToolButton10Click();
+    QCOMPARE(Face(1).Name, std::string("Italic"));
+    QCOMPARE(Form->ListBox2->item(1)->text(), QString("Italic"));
+    QCOMPARE(Form->ListBox2->currentRow(), 1);
+    // Delete asks, in a warning box that defaults to No.
+    Script->YesNoAnswers << false;
+    Form->ToolButton9Click();
+    QCOMPARE(Form->ListBox2->count(), 3);
+    QCOMPARE(Script->AskedIcons.last(), TAskIcon::Warning);
+    QCOMPARE(Script->AskedDefaults.last(), TAskDefault::No);
+    Script->YesNoAnswers << true;
+    Form->ToolButton9Click();
+    QCOMPARE(Form->ListBox2->count(), 2);
+    QCOMPARE(Form->ListBox2->currentRow(), 0);
+    QCOMPARE(Face(1).Name, std::string("Regular"));
+}
+
+void TstCompilerPage::fontEntries()
+{
+    OpenDemo();
+    Script->PickAnswers << "FontB"
+                        << "FontB";
+    Form->ToolButton12Click();
+    Form->ToolButton12Click();
+    QCOMPARE(Script->PickLists.first(), (QStringList{"FontA", "FontB"}));
+    QCOMPARE(Face(0).FontFiles, (std::vector<std::string>{"FontB", "FontB", "FontB"}));
+    QCOMPARE(Form->ListBox3->count(), 3);
+    // No row picked: nothing added.
+    Script->PickAnswers << "";
+    Form->ToolButton12Click();
+    QCOMPARE(Face(0).FontFiles.size(), size_t(3));
+    Form->ListBox3->setCurrentRow(1);
+    Script->TextAnswers << "Other";
+    Form->ToolButton13Click();
+    QCOMPARE(Face(0).FontFiles[1], std::string("Other"));
+    Form->ToolButton14Click();
+    QCOMPARE(Face(0).FontFiles, (std::vector<std::string>{"FontB", "FontB"}));
+    QCOMPARE(Form->ListBox3->currentRow(), -1);
+    QVERIFY(Script->Asked.isEmpty());
+}
+
+void TstCompilerPage::panelFillWritesNothingBack()
+{
+    OpenDemo();
+    const std::vector<TTypeface> before = Form->State.Typefaces;
+    Form->Memo2->setFocus();
+    QTRY_VERIFY(Form->Memo2->hasFocus());
+    Form->ListBox2->setCurrentRow(1);
+    Form->ListBox2->setCurrentRow(0);
+    Form->Movedown1Click();
+    QVERIFY(Form->State.Typefaces == before);
+    QVERIFY(!Form->State.ProjectModified);
+    QCOMPARE(Form->Memo2->toPlainText(), QString("plain"));
+    QCOMPARE(Form->Edit15->text(), QString("8"));
+}
+
+void TstCompilerPage::placementFields()
+{
+    OpenDemo();
+    Form->Edit18->clear();
+    QTest::keyClicks(Form->Edit18, "-");
+    QCOMPARE(Face(0).FontBoundingBox4, 0);
+    QTest::keyClicks(Form->Edit18, "5");
+    QCOMPARE(Face(0).FontBoundingBox4, -5);
+    QTest::keyClicks(Form->Edit18, "x");
+    QCOMPARE(Face(0).FontBoundingBox4, 0);
+    QCOMPARE(Form->Edit18->text(), QString("-5x"));
+}
+
+void TstCompilerPage::typeBox()
+{
+    WriteFile(Path("t.bitloom"), "[Typefaces]\r\n1=A\r\n2=B\r\n[A]\r\nType=System\r\n[B]\r\n");
+    Form->OpenBitloom(Path("t.bitloom").toStdString());
+    QCOMPARE(Form->ComboBox1->currentText(), QString("System"));
+    Form->ListBox2->setCurrentRow(1);
+    QCOMPARE(Form->ComboBox1->currentText(), QString("System"));
+    QCOMPARE(Face(1).Type, std::string("?"));
+}
+
+void TstCompilerPage::multiLineCommentSurvives()
+{
+    OpenDemo();
+    Form->Memo2->setFocus();
+    QTRY_VERIFY(Form->Memo2->hasFocus());
+    Form->Memo2->selectAll();
+    QTest::keyClicks(Form->Memo2, "line one");
+    QTest::keyClick(Form->Memo2, Qt::Key_Return);
+    QTest::keyClicks(Form->Memo2, "two \\n three");
+    QCOMPARE(Face(0).Comments, std::string("line one\ntwo \\n three"));
+    Form->SaveProject(Path("c.bitloom").toStdString());
+    Form->OpenBitloom(Path("c.bitloom").toStdString());
+    QCOMPARE(Face(0).Comments, std::string("line one\ntwo \\n three"));
+    QCOMPARE(Form->Memo2->toPlainText(), QString("line one\ntwo \\n three"));
+    // At most 255 characters are kept.
+    Form->Memo2->setFocus();
+    QTRY_VERIFY(Form->Memo2->hasFocus());
+    Form->Memo2->selectAll();
+    QTest::keyClicks(Form->Memo2, QString(300, 'z'));
+    QCOMPARE(Face(0).Comments.size(), size_t(255));
+}
+
+void TstCompilerPage::pictures()
+{
+    WriteFile(Path("Tall.jpg"), MakeJpeg(40, 300));
+    WriteFile(Path("Small.v2.txt.jpg"), MakeJpeg(30, 50));
+    WriteFile(Path("t.bitloom"), "[Typefaces]\r\n1=Tall\r\n2=Small.txt\r\n3=None\r\n");
+    Form->OpenBitloom(Path("t.bitloom").toStdString());
+    QCOMPARE(Form->Panel14->height(), 220);
+    QCOMPARE(Form->Image2->pixmap().size(), QSize(40, 300));
+    Form->ListBox2->setCurrentRow(1);
+    QCOMPARE(Form->Panel14->height(), 0);
+    QVERIFY(Script->Errors.isEmpty());
+    WriteFile(Path("Small.jpg"), MakeJpeg(30, 50));
+    Form->ListBox2->setCurrentRow(0);
+    Form->ListBox2->setCurrentRow(1);
+    QCOMPARE(Form->Panel14->height(), 50);
+    Form->ListBox2->setCurrentRow(2);
+    QCOMPARE(Form->Panel14->height(), 0);
+    QVERIFY(Form->Image2->pixmap().isNull());
+    QFile::remove(Path("Tall.jpg"));
+    Form->ListBox2->setCurrentRow(0);
+    QCOMPARE(Form->Panel14->height(), 0);
+}
+
+void TstCompilerPage::corruptPictureShowsDecoderError()
+{
+    WriteFile(Path("Good.jpg"), MakeJpeg(20, 20));
+    WriteFile(Path("Bad.jpg"), "not a jpeg at all");
+    WriteFile(Path("t.bitloom"), "[Typefaces]\r\n1=Good\r\n2=Bad\r\n[Good]\r\nFontBoundingBox1=1\r\n"
+                                 "[Bad]\r\nFontBoundingBox1=2\r\nComments=bad one\r\n");
+    Form->OpenBitloom(Path("t.bitloom").toStdString());
+    QCOMPARE(Form->Panel14->height(), 20);
+    Form->ListBox2->setCurrentRow(1);
+    QCOMPARE(Script->Errors.size(), 1);
+    QVERIFY(Script->Errors.first().contains(Path("Bad.jpg")));
+    // The decoder's words, and the panel shows this typeface's values, not the last picture.
+    QVERIFY2(Script->Errors.first().contains("JPEG", Qt::CaseInsensitive), qPrintable(Script->Errors.first()));
+    QCOMPARE(Form->Panel14->height(), 0);
+    QCOMPARE(Form->Edit15->text(), QString("2"));
+    QCOMPARE(Form->Memo2->toPlainText(), QString("bad one"));
+}
+
+int main(int argc, char **argv)
+{
+    qputenv("XDG_CONFIG_HOME", QDir::tempPath().toLocal8Bit() + "/bitloom-test-config");
+    TApplication app(argc, argv);
+    TstCompilerPage test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_compilerpage.moc"
