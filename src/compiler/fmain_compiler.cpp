@@ -51,7 +51,8 @@ QLineEdit *PlacementField(QWidget *parent, QGridLayout *grid, int column, const 
 {
     grid->addWidget(new QLabel(QString::fromLatin1(label), parent), 0, column);
     auto *e = new QLineEdit(parent);
-    e->setFixedWidth(FieldWidth(*e, QStringLiteral("-00000")));
+    e->setMinimumWidth(FieldWidth(*e, QStringLiteral("-0000")));
+    e->setMaximumWidth(FieldWidth(*e, QStringLiteral("-0000000")));
     grid->addWidget(e, 1, column);
     return e;
 }
@@ -98,6 +99,7 @@ QWidget *TFormMain::CreateCompilerPage()
     // First column: the typefaces, their type and placement.
     auto *faces = new QVBoxLayout;
     ListBox2 = new QListWidget(TabSheet2);
+    ListBox2->setMinimumWidth(100);
     faces->addWidget(ListBox2, 1);
     ComboBox1 = new QComboBox(TabSheet2);
     ComboBox1->addItems({"Proportional", "System", "Serif"});
@@ -129,6 +131,7 @@ QWidget *TFormMain::CreateCompilerPage()
     // Second column: the typeface's fonts, picture and comment.
     auto *fonts = new QVBoxLayout;
     ListBox3 = new QListWidget(TabSheet2);
+    ListBox3->setMinimumWidth(100);
     fonts->addWidget(ListBox3, 1);
     Panel14 = new QWidget(TabSheet2);
     Panel14->setFixedHeight(0);
@@ -137,6 +140,7 @@ QWidget *TFormMain::CreateCompilerPage()
     fonts->addWidget(Panel14);
     Memo2 = new QPlainTextEdit(TabSheet2);
     Memo2->setMaximumHeight(80);
+    Memo2->setMinimumWidth(100);
     fonts->addWidget(Memo2);
     ToolBar4 = SmallBar(TabSheet2);
     ToolButton12 = AddToolButton(ToolBar4, ThemeIcon("list-add", QStyle::SP_FileDialogNewFolder),
@@ -175,7 +179,11 @@ QWidget *TFormMain::CreateCompilerPage()
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     preview->addWidget(previewPanel);
     preview->addStretch();
-    top->addLayout(preview);
+    auto *previewColumn = new QWidget(TabSheet2);
+    previewColumn->setLayout(preview);
+    preview->setContentsMargins(0, 0, 0, 0);
+    previewColumn->setFixedWidth(previewPanel->width());
+    top->addWidget(previewColumn);
 
     right->addLayout(top, 1);
     Memo1 = new QPlainTextEdit(TabSheet2);
