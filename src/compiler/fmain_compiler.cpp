@@ -309,6 +309,8 @@ void TFormMain::OpenBitloom(const std::string &path)
         const TByteBuffer bytes = ReadFileBytes(path);
         text.assign(bytes.data(), bytes.size());
     }
+    if (!LooksLikeProject(text))
+        throw TFileError::WithMessage("\"" + path + "\" is not a Bitloom project", path, "not a Bitloom project");
     const TProjectFile project = ParseProject(text);
 
     State.ProjectModified = false;
@@ -346,8 +348,10 @@ void TFormMain::OpenBitloom(const std::string &path)
     }
     ReplaceFonts(std::move(fonts));
 
-    if (ListBox2->count() > 0)
-        ListBox2->setCurrentRow(0);
+    {
+        QSignalBlocker block(ListBox2);
+        ListBox2->setCurrentRow(ListBox2->count() > 0 ? 0 : -1);
+    }
     ListBox2Click();
     SetStatus(path, 0);
     if (!problems.isEmpty())

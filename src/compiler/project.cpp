@@ -174,6 +174,23 @@ std::string LoadComment(std::string_view value, bool escaped)
     return out;
 }
 
+bool LooksLikeProject(std::string_view text)
+{
+    if (text.empty())
+        return true;
+    if (text.find('\0') != std::string_view::npos)
+        return false;
+    CSimpleIniA ini(false, false, false);
+    if (ini.LoadData(text.data(), text.size()) < 0)
+        return false;
+    CSimpleIniA::TNamesDepend sections;
+    ini.GetAllSections(sections);
+    for (const auto &section : sections)
+        if (section.pItem && *section.pItem)
+            return true;
+    return false;
+}
+
 TProjectFile ParseProject(std::string_view text)
 {
     TIni ini;

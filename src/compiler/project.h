@@ -41,6 +41,10 @@ struct TProjectFile {
 // defaults of missing keys. Text that is no INI at all reads as an empty project.
 TProjectFile ParseProject(std::string_view text);
 
+// Whether text can be a project file: empty, or INI text with at least one
+// section and no NUL byte. A picture or a font opened as a project is not.
+bool LooksLikeProject(std::string_view text);
+
 // The project file text after saving project into existing (empty for a new
 // file): the FontFiles, Common and Typefaces sections and each typeface's
 // section are rewritten in place; every other key and section, comments, and the

@@ -57,6 +57,8 @@ private slots:
     void missingAndUnreadableFontsAreReported();
     void relativeFontPathsFoundBesideProject();
     void commandLineOpensProject();
+    void notAProjectChangesNothing_data();
+    void notAProjectChangesNothing();
     void everyChangeMarksTheProject_data();
     void everyChangeMarksTheProject();
     void namesThatCannotSurviveAreRefused_data();
@@ -250,6 +252,25 @@ void TstCompilerPage::commandLineOpensProject()
     QVERIFY(QTest::qWaitForWindowActive(&second));
     QCOMPARE(second.ListBox2->count(), 2);
     QCOMPARE(second.State.Fonts.size(), size_t(2));
+}
+
+void TstCompilerPage::notAProjectChangesNothing_data()
+{
+    AddHostileRows({"png", "fifo", "zero", "folder"});
+}
+
+void TstCompilerPage::notAProjectChangesNothing()
+{
+    QFETCH(QString, kind);
+    OpenDemo();
+    QVERIFY(MakeHostileFile(kind, Path("bad.bitloom")));
+    Script->OpenAnswers << QStringList{Path("bad.bitloom")};
+    QTest::mouseClick(Form->ToolButton4, Qt::LeftButton);
+    QCOMPARE(Script->Errors.size(), 1);
+    QVERIFY(Script->Errors.first().contains(Path("bad.bitloom")));
+    QCOMPARE(Form->State.Fonts.size(), size_t(2));
+    QCOMPARE(Form->ListBox2->count(), 2);
+    QCOMPARE(Form->State.ProjectFileName, Path("demo.bitloom").toStdString());
 }
 
 void TstCompilerPage::everyChangeMarksTheProject_data()
@@ -473,6 +494,13 @@ void TstCompilerPage::pictures()
 
 void TstCompilerPage::corruptPictureShowsDecoderError()
 {
+    // A bad picture on the first typeface is reported once when the project opens.
+    WriteFile(Path("First.jpg"), "garbage");
+    WriteFile(Path("f.bitloom"), "[Typefaces]\r\n1=First\r\n");
+    Form->OpenBitloom(Path("f.bitloom").toStdString());
+    QCOMPARE(Script->Errors.size(), 1);
+    Script->Errors.clear();
+
     WriteFile(Path("Good.jpg"), MakeJpeg(20, 20));
     WriteFile(Path("Bad.jpg"), "not a jpeg at all");
     WriteFile(Path("t.bitloom"), "[Typefaces]\r\n1=Good\r\n2=Bad\r\n[Good]\r\nFontBoundingBox1=1\r\n"

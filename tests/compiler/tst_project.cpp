@@ -70,6 +70,8 @@ private slots:
     void picturePath();
     void fontPathsResolveBesideTheProject();
     void moveTargets();
+    void whatLooksLikeAProject_data();
+    void whatLooksLikeAProject();
     void jpegDecodes();
     void jpegRefusals_data();
     void jpegRefusals();
@@ -317,6 +319,24 @@ void TstProject::moveTargets()
     QCOMPARE(MoveTarget(2, 3, +1), std::nullopt);
     QCOMPARE(MoveTarget(1, 3, -1), std::optional<int>(0));
     QCOMPARE(MoveTarget(-1, 3, +1), std::nullopt);
+}
+
+void TstProject::whatLooksLikeAProject_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<bool>("project");
+    QTest::newRow("empty") << QByteArray() << true;
+    QTest::newRow("sections") << QByteArray("[Common]\r\nCollectionUid=1\r\n") << true;
+    QTest::newRow("png") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << false;
+    QTest::newRow("bdf-font") << QByteArray("STARTFONT 2.1\nFONT x\nENDFONT\n") << false;
+    QTest::newRow("keys-without-section") << QByteArray("a=1\nb=2\n") << false;
+}
+
+void TstProject::whatLooksLikeAProject()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(bool, project);
+    QCOMPARE(LooksLikeProject(View(text)), project);
 }
 
 void TstProject::jpegDecodes()
