@@ -10,6 +10,7 @@
 #include "appstate.h"
 #include "editor/gridgeometry.h"
 
+#include <QImage>
 #include <QMainWindow>
 
 #include <functional>
@@ -198,6 +199,16 @@ public:
     void ToolButton12Click();
     void ToolButton13Click();
     void ToolButton14Click();
+
+    // Compile and preview.
+    void ToolButton6Click();
+    void Edit12Change(const QString &text);
+    void SpeedButton9Click();
+    // Where fnttran.exe is looked for and out.gd written: the program's own folder.
+    std::string ProgramFolder;
+    // The preview picture and the sample text's length after its last change.
+    QImage PreviewImage;
+    int PreviewLength = 0;
 
     // The frame grid takes the current font's box (at least 1 x 1).
     void SizeFrameGrid(int columns, int rows);

@@ -14,6 +14,8 @@ void PrintUsage(std::ostream &out)
 {
     out << "Usage: bitloom [PROJECT.bitloom]\n"
            "       bitloom --convert IN.bdf OUT.bdf\n"
+           "       bitloom --source PROJECT.bitloom OUT.gd\n"
+           "       bitloom --compile PROJECT.bitloom TARGET.gdr\n"
            "       bitloom --version\n";
 }
 
@@ -29,7 +31,8 @@ std::string ExecutableDir()
     return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
-int RunWindow(int argc, char **argv)
+// Runs an entry of the window library beside this executable.
+int RunFromWindowLibrary(const char *entry, int argc, char **argv)
 {
     const std::string library = ExecutableDir() + "/libbitloom_window.so";
     void *handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -37,9 +40,9 @@ int RunWindow(int argc, char **argv)
         std::cerr << "bitloom: cannot load the window library: " << dlerror() << '\n';
         return 1;
     }
-    auto *run = reinterpret_cast<decltype(&BitloomWindowMain)>(dlsym(handle, "BitloomWindowMain"));
+    auto *run = reinterpret_cast<decltype(&BitloomWindowMain)>(dlsym(handle, entry));
     if (!run) {
-        std::cerr << "bitloom: " << library << " has no window entry: " << dlerror() << '\n';
+        std::cerr << "bitloom: " << library << " has no entry " << entry << ": " << dlerror() << '\n';
         return 1;
     }
     return run(argc, argv);
@@ -56,6 +59,13 @@ int main(int argc, char **argv)
         }
         return RunConvert(argv[2], argv[3], std::cout, std::cerr);
     }
+    if (argc >= 2 && (std::strcmp(argv[1], "--source") == 0 || std::strcmp(argv[1], "--compile") == 0)) {
+        if (argc != 4) {
+            PrintUsage(std::cerr);
+            return 2;
+        }
+        return RunFromWindowLibrary("BitloomCompileMain", argc, argv);
+    }
     if (argc >= 2 && std::strcmp(argv[1], "--help") == 0) {
         PrintUsage(std::cout);
         return 0;
@@ -64,5 +74,5 @@ int main(int argc, char **argv)
         std::cout << "Bitloom " << BITLOOM_VERSION << '\n';
         return 0;
     }
-    return RunWindow(argc, argv);
+    return RunFromWindowLibrary("BitloomWindowMain", argc, argv);
 }

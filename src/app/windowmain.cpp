@@ -1,8 +1,14 @@
 #include "windowmain.h"
 
+#include <QCoreApplication>
+#include <QFile>
+
+#include <iostream>
+
 #include "dialogs.h"
 #include "errorhandler.h"
 #include "fmain.h"
+#include "compiler/compilecli.h"
 #include "prompts.h"
 
 extern "C" __attribute__((visibility("default"))) int BitloomWindowMain(int argc, char **argv)
@@ -18,4 +24,15 @@ extern "C" __attribute__((visibility("default"))) int BitloomWindowMain(int argc
     SetPromptDialogs(dialogs.FormAdd, dialogs.FormAddFont);
     main.show();
     return app.exec();
+}
+
+extern "C" __attribute__((visibility("default"))) int BitloomCompileMain(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const std::string command = argv[1], project = argv[2], target = argv[3];
+    if (command == "--source")
+        return RunSourceCommand(project, target, std::cout, std::cerr);
+    // The compiler is looked for in the program's own folder.
+    const std::string folder = QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
+    return RunCompileCommand(project, target, folder, std::cout, std::cerr);
 }

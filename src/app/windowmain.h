@@ -4,3 +4,7 @@
 #pragma once
 
 extern "C" int BitloomWindowMain(int argc, char **argv);
+
+// bitloom --source PROJECT OUT.gd and bitloom --compile PROJECT TARGET.gdr: they
+// need the project file and the process runner, which live beside the window.
+extern "C" int BitloomCompileMain(int argc, char **argv);

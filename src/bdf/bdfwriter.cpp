@@ -72,7 +72,8 @@ TByteBuffer FormatBDF(const TBDFFont &font)
     return out;
 }
 
-void AppendBDF(const TBDFFont &font, TByteBuffer &out, const std::function<void(std::string_view)> &drain)
+void AppendBDF(const TBDFFont &font, TByteBuffer &out, const std::function<void(std::string_view)> &drain,
+               const TFontBox *box)
 {
     // Small enough to stay in cache between formatting and handing it on.
     constexpr size_t Chunk = 256 * 1024;
@@ -82,7 +83,9 @@ void AppendBDF(const TBDFFont &font, TByteBuffer &out, const std::function<void(
     AppendLine(out, font.FontName);
     out.append("SIZE ");
     AppendLine(out, font.Size);
-    AppendNumbers(out, "FONTBOUNDINGBOX ", {font.FBBWidth, font.FBBHeight, font.FBBXOff, font.FBBYOff});
+    const TFontBox own{font.FBBWidth, font.FBBHeight, font.FBBXOff, font.FBBYOff};
+    const TFontBox &b = box ? *box : own;
+    AppendNumbers(out, "FONTBOUNDINGBOX ", {b.Width, b.Height, b.XOff, b.YOff});
     AppendLine(out, "STARTPROPERTIES 1");
     out.append("Uid ");
     AppendLine(out, FormatUid(font.Uid));

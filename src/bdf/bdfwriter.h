@@ -12,10 +12,18 @@
 // Chars order, "ENDFONT"; CR LF after every line.
 TByteBuffer FormatBDF(const TBDFFont &font);
 
-// Appends the same text to out. With a drain, whenever out holds more than a
-// chunk it is handed to drain and emptied, so a big font streams through a small
-// buffer; what is left at the end stays in out for the caller.
-void AppendBDF(const TBDFFont &font, TByteBuffer &out, const std::function<void(std::string_view)> &drain = {});
+// The four numbers of a FONTBOUNDINGBOX line.
+struct TFontBox {
+    int32_t Width = 0, Height = 0, XOff = 0, YOff = 0;
+    bool operator==(const TFontBox &) const = default;
+};
+
+// Appends the same text to out, with the font's own box or, when box is given,
+// that box on the FONTBOUNDINGBOX line. With a drain, whenever out holds more
+// than a chunk it is handed to drain and emptied, so a big font streams through
+// a small buffer; what is left at the end stays in out for the caller.
+void AppendBDF(const TBDFFont &font, TByteBuffer &out, const std::function<void(std::string_view)> &drain = {},
+               const TFontBox *box = nullptr);
 
 // Writes slot.Font to path (not to slot.FileName, which stays as it is). On success
 // clears slot.Modified; on failure throws TFileError, leaves an earlier file at path

@@ -8,13 +8,20 @@
 #include "bdf/bdfreader.h"
 #include "bdf/fileio.h"
 #include "chartable/chartablewidget.h"
+#include "compilerun.h"
+#include "compilersource.h"
+#include "preview.h"
 #include "editor/glyphgrids.h"
 #include "jpegpicture.h"
 #include "model/fileerror.h"
 #include "model/textfuncs.h"
 #include "project.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QFontDatabase>
+#include <QProgressDialog>
 #include <QGridLayout>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -188,6 +195,11 @@ QWidget *TFormMain::CreateCompilerPage()
     right->addLayout(top, 1);
     Memo1 = new QPlainTextEdit(TabSheet2);
     Memo1->setReadOnly(true);
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setFamilies({QStringLiteral("Courier New"), fixed.family()});
+    Memo1->setFont(fixed);
     Memo1->setMaximumHeight(120);
     right->addWidget(Memo1);
     layout->addLayout(right, 1);
@@ -199,6 +211,9 @@ void TFormMain::ConnectCompilerPage()
     connect(ToolButton20, &QToolButton::clicked, this, &TFormMain::ToolButton20Click);
     connect(ToolButton4, &QToolButton::clicked, this, &TFormMain::ToolButton4Click);
     connect(ToolButton5, &QToolButton::clicked, this, [this] { ToolButton5Click(); });
+    connect(ToolButton6, &QToolButton::clicked, this, &TFormMain::ToolButton6Click);
+    connect(Edit12, &QLineEdit::textChanged, this, &TFormMain::Edit12Change);
+    connect(SpeedButton9, &QToolButton::clicked, this, &TFormMain::SpeedButton9Click);
     connect(ListBox2, &QListWidget::currentRowChanged, this, &TFormMain::ListBox2Click);
     connect(ListBox2, &QListWidget::itemDoubleClicked, this, &TFormMain::ToolButton8Click);
     connect(ListBox3, &QListWidget::itemDoubleClicked, this, &TFormMain::ToolButton13Click);
@@ -302,17 +317,10 @@ bool TFormMain::ToolButton5Click()
 
 void TFormMain::OpenBitloom(const std::string &path)
 {
-    // Read before anything changes: a file that exists but cannot be read leaves
-    // the project and the fonts as they are. A path that names nothing reads as an empty project.
-    std::string text;
-    if (FileExists(path)) {
-        const TByteBuffer bytes = ReadFileBytes(path);
-        text.assign(bytes.data(), bytes.size());
-    }
-    if (!LooksLikeProject(text))
-        throw TFileError::WithMessage("\"" + path + "\" is not a Bitloom project", path, "not a Bitloom project");
-    const TProjectFile project = ParseProject(text);
-
+    // Everything is read before anything changes: a file that exists but cannot
+    // be read, or is no project, leaves the project and the fonts as they are.
+    TOpenedProject opened = OpenProjectFile(path);
+    const TProjectFile &project = opened.File;
     State.ProjectModified = false;
     State.CollectionUid = project.CollectionUid;
     State.KPixelAspectRatio = project.KPixelAspectRatio;
@@ -325,39 +333,22 @@ void TFormMain::OpenBitloom(const std::string &path)
         for (const TTypeface &t : State.Typefaces)
             ListBox2->addItem(BytesToText(t.Name));
     }
-
-    // Fonts that are missing or cannot be read are left out, and the user hears
-    // of each: the next save drops them from the project.
-    std::vector<TProjectRecord> fonts;
-    QStringList problems;
-    for (const std::string &stored : project.FontFiles) {
-        const std::optional<std::string> found = ResolveFontPath(stored, path);
-        if (!found) {
-            problems << BytesToText(stored) + QStringLiteral(": not found");
-            continue;
-        }
-        TProjectRecord slot;
-        try {
-            OpenBDF(*found, slot.Font, {State.Debug});
-        } catch (const TFileError &e) {
-            problems << BytesToText(e.what());
-            continue;
-        }
-        slot.FileName = *found;
-        fonts.push_back(std::move(slot));
-    }
-    ReplaceFonts(std::move(fonts));
-
+    ReplaceFonts(std::move(opened.Fonts));
     {
         QSignalBlocker block(ListBox2);
         ListBox2->setCurrentRow(ListBox2->count() > 0 ? 0 : -1);
     }
     ListBox2Click();
     SetStatus(path, 0);
-    if (!problems.isEmpty())
-        Prompts().showWarning(QStringLiteral("These fonts of the project were not opened; saving the project "
-                                             "leaves them out:\n") +
-                              problems.join('\n'));
+    // The user hears of every font left out: the next save drops them from the project.
+    if (!opened.Problems.empty()) {
+        QStringList lines;
+        for (const std::string &problem : opened.Problems)
+            lines << BytesToText(problem);
+        Prompts().showWarning(
+            QStringLiteral("These fonts of the project were not opened; saving the project leaves them out:\n") +
+            lines.join('\n'));
+    }
 }
 
 void TFormMain::ReplaceFonts(std::vector<TProjectRecord> fonts)
@@ -638,4 +629,92 @@ void TFormMain::ToolButton14Click()
     delete ListBox3->takeItem(entry);
     ListBox3->setCurrentRow(-1);
     State.ProjectModified = true;
+}
+
+void TFormMain::ToolButton6Click()
+{
+    if (State.Fonts.empty())
+        return;
+    const QString target = Prompts().saveFileName(
+        {QStringLiteral("GDR font|*.gdr|All files|*.*"), QStringLiteral("gdr"), false, true, QString()}, QString());
+    if (target.isEmpty())
+        return;
+    const std::string source =
+        WriteCompilerSource(State.Fonts, State.Typefaces, State.CollectionUid, State.KPixelAspectRatio);
+    const std::string folder = ProgramFolder.empty() ? PathFromQ(QCoreApplication::applicationDirPath()) : ProgramFolder;
+
+    // The window stays painted while the compiler runs, and shows that it is
+    // busy; its dialog is modal, so no other command runs meanwhile.
+    QProgressDialog busy(QStringLiteral("Compiling the font store..."), QStringLiteral("Cancel"), 0, 0, this);
+    busy.setWindowModality(Qt::WindowModal);
+    busy.setMinimumDuration(0);
+    busy.setAutoClose(false);
+    busy.setAutoReset(false);
+    QElapsedTimer running;
+    running.start();
+    const TKeepWaiting keepWaiting = [&] {
+        // A quick compile passes without the box flashing up; user input waits until it shows.
+        if (!busy.isVisible() && running.elapsed() > 300)
+            busy.open();
+        QApplication::processEvents(busy.isVisible() ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+        return !busy.wasCanceled();
+    };
+    Memo1->clear();
+    const TCompileResult result = CompileFontStore(source, folder, PathFromQ(target), keepWaiting);
+    busy.close();
+    QStringList log;
+    for (const std::string &line : result.Log)
+        log << BytesToText(line);
+    Memo1->setPlainText(log.join('\n'));
+    SetStatus(result.Status, result.Colour);
+}
+
+void TFormMain::Edit12Change(const QString &text)
+{
+    const int n = static_cast<int>(text.size());
+    if (n == 0) {
+        PreviewLength = 0;
+        PreviewImage = QImage();
+        Image1->clear();
+        return;
+    }
+    if (n < PreviewLength) {
+        PreviewLength = n;
+        return;
+    }
+    PreviewLength = n;
+    if (ListBox3->count() == 0 || State.Fonts.empty())
+        return;
+    const QString fontName = ListBox3->item(0)->text();
+    const TBDFFont *font = nullptr;
+    for (const TProjectRecord &slot : State.Fonts)
+        if (BytesToText(slot.Font.FontName) == fontName) {
+            font = &slot.Font;
+            break;
+        }
+    if (!font)
+        return;
+    const int32_t code = text.back().unicode();
+    const TBDFChar *glyph = nullptr;
+    for (const TBDFChar &ch : font->Chars)
+        if (ch.Encoding == code) {
+            glyph = &ch;
+            break;
+        }
+    if (!glyph)
+        return;
+    QImage picture = GlyphPicture(*glyph, Qt::black, 4096);
+    if (picture.isNull() && glyph->BBXWidth > 0) {
+        // No rows to show, but the glyph still takes its width: one white row.
+        picture = QImage(std::min(glyph->BBXWidth, MaxGlyphWidth), 1, QImage::Format_RGB32);
+        picture.fill(Qt::white);
+    }
+    const int32_t extra = code == 32 ? font->FBBWidth / 2 : 1;
+    SplitBitmap(PreviewImage, picture, font->FBBHeight, extra, glyph->BBXYOff);
+    Image1->setPixmap(QPixmap::fromImage(PreviewImage));
+}
+
+void TFormMain::SpeedButton9Click()
+{
+    Edit12->clear();
 }

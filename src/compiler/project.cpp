@@ -1,5 +1,8 @@
 #include "project.h"
 
+#include "bdf/bdfreader.h"
+#include "bdf/fileio.h"
+#include "model/fileerror.h"
 #include "model/textfuncs.h"
 
 #define SI_CONVERT_ICU
@@ -310,4 +313,35 @@ std::optional<int> MoveTarget(int index, int count, int direction)
     if (index < 0 || index >= count || target < 0 || target >= count)
         return std::nullopt;
     return target;
+}
+
+TOpenedProject OpenProjectFile(const std::string &path)
+{
+    TOpenedProject opened;
+    struct stat st {};
+    std::string text;
+    if (::stat(path.c_str(), &st) == 0) {
+        const TByteBuffer bytes = ReadFileBytes(path);
+        text.assign(bytes.data(), bytes.size());
+    }
+    if (!LooksLikeProject(text))
+        throw TFileError::WithMessage("\"" + path + "\" is not a Bitloom project", path, "not a Bitloom project");
+    opened.File = ParseProject(text);
+    for (const std::string &stored : opened.File.FontFiles) {
+        const std::optional<std::string> found = ResolveFontPath(stored, path);
+        if (!found) {
+            opened.Problems.push_back(stored + ": not found");
+            continue;
+        }
+        TProjectRecord slot;
+        try {
+            OpenBDF(*found, slot.Font, {opened.File.Debug});
+        } catch (const TFileError &e) {
+            opened.Problems.push_back(e.what());
+            continue;
+        }
+        slot.FileName = *found;
+        opened.Fonts.push_back(std::move(slot));
+    }
+    return opened;
 }

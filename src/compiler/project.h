@@ -2,6 +2,8 @@
 // Plain data and text, no widgets.
 #pragma once
 
+#include "model/bdfmodel.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -82,6 +84,20 @@ std::string TypefacePicturePath(const std::string &projectFileName, const std::s
 // regular file from the working folder, else a relative path looked up beside
 // the project file; nothing when neither exists.
 std::optional<std::string> ResolveFontPath(const std::string &stored, const std::string &projectFileName);
+
+// A project file as opened: its contents, the fonts it lists that could be
+// read (FileName as ResolveFontPath found them), and one line per listed font
+// that was missing or could not be read.
+struct TOpenedProject {
+    TProjectFile File;
+    std::vector<TProjectRecord> Fonts;
+    std::vector<std::string> Problems;
+};
+
+// Reads the project at path and its fonts (with the project's Debug setting).
+// A path that names nothing reads as an empty project; a file that cannot be
+// read or is not a project throws TFileError.
+TOpenedProject OpenProjectFile(const std::string &path);
 
 // The index a typeface moves to (up: -1, down: +1), or nothing when it cannot move.
 std::optional<int> MoveTarget(int index, int count, int direction);

@@ -71,6 +71,8 @@ private slots:
     void multiLineCommentSurvives();
     void pictures();
     void corruptPictureShowsDecoderError();
+    void compileFromTheWindow();
+    void previewDrawsTypedText();
 
 private:
     QString Path(const QString &name) { return Fixture.Dir->filePath(name); }
@@ -515,6 +517,73 @@ void TstCompilerPage::corruptPictureShowsDecoderError()
     QCOMPARE(Form->Panel14->height(), 0);
     QCOMPARE(Form->Edit15->text(), QString("2"));
     QCOMPARE(Form->Memo2->toPlainText(), QString("bad one"));
+}
+
+void TstCompilerPage::compileFromTheWindow()
+{
+    // No fonts: no dialog, nothing written.
+    Form->ToolButton6Click();
+    QVERIFY(Script->Dialogs.isEmpty());
+
+    OpenDemo();
+    QDir(Fixture.Dir->path()).mkdir("bin");
+    Form->ProgramFolder = Path("bin").toStdString();
+    QFile compiler(Path("bin/fnttran.exe"));
+    QVERIFY(compiler.open(QIODevice::WriteOnly));
+    compiler.write("#!/bin/sh\ncp out.gd out.gdr\necho checking\necho out.gdr created\n");
+    compiler.close();
+    compiler.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    Script->SaveAnswers << Path("store.gdr");
+    QTest::mouseClick(Form->ToolButton6, Qt::LeftButton);
+    QCOMPARE(Script->Dialogs.last().Filter, QString("GDR font|*.gdr|All files|*.*"));
+    QCOMPARE(Script->Dialogs.last().DefaultSuffix, QString("gdr"));
+    QCOMPARE(Form->StatusPanel->text(), QString("Font successfully created!"));
+    QCOMPARE(Form->StatusPanel->colour(), QColor(0, 128, 0));
+    QCOMPARE(Form->Memo1->toPlainText(), QString("checking\nout.gdr created"));
+    QVERIFY(ReadAll(Path("store.gdr")).contains("Typeface Regular\r\n"));
+    // The fonts' own files and flags are untouched.
+    QVERIFY(!Form->State.Fonts[0].Modified);
+
+    QVERIFY(compiler.open(QIODevice::WriteOnly));
+    compiler.write("#!/bin/sh\necho 'line 3: bad' >&2\n");
+    compiler.close();
+    Script->SaveAnswers << Path("other.gdr");
+    QTest::mouseClick(Form->ToolButton6, Qt::LeftButton);
+    QCOMPARE(Form->StatusPanel->text(), QString("Error! Font NOT created!"));
+    QCOMPARE(Form->StatusPanel->colour(), QColor(255, 0, 0));
+    QCOMPARE(Form->Memo1->toPlainText(), QString("line 3: bad"));
+    QVERIFY(!QFile::exists(Path("other.gdr")));
+}
+
+void TstCompilerPage::previewDrawsTypedText()
+{
+    // A is 5 pixels wide, B 6; the font is 10 pixels high.
+    WriteFile(Path("p.bdf"), "STARTFONT 2.1\nFONT P\nFONTBOUNDINGBOX 7 10 0 0\n"
+                             "STARTCHAR 0041\nENCODING 65\nBBX 5 2 0 0\nBITMAP\nF8\nF8\nENDCHAR\n"
+                             "STARTCHAR 0042\nENCODING 66\nBBX 6 2 0 0\nBITMAP\nFC\nFC\nENDCHAR\n"
+                             "STARTCHAR 0020\nENCODING 32\nBBX 2 1 0 0\nBITMAP\n00\nENDCHAR\nENDFONT\n");
+    WriteFile(Path("t.bitloom"), "[FontFiles]\r\n1=" + Path("p.bdf").toUtf8() + "\r\n[Typefaces]\r\n1=T\r\n2=None\r\n"
+                                 "[T]\r\n1=P\r\n[None]\r\n1=Missing\r\n");
+    Form->OpenBitloom(Path("t.bitloom").toStdString());
+    QTest::keyClicks(Form->Edit12, "AB");
+    QCOMPARE(Form->PreviewImage.size(), QSize(13, 20));
+    QCOMPARE(Form->Image1->pixmap().size(), QSize(13, 20));
+    QCOMPARE(Form->PreviewImage.pixelColor(1, 14), QColor(Qt::black));
+    QCOMPARE(Form->PreviewImage.pixelColor(6, 14), QColor(Qt::white));
+    QCOMPARE(Form->PreviewImage.pixelColor(12, 14), QColor(Qt::black));
+    // Deleting keeps the picture; typing appends after it. A character the font lacks adds nothing.
+    QTest::keyClick(Form->Edit12, Qt::Key_Backspace);
+    QCOMPARE(Form->PreviewImage.width(), 13);
+    QTest::keyClicks(Form->Edit12, "Z A");
+    QCOMPARE(Form->PreviewImage.width(), 13 + 3 + 2 + 1 + 5);
+    Form->SpeedButton9Click();
+    QCOMPARE(Form->Edit12->text(), QString());
+    QVERIFY(Form->PreviewImage.isNull());
+    QVERIFY(Form->Image1->pixmap().isNull());
+    // A typeface whose first entry names no open font draws nothing.
+    Form->ListBox2->setCurrentRow(1);
+    QTest::keyClicks(Form->Edit12, "A");
+    QVERIFY(Form->PreviewImage.isNull());
 }
 
 int main(int argc, char **argv)
