@@ -17,7 +17,8 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include <turbojpeg.h>
+#include "common/testjpeg.h"
+
 
 namespace {
 
@@ -27,19 +28,6 @@ QByteArray ReadAll(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// A width x height JPEG, made with the encoder.
-QByteArray MakeJpeg(int width, int height)
-{
-    std::vector<unsigned char> rgb(size_t(width) * size_t(height) * 3, 200);
-    tjhandle encoder = tjInitCompress();
-    unsigned char *out = nullptr;
-    unsigned long size = 0;
-    tjCompress2(encoder, rgb.data(), width, width * 3, height, TJPF_RGB, &out, &size, TJSAMP_444, 90, 0);
-    QByteArray jpeg(reinterpret_cast<const char *>(out), qsizetype(size));
-    tjFree(out);
-    tjDestroy(encoder);
-    return jpeg;
-}
 
 } // namespace
 

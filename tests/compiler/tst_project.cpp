@@ -4,7 +4,8 @@
 
 #include <QtTest>
 
-#include <turbojpeg.h>
+#include "common/testjpeg.h"
+
 
 namespace {
 
@@ -33,19 +34,6 @@ TTypeface Face(const std::string &name, const std::string &type, std::vector<std
     return t;
 }
 
-// A width x height JPEG of one grey level, made with the encoder.
-QByteArray MakeJpeg(int width, int height)
-{
-    std::vector<unsigned char> rgb(size_t(width) * size_t(height) * 3, 128);
-    tjhandle encoder = tjInitCompress();
-    unsigned char *out = nullptr;
-    unsigned long size = 0;
-    tjCompress2(encoder, rgb.data(), width, width * 3, height, TJPF_RGB, &out, &size, TJSAMP_444, 90, 0);
-    QByteArray jpeg(reinterpret_cast<const char *>(out), qsizetype(size));
-    tjFree(out);
-    tjDestroy(encoder);
-    return jpeg;
-}
 
 } // namespace
 
