@@ -50,6 +50,8 @@ public:
     void showWarning(const QString &) override { ++Warnings; }
     std::optional<QString> askText(const QString &) override { return std::nullopt; }
     std::optional<QString> pickItem(const QStringList &) override { return std::nullopt; }
+    bool askTrueTypeOptions(TTrueTypeOptions &) override { return false; }
+    bool askCaptureGrid(const QImage &, TCaptureOptions &) override { return false; }
 };
 
 } // namespace

@@ -131,6 +131,8 @@ QWidget *TFormMain::CreateFontPage()
     connect(ToolButton2, &QToolButton::clicked, this, &TFormMain::ToolButton2Click);
     connect(ToolButton25, &QToolButton::clicked, this, &TFormMain::ToolButton25Click);
     connect(ToolButton3, &QToolButton::clicked, this, &TFormMain::ToolButton3Click);
+    connect(ToolButton15, &QToolButton::clicked, this, &TFormMain::ToolButton15Click);
+    connect(ToolButton17, &QToolButton::clicked, this, &TFormMain::ToolButton17Click);
     layout->addWidget(ToolBar1);
 
     Splitter1 = new QSplitter(Qt::Vertical, TabSheet1);

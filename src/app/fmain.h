@@ -200,6 +200,10 @@ public:
     void ToolButton13Click();
     void ToolButton14Click();
 
+    // Imports.
+    void ToolButton15Click();
+    void ToolButton17Click();
+
     // Compile and preview.
     void ToolButton6Click();
     void Edit12Change(const QString &text);
@@ -271,6 +275,7 @@ private:
     TGridOffset PixelGridOffsetNow;
     // Where BDF fonts were last opened or saved; the file dialogs start there.
     QString LastBdfFolder;
+    QString LastTtfFolder;
 
     bool Activated = false;
 };

@@ -1,9 +1,13 @@
 #include "prompts.h"
 
 #include "dialogs.h"
+#include "import/fcapture.h"
+#include "import/fttf.h"
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -11,8 +15,17 @@
 namespace {
 
 TPrompts *Installed = nullptr;
-TFormAdd *TextDialog = nullptr;
-TFormAddFont *PickDialog = nullptr;
+const TDialogs *Dialogs = nullptr;
+
+// The dialog the start-up made, or a fresh one owned by holder.
+template <class T>
+T *DialogOr(T *made, std::unique_ptr<T> &holder)
+{
+    if (made)
+        return made;
+    holder = std::make_unique<T>(QApplication::activeWindow());
+    return holder.get();
+}
 
 QWidget *Parent()
 {
@@ -49,7 +62,8 @@ QStringList QtNameFilters(const QString &filter)
         for (QString &p : patterns)
             if (p == QLatin1String("*.*"))
                 p = QStringLiteral("*");
-        out << parts[i] + " (" + patterns.join(' ') + ")";
+        // "Bitmaps (*.bmp)" already names its patterns.
+        out << (parts[i].endsWith(')') ? parts[i] : parts[i] + " (" + patterns.join(' ') + ")");
     }
     return out;
 }
@@ -103,20 +117,15 @@ void TWidgetPrompts::showWarning(const QString &text)
     QMessageBox::warning(Parent(), QApplication::applicationDisplayName(), text);
 }
 
-void SetPromptDialogs(TFormAdd *formAdd, TFormAddFont *formAddFont)
+void SetPromptDialogs(const TDialogs *dialogs)
 {
-    TextDialog = formAdd;
-    PickDialog = formAddFont;
+    Dialogs = dialogs;
 }
 
 std::optional<QString> TWidgetPrompts::askText(const QString &text)
 {
     std::unique_ptr<TFormAdd> own;
-    TFormAdd *dialog = TextDialog;
-    if (!dialog) {
-        own = std::make_unique<TFormAdd>(Parent());
-        dialog = own.get();
-    }
+    TFormAdd *dialog = DialogOr(Dialogs ? Dialogs->FormAdd : nullptr, own);
     dialog->Edit1->setText(text);
     if (dialog->exec() != QDialog::Accepted)
         return std::nullopt;
@@ -126,15 +135,39 @@ std::optional<QString> TWidgetPrompts::askText(const QString &text)
 std::optional<QString> TWidgetPrompts::pickItem(const QStringList &items)
 {
     std::unique_ptr<TFormAddFont> own;
-    TFormAddFont *dialog = PickDialog;
-    if (!dialog) {
-        own = std::make_unique<TFormAddFont>(Parent());
-        dialog = own.get();
-    }
+    TFormAddFont *dialog = DialogOr(Dialogs ? Dialogs->FormAddFont : nullptr, own);
     dialog->ListBox1->clear();
     dialog->ListBox1->addItems(items);
     if (dialog->exec() != QDialog::Accepted)
         return std::nullopt;
     const QListWidgetItem *item = dialog->ListBox1->currentItem();
     return item && item->isSelected() ? item->text() : QString();
+}
+
+bool TWidgetPrompts::askTrueTypeOptions(TTrueTypeOptions &options)
+{
+    std::unique_ptr<TFormTTF> own;
+    TFormTTF *dialog = DialogOr(Dialogs ? Dialogs->FormTTF : nullptr, own);
+    dialog->Edit1->setFocus();
+    if (dialog->exec() != QDialog::Accepted)
+        return false;
+    options.SizeText = dialog->Edit1->text().toStdString();
+    options.Style = dialog->ComboBox1->currentIndex();
+    return true;
+}
+
+bool TWidgetPrompts::askCaptureGrid(const QImage &picture, TCaptureOptions &options)
+{
+    std::unique_ptr<TFormCapture> own;
+    TFormCapture *dialog = DialogOr(Dialogs ? Dialogs->FormCapture : nullptr, own);
+    dialog->Image1->setPixmap(QPixmap::fromImage(picture));
+    dialog->Image1->resize(picture.size());
+    const bool ok = dialog->exec() == QDialog::Accepted;
+    dialog->Image1->clear();
+    if (!ok)
+        return false;
+    options.Columns = dialog->Edit1->text().toStdString();
+    options.Rows = dialog->Edit2->text().toStdString();
+    options.GridWidth = dialog->Edit3->text().toStdString();
+    return true;
 }

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "import/importops.h"
+
 #include <optional>
 
 class QWidget;
@@ -42,6 +44,11 @@ public:
     // "Добавить шрифт" listing items: the chosen row's text (empty when no row was
     // selected), or nothing when cancelled.
     virtual std::optional<QString> pickItem(const QStringList &items) = 0;
+    // The TrueType options dialog ("TTF"); false when cancelled. The dialog keeps
+    // its own values between uses; options receives them.
+    virtual bool askTrueTypeOptions(TTrueTypeOptions &options) = 0;
+    // The picture dialog showing picture; false when cancelled. options receives the grid.
+    virtual bool askCaptureGrid(const QImage &picture, TCaptureOptions &options) = 0;
 };
 
 // The process-wide prompts; a TWidgetPrompts unless a test installed others.
@@ -59,13 +66,14 @@ public:
     void showWarning(const QString &text) override;
     std::optional<QString> askText(const QString &text) override;
     std::optional<QString> pickItem(const QStringList &items) override;
+    bool askTrueTypeOptions(TTrueTypeOptions &options) override;
+    bool askCaptureGrid(const QImage &picture, TCaptureOptions &options) override;
 };
 
-class TFormAdd;
-class TFormAddFont;
-// The dialogs the widget prompts show for askText and pickItem: created once at
-// start-up and kept between uses.
-void SetPromptDialogs(TFormAdd *formAdd, TFormAddFont *formAddFont);
+struct TDialogs;
+// The small dialogs the widget prompts show: created once at start-up and kept
+// between uses (without them, each question makes a dialog of its own).
+void SetPromptDialogs(const TDialogs *dialogs);
 
 // "bdf fonts|*.bdf|All files|*.*" as Qt's name filters ("bdf fonts (*.bdf)", ...).
 // "*.*" becomes "*": on Linux it would hide every name without a dot.

@@ -21,7 +21,7 @@ extern "C" __attribute__((visibility("default"))) int BitloomWindowMain(int argc
         main.Arguments.emplace_back(argv[i]);
     TDialogs dialogs = CreateDialogs(&main);
     main.Dialogs = &dialogs;
-    SetPromptDialogs(dialogs.FormAdd, dialogs.FormAddFont);
+    SetPromptDialogs(&dialogs);
     main.show();
     return app.exec();
 }

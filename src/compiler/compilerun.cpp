@@ -27,7 +27,7 @@ std::vector<std::string> Lines(const QByteArray &bytes)
 } // namespace
 
 TRunResult RunAndCapture(const std::string &program, const std::vector<std::string> &args, const std::string &folder,
-                         const TKeepWaiting &keepWaiting)
+                         const TKeepWaiting &keepWaiting, TChildEnvironment environment)
 {
     TRunResult result;
     QProcess child;
@@ -37,8 +37,9 @@ TRunResult RunAndCapture(const std::string &program, const std::vector<std::stri
         arguments << PathText(a);
     child.setArguments(arguments);
     child.setWorkingDirectory(PathText(folder));
-    // An empty environment, not the parent's: the compiler sees no variables at all.
-    child.setProcessEnvironment(QProcessEnvironment());
+    // The compiler sees no variables at all; other tools get the program's own.
+    child.setProcessEnvironment(environment == TChildEnvironment::Empty ? QProcessEnvironment()
+                                                                        : QProcessEnvironment::systemEnvironment());
     child.setStandardInputFile(QProcess::nullDevice());
     child.setProcessChannelMode(QProcess::SeparateChannels);
     child.start(QIODevice::ReadOnly);

@@ -20,12 +20,16 @@ struct TRunResult {
     std::string StartError;
 };
 
-// Runs program (a path) with args in folder: no environment variables at all,
-// standard input from /dev/null, standard output and standard error captured
-// apart and drained as they come (a child filling one pipe never blocks), and no
-// time limit. Both line lists stay empty when the child cannot start.
+enum class TChildEnvironment { Empty, Inherited };
+
+// Runs program (a path) with args in folder: no environment variables at all
+// (unless Inherited is asked), standard input from /dev/null, standard output
+// and standard error captured apart and drained as they come (a child filling
+// one pipe never blocks), and no time limit. Both line lists stay empty when the
+// child cannot start.
 TRunResult RunAndCapture(const std::string &program, const std::vector<std::string> &args, const std::string &folder,
-                         const TKeepWaiting &keepWaiting = {});
+                         const TKeepWaiting &keepWaiting = {},
+                         TChildEnvironment environment = TChildEnvironment::Empty);
 
 // The file name of the compiler in the program's folder.
 inline constexpr const char *CompilerFileName = "fnttran.exe";

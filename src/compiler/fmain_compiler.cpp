@@ -1,6 +1,7 @@
 // The compiler page: the project file and the typefaces of the font store.
 #include "app/fmain.h"
 
+#include "app/busybox.h"
 #include "app/fontlist.h"
 #include "app/prompts.h"
 #include "app/textconv.h"
@@ -19,9 +20,7 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QFontDatabase>
-#include <QProgressDialog>
 #include <QGridLayout>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -643,25 +642,10 @@ void TFormMain::ToolButton6Click()
         WriteCompilerSource(State.Fonts, State.Typefaces, State.CollectionUid, State.KPixelAspectRatio);
     const std::string folder = ProgramFolder.empty() ? PathFromQ(QCoreApplication::applicationDirPath()) : ProgramFolder;
 
-    // The window stays painted while the compiler runs, and shows that it is
-    // busy; its dialog is modal, so no other command runs meanwhile.
-    QProgressDialog busy(QStringLiteral("Compiling the font store..."), QStringLiteral("Cancel"), 0, 0, this);
-    busy.setWindowModality(Qt::WindowModal);
-    busy.setMinimumDuration(0);
-    busy.setAutoClose(false);
-    busy.setAutoReset(false);
-    QElapsedTimer running;
-    running.start();
-    const TKeepWaiting keepWaiting = [&] {
-        // A quick compile passes without the box flashing up; user input waits until it shows.
-        if (!busy.isVisible() && running.elapsed() > 300)
-            busy.open();
-        QApplication::processEvents(busy.isVisible() ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
-        return !busy.wasCanceled();
-    };
+    // The window stays painted while the compiler runs, without a time limit.
+    TBusyBox busy(this, QStringLiteral("Compiling the font store..."));
     Memo1->clear();
-    const TCompileResult result = CompileFontStore(source, folder, PathFromQ(target), keepWaiting);
-    busy.close();
+    const TCompileResult result = CompileFontStore(source, folder, PathFromQ(target), [&] { return busy.keepWaiting(); });
     QStringList log;
     for (const std::string &line : result.Log)
         log << BytesToText(line);

@@ -58,6 +58,25 @@ public:
             return std::nullopt;
         return PickAnswers.takeFirst();
     }
+    // Answers of the two import dialogs; nothing left means cancel.
+    QList<TTrueTypeOptions> TrueTypeAnswers;
+    QList<TCaptureOptions> CaptureAnswers;
+    QList<QImage> CapturePictures;
+    bool askTrueTypeOptions(TTrueTypeOptions &options) override
+    {
+        if (TrueTypeAnswers.isEmpty())
+            return false;
+        options = TrueTypeAnswers.takeFirst();
+        return true;
+    }
+    bool askCaptureGrid(const QImage &picture, TCaptureOptions &options) override
+    {
+        CapturePictures << picture;
+        if (CaptureAnswers.isEmpty())
+            return false;
+        options = CaptureAnswers.takeFirst();
+        return true;
+    }
     void showError(const QString &text) override { Errors << text; }
     void showWarning(const QString &text) override { Warnings << text; }
 };

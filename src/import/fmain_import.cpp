@@ -1,0 +1,178 @@
+// The two imports: a TrueType font through the converter, and glyphs cut from a picture.
+#include "app/fmain.h"
+
+#include "app/busybox.h"
+#include "app/fontlist.h"
+#include "app/prompts.h"
+#include "app/textconv.h"
+#include "bdf/bdfreader.h"
+#include "bdf/bdfwriter.h"
+#include "bdf/fileio.h"
+#include "chartable/chartablewidget.h"
+#include "compiler/compilerun.h"
+#include "importops.h"
+#include "model/fileerror.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QListWidget>
+
+#include <cstdio>
+#include <sys/stat.h>
+
+namespace {
+
+// Converters big fonts keep busy for a while; past this the run is given up.
+constexpr qint64 ConverterLimitMs = 60000;
+
+bool Exists(const std::string &path)
+{
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+// An existing output file moved out of the converter's way, put back unless a
+// new font replaced it: a failed conversion never costs the user the old file.
+class TSetAside {
+public:
+    explicit TSetAside(const std::string &path) : Path(path)
+    {
+        if (!Exists(path))
+            return;
+        for (int i = 0; i < 1000 && Aside.empty(); ++i) {
+            const std::string candidate = path + ".before-import-" + std::to_string(i);
+            if (!Exists(candidate))
+                Aside = candidate;
+        }
+        if (Aside.empty() || std::rename(path.c_str(), Aside.c_str()) != 0)
+            throw TFileError("Cannot move aside", path, TFileError::SystemReason(errno));
+    }
+    ~TSetAside()
+    {
+        if (Aside.empty())
+            return;
+        if (Kept)
+            std::remove(Aside.c_str());
+        else
+            std::rename(Aside.c_str(), Path.c_str());
+    }
+    TSetAside(const TSetAside &) = delete;
+    TSetAside &operator=(const TSetAside &) = delete;
+    // The new file is good: the old one can go.
+    void keepNew() { Kept = true; }
+
+private:
+    std::string Path;
+    std::string Aside;
+    bool Kept = false;
+};
+
+} // namespace
+
+void TFormMain::ToolButton15Click()
+{
+    const QStringList inputs = Prompts().openFileNames(
+        {QStringLiteral("True type font|*.ttf|All files|*.*"), QStringLiteral("ttf"), false, false, LastTtfFolder});
+    if (inputs.isEmpty())
+        return;
+    TTrueTypeOptions options;
+    if (!Prompts().askTrueTypeOptions(options))
+        return;
+    const QString output =
+        Prompts().saveFileName({QStringLiteral("bdf font|*.bdf"), QStringLiteral("bdf"), false, true, LastBdfFolder},
+                               QFileInfo(inputs.first()).completeBaseName() + QStringLiteral(".bdf"));
+    if (output.isEmpty())
+        return;
+    LastTtfFolder = QFileInfo(inputs.first()).absolutePath();
+    const std::string folder = ProgramFolder.empty() ? PathFromQ(QCoreApplication::applicationDirPath()) : ProgramFolder;
+    const std::optional<std::string> converter = FindConverter(folder);
+    if (!converter) {
+        Prompts().showError(QStringLiteral("No TrueType converter: neither TTF2BDF.EXE in \"") + PathToQ(folder) +
+                            QStringLiteral("\" nor otf2bdf on the PATH."));
+        return;
+    }
+    const std::string path = PathFromQ(output);
+    TSetAside old(path);
+    // The output is read only after the converter has ended, so a half-written file is never read.
+    TBusyBox busy(this, QStringLiteral("Converting the TrueType font..."), ConverterLimitMs);
+    const TRunResult run = RunAndCapture(*converter, ConverterArguments(options, path, PathFromQ(inputs.first())), folder,
+                                         [&] { return busy.keepWaiting(); }, TChildEnvironment::Inherited);
+    if (run.Cancelled) {
+        std::remove(path.c_str());
+        if (busy.timedOut())
+            Prompts().showError(QStringLiteral("The TrueType converter did not finish within 60 seconds; no font was added."));
+        return;
+    }
+    if (!Exists(path))
+        return;
+
+    // The converter names each glyph by its original code and remaps ENCODING:
+    // the first read takes the names, so the font keeps the original codes.
+    TProjectRecord slot;
+    TBDFReadReport report;
+    try {
+        report = OpenBDF(path, slot.Font, {State.Debug, TCodeSource::Names});
+    } catch (...) {
+        std::remove(path.c_str());
+        throw;
+    }
+    slot.FileName = path;
+    slot.Font.FontName = ImportedFontName(path);
+    slot.Font.Uid = TickCount();
+    SaveBDF(path, slot);
+    old.keepNew();
+    OpenBDF(path, slot.Font, {State.Debug});
+    slot.FileName = path;
+    LastBdfFolder = QFileInfo(output).absolutePath();
+    State.Fonts.push_back(std::move(slot));
+    // The new row is not selected: the current font stays as it was.
+    AddFontRow(State.Fonts.back());
+    const std::string warning = ReadWarningText(path, State.Fonts.back().Font, report);
+    if (!warning.empty())
+        Prompts().showWarning(BytesToText(warning));
+}
+
+void TFormMain::ToolButton17Click()
+{
+    TBDFFont *font = State.CurrentFont();
+    if (!font)
+        return;
+    const QStringList chosen =
+        Prompts().openFileNames({QStringLiteral("Bitmaps (*.bmp)|*.bmp"), QString(), false, false, LastBdfFolder});
+    if (chosen.isEmpty())
+        return;
+    const std::string path = PathFromQ(chosen.first());
+    const TByteBuffer bytes = ReadFileBytes(path);
+    // The header is checked first: a 64-byte file can claim 5000 x 5000 pixels.
+    if (const auto problem = BitmapHeaderProblem(bytes.view())) {
+        Prompts().showError(QStringLiteral("Cannot import \"") + chosen.first() + "\": " + QString::fromStdString(*problem));
+        return;
+    }
+    QImage picture;
+    if (!picture.loadFromData(reinterpret_cast<const uchar *>(bytes.data()), static_cast<int>(bytes.size()), "BMP")) {
+        Prompts().showError(QStringLiteral("Cannot import \"") + chosen.first() +
+                            QStringLiteral("\": the picture could not be decoded."));
+        return;
+    }
+    picture = picture.convertToFormat(QImage::Format_RGB888);
+    TCaptureOptions options;
+    if (!Prompts().askCaptureGrid(picture, options))
+        return;
+    TCutResult cut = CutCells(picture, options);
+    if (cut.TooMany) {
+        Prompts().showError(QStringLiteral("That grid has more than a million cells; nothing was imported."));
+        return;
+    }
+    font = State.CurrentFont();
+    if (!font || cut.Glyphs.empty())
+        return;
+    font->Chars.insert(font->Chars.end(), std::make_move_iterator(cut.Glyphs.begin()),
+                       std::make_move_iterator(cut.Glyphs.end()));
+    // Imported glyphs are work to keep: closing must ask before they are lost.
+    State.MarkCurrentFontModified();
+    RxDrawGrid2->update();
+    if (cut.CutWide > 0)
+        Prompts().showWarning(QString::number(cut.CutWide) +
+                              QStringLiteral(" imported glyphs were wider than 64 pixels and kept only their leftmost "
+                                             "64 columns."));
+}

@@ -1,0 +1,71 @@
+// The two imports' own arithmetic: the TrueType converter's command line, and
+// cutting a picture of a character chart into glyphs. No widgets.
+#pragma once
+
+#include "model/bdfmodel.h"
+
+#include <QImage>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// The options the TrueType dialog gathers: the size field's text and whether
+// "Bold" is the chosen style.
+struct TTrueTypeOptions {
+    std::string SizeText = "9";
+    // -1 when no style is selected, 0 "Normal", 1 "Bold".
+    int Style = 0;
+};
+
+// The converter's size: the size text read as an integer, 9 when it is not one.
+int32_t ConverterSize(const std::string &sizeText);
+
+// The converter's command line as one text, exactly as the import describes it:
+// folder + "/TTF2BDF.EXE -r 100 -m gdr.map " + ["-w bold "] + "-p " + size +
+// " -o \"" + output + "\" \"" + input + "\"".
+std::string ConverterCommandLine(const std::string &programFolder, const TTrueTypeOptions &options,
+                                 const std::string &output, const std::string &input);
+
+// The same pieces as an argument list for starting the converter without a
+// shell, so paths with blanks, quotes or "$" reach it unchanged.
+std::vector<std::string> ConverterArguments(const TTrueTypeOptions &options, const std::string &output,
+                                            const std::string &input);
+
+// The converter to run: TTF2BDF.EXE in the program's folder when it is there,
+// otherwise otf2bdf found on the PATH (it takes the same options); nothing when
+// neither exists.
+std::optional<std::string> FindConverter(const std::string &programFolder);
+
+// The name a TrueType import gives its font: the output's file name without
+// folder and extension ("/f/big12.bdf" gives "big12").
+std::string ImportedFontName(const std::string &outputPath);
+
+// Why a BMP file cannot be imported, or nothing when its header is sound: not a
+// BMP, 0 pixels or more than MaxPictureSide on a side, or pixel data shorter
+// than the header promises. Checked before the picture is decoded.
+constexpr int MaxBitmapSide = 16384;
+std::optional<std::string> BitmapHeaderProblem(std::string_view bytes);
+
+// The grid the picture dialog gathers: column and row counts and the grid width, as typed.
+struct TCaptureOptions {
+    std::string Columns = "20";
+    std::string Rows = "10";
+    std::string GridWidth = "1";
+};
+
+// Most cells one import makes: a million glyphs is far beyond any chart.
+constexpr int64_t MaxCaptureCells = 1000000;
+
+struct TCutResult {
+    std::vector<TBDFChar> Glyphs;
+    // Glyphs wider than a row holds: they keep their leftmost 64 columns.
+    int CutWide = 0;
+    // More than MaxCaptureCells cells were asked for: nothing was cut.
+    bool TooMany = false;
+};
+
+// The glyphs cut from a picture, one per cell in reading order: each cell skips
+// its first g columns and its last row; a pixel whose red component is below 128
+// is ink. A count below 1 (or not a number) cuts nothing.
+TCutResult CutCells(const QImage &picture, const TCaptureOptions &options);
