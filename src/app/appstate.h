@@ -6,6 +6,7 @@
 #include "model/bdfmodel.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -56,9 +57,16 @@ struct TAppState {
     {
         return row >= 0 && row < static_cast<int>(Typefaces.size()) ? &Typefaces[static_cast<size_t>(row)] : nullptr;
     }
+    // Told when a font first gets unsaved changes (its index), so the list can show it.
+    std::function<void(int)> FontModifiedChanged;
+
     void MarkCurrentFontModified()
     {
-        if (TProjectRecord *slot = CurrentSlot())
-            slot->Modified = true;
+        TProjectRecord *slot = CurrentSlot();
+        if (!slot || slot->Modified)
+            return;
+        slot->Modified = true;
+        if (FontModifiedChanged)
+            FontModifiedChanged(CurrentFontIndex);
     }
 };

@@ -78,6 +78,7 @@ TFormMain::TFormMain(QWidget *parent) : QMainWindow(parent)
     ConnectCharTable();
     ConnectHeaderPanel();
     ConnectCompilerPage();
+    State.FontModifiedChanged = [this](int row) { RefreshFontRow(row); };
     resize(755, 618);
     if (QScreen *screen = QApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -98,6 +99,25 @@ void TFormMain::CreateMenus()
                               &TFormMain::Moveup1Click);
     Movedown1 = edit->addAction(QStringLiteral("Перемещение вниз"), QKeySequence(Qt::CTRL | Qt::Key_D), this,
                                 &TFormMain::Movedown1Click);
+    // Zoom of the glyph grids and going to a code: shortcuts of the window, not menu entries.
+    ZoomIn1 = new QAction(QStringLiteral("Увеличить"), this);
+    ZoomIn1->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    ZoomOut1 = new QAction(QStringLiteral("Уменьшить"), this);
+    ZoomOut1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
+    ZoomReset1 = new QAction(QStringLiteral("Обычный размер"), this);
+    ZoomReset1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+    GoTo1 = new QAction(QStringLiteral("Перейти к коду"), this);
+    GoTo1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    for (QAction *a : {ZoomIn1, ZoomOut1, ZoomReset1, GoTo1})
+        addAction(a);
+    connect(ZoomIn1, &QAction::triggered, this, [this] { SetZoom(ZoomCellSize + 2); });
+    connect(ZoomOut1, &QAction::triggered, this, [this] { SetZoom(ZoomCellSize - 2); });
+    connect(ZoomReset1, &QAction::triggered, this, [this] { SetZoom(GlyphCellSize); });
+    connect(GoTo1, &QAction::triggered, this, [this] {
+        PageControl1->setCurrentIndex(0);
+        EditGoTo->setFocus();
+        EditGoTo->selectAll();
+    });
     // The menu title is itself the command.
     About1 = menuBar()->addAction(QStringLiteral("О программе"));
     connect(About1, &QAction::triggered, this, &TFormMain::About1Click);
@@ -226,12 +246,14 @@ void TFormMain::RestorePlacement()
     const QByteArray geometry = settings.value(QStringLiteral("MainWindow/geometry")).toByteArray();
     if (!geometry.isEmpty())
         restoreGeometry(geometry);
+    SetZoom(settings.value(QStringLiteral("Editor/cellSize"), GlyphCellSize).toInt());
 }
 
 void TFormMain::SavePlacement()
 {
     QSettings settings;
     settings.setValue(QStringLiteral("MainWindow/geometry"), saveGeometry());
+    settings.setValue(QStringLiteral("Editor/cellSize"), ZoomCellSize);
 }
 
 void TFormMain::Open1Click()
@@ -298,5 +320,5 @@ void TFormMain::SetStatus(const std::string &text, uint32_t colour)
 void TFormMain::RepaintViews()
 {
     RxDrawGrid1->update();
-    RxDrawGrid2->update();
+    RxDrawGrid2->refresh();
 }

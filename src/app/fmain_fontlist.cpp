@@ -29,6 +29,26 @@ void TFormMain::AddFontRow(const TProjectRecord &slot)
     ListBox1->addItem(item);
 }
 
+void TFormMain::RefreshFontRow(int row)
+{
+    QListWidgetItem *item = ListBox1->item(row);
+    if (!item || row >= static_cast<int>(State.Fonts.size()))
+        return;
+    const TProjectRecord &slot = State.Fonts[static_cast<size_t>(row)];
+    // Unsaved fonts stand out in italics, so "BDF fonts not saved" is never a surprise.
+    QFont f = ListBox1->font();
+    f.setItalic(slot.Modified);
+    item->setFont(f);
+    item->setForeground(slot.Modified ? QBrush(QColor(160, 0, 0)) : ListBox1->palette().brush(QPalette::Text));
+    item->setToolTip(PathToQ(slot.FileName) + (slot.Modified ? QStringLiteral(" (unsaved changes)") : QString()));
+}
+
+void TFormMain::RefreshFontRows()
+{
+    for (int row = 0; row < ListBox1->count(); ++row)
+        RefreshFontRow(row);
+}
+
 void TFormMain::SelectFontRow(int row)
 {
     {
@@ -140,6 +160,7 @@ void TFormMain::ToolButton2Click()
     if (path.isEmpty())
         return;
     SaveBDF(PathFromQ(path), *slot);
+    RefreshFontRow(State.CurrentFontIndex);
     LastBdfFolder = QFileInfo(path).absolutePath();
     SetStatus("Saved " + PathFromQ(path), 0);
 }
@@ -147,8 +168,10 @@ void TFormMain::ToolButton2Click()
 void TFormMain::ToolButton25Click()
 {
     std::string saved;
-    for (TProjectRecord &slot : State.Fonts) {
+    for (size_t i = 0; i < State.Fonts.size(); ++i) {
+        TProjectRecord &slot = State.Fonts[i];
         SaveBDF(slot.FileName, slot);
+        RefreshFontRow(static_cast<int>(i));
         saved += (saved.empty() ? "" : ", ") + slot.FileName;
     }
     if (!saved.empty())

@@ -72,3 +72,11 @@ bool PasteChars(TBDFFont &font, const TCharSelection &sel, const std::vector<TBD
     }
     return changed;
 }
+
+std::optional<int> FindCode(const TBDFFont &font, int32_t code)
+{
+    for (size_t i = 0; i < font.Chars.size(); ++i)
+        if (font.Chars[i].Encoding == code)
+            return static_cast<int>(i);
+    return std::nullopt;
+}

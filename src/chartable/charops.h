@@ -5,6 +5,7 @@
 #include "model/bdfmodel.h"
 #include "selection.h"
 
+#include <optional>
 #include <vector>
 
 // Inserts a blank glyph of the font's box size (at most 64 pixels wide) before position current (or at
@@ -13,6 +14,9 @@
 // 0 becomes the previous glyph's code + 1. Its rows: FBBHeight blank rows (at most
 // MaxCreatedRows). Returns the new glyph's position.
 int AddChar(TBDFFont &font, int current);
+
+// Position of the first glyph (in Chars order) with this code, or nothing.
+std::optional<int> FindCode(const TBDFFont &font, int32_t code);
 
 // Removes the span's glyphs that exist. Returns how many were removed.
 int DeleteChars(TBDFFont &font, const TCharSelection &sel);

@@ -3,6 +3,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
+#include <QWheelEvent>
 
 #include <algorithm>
 
@@ -13,10 +15,6 @@ constexpr int RowPitch = TableCellHeight + TableLine;
 const QColor EmptyCell(204, 204, 204);
 const QColor SelectedInk(0, 0, 255);
 
-TTableCell ClampToTable(TTableCell c)
-{
-    return {std::clamp(c.Row, 0, TableRows - 1), std::clamp(c.Col, 0, TableColumns - 1)};
-}
 
 } // namespace
 
@@ -45,11 +43,63 @@ TCharTable::TCharTable(QWidget *parent) : QWidget(parent)
     setFocusPolicy(Qt::StrongFocus);
     setFixedSize(TableColumns * ColPitch, TableRows * RowPitch);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    Scroll = new QScrollBar(Qt::Vertical, parent);
+    Scroll->setFixedHeight(TableRows * RowPitch);
+    Scroll->setPageStep(TableRows);
+    Scroll->setSingleStep(1);
+    Scroll->setRange(0, 0);
+    Scroll->hide();
+    connect(Scroll, &QScrollBar::valueChanged, this, &TCharTable::setTopRow);
 }
 
 QRect TCharTable::cellRect(int row, int col) const
 {
-    return QRect(col * ColPitch, row * RowPitch, TableCellWidth, TableCellHeight);
+    return QRect(col * ColPitch, (row - TopRow) * RowPitch, TableCellWidth, TableCellHeight);
+}
+
+TTableCell TCharTable::clamped(TTableCell c) const
+{
+    return {std::clamp(c.Row, 0, Rows - 1), std::clamp(c.Col, 0, TableColumns - 1)};
+}
+
+TTableCell TCharTable::cellAt(QPoint p) const
+{
+    TTableCell cell = TableCellAt(p.x(), p.y());
+    cell.Row += TopRow;
+    return cell;
+}
+
+void TCharTable::setTopRow(int row)
+{
+    row = std::clamp(row, 0, Rows - TableRows);
+    if (row == TopRow)
+        return;
+    TopRow = row;
+    if (Scroll->value() != row)
+        Scroll->setValue(row);
+    update();
+}
+
+void TCharTable::scrollTo(TTableCell cell)
+{
+    if (cell.Row < TopRow)
+        setTopRow(cell.Row);
+    else if (cell.Row >= TopRow + TableRows)
+        setTopRow(cell.Row - TableRows + 1);
+}
+
+void TCharTable::refresh()
+{
+    const TBDFFont *font = CurrentFont ? CurrentFont() : nullptr;
+    const int rows = TableRowCount(font ? static_cast<int64_t>(font->Chars.size()) : 0);
+    if (rows != Rows) {
+        Rows = rows;
+        Scroll->setRange(0, Rows - TableRows);
+        Scroll->setVisible(Rows > TableRows);
+        Current = clamped(Current);
+        setTopRow(std::min(TopRow, Rows - TableRows));
+    }
+    update();
 }
 
 QRect TCharTable::pictureRect(int row, int col, QSize picture) const
@@ -62,7 +112,8 @@ QRect TCharTable::pictureRect(int row, int col, QSize picture) const
 
 void TCharTable::setCurrentCell(TTableCell cell)
 {
-    cell = ClampToTable(cell);
+    cell = clamped(cell);
+    scrollTo(cell);
     if (cell == Current)
         return;
     update(cellRect(Current.Row, Current.Col));
@@ -72,7 +123,7 @@ void TCharTable::setCurrentCell(TTableCell cell)
 
 void TCharTable::moveCurrent(TTableCell cell)
 {
-    cell = ClampToTable(cell);
+    cell = clamped(cell);
     if (cell == Current)
         return;
     setCurrentCell(cell);
@@ -85,7 +136,8 @@ void TCharTable::paintEvent(QPaintEvent *event)
     p.fillRect(event->rect(), palette().color(QPalette::Mid));
     const TBDFFont *font = CurrentFont ? CurrentFont() : nullptr;
     const QColor highlight = palette().color(hasFocus() ? QPalette::Active : QPalette::Inactive, QPalette::Highlight);
-    for (int row = 0; row < TableRows; ++row) {
+    // Only the visible rows are drawn: a repaint costs the same for any font size.
+    for (int row = TopRow; row < TopRow + TableRows; ++row) {
         for (int col = 0; col < TableColumns; ++col) {
             const QRect r = cellRect(row, col);
             // A picture may spill half its size past its cell: 64 columns at most, and the table's height.
@@ -121,7 +173,7 @@ void TCharTable::mousePressEvent(QMouseEvent *event)
         return;
     }
     LeftDown = true;
-    const TTableCell cell = TableCellAt(event->position().toPoint().x(), event->position().toPoint().y());
+    const TTableCell cell = cellAt(event->position().toPoint());
     moveCurrent(cell);
     emit leftPressed(cell);
 }
@@ -129,7 +181,7 @@ void TCharTable::mousePressEvent(QMouseEvent *event)
 void TCharTable::mouseMoveEvent(QMouseEvent *event)
 {
     if (LeftDown && (event->buttons() & Qt::LeftButton))
-        moveCurrent(TableCellAt(event->position().toPoint().x(), event->position().toPoint().y()));
+        moveCurrent(cellAt(event->position().toPoint()));
 }
 
 void TCharTable::mouseReleaseEvent(QMouseEvent *event)
@@ -137,7 +189,7 @@ void TCharTable::mouseReleaseEvent(QMouseEvent *event)
     if (event->button() != Qt::LeftButton || !LeftDown)
         return;
     LeftDown = false;
-    const TTableCell cell = TableCellAt(event->position().toPoint().x(), event->position().toPoint().y());
+    const TTableCell cell = cellAt(event->position().toPoint());
     // The release point is where the drag ended, even without a move event before it.
     moveCurrent(cell);
     emit released();
@@ -170,23 +222,39 @@ void TCharTable::keyPressEvent(QKeyEvent *event)
     case Qt::Key_End:
         c.Col = TableColumns - 1;
         if (ctrl)
-            c.Row = TableRows - 1;
+            c.Row = Rows - 1;
         break;
+    // A page is the nine rows shown: in a table that does not scroll, its first and last row.
     case Qt::Key_PageUp:
-        c.Row = 0;
+        c.Row = Rows > TableRows ? c.Row - TableRows : 0;
         break;
     case Qt::Key_PageDown:
-        c.Row = TableRows - 1;
+        c.Row = Rows > TableRows ? c.Row + TableRows : TableRows - 1;
         break;
     default:
         QWidget::keyPressEvent(event);
         return;
     }
-    c = ClampToTable(c);
+    c = clamped(c);
     if (c == Current)
         return;
     moveCurrent(c);
     emit movedByKeyboard();
+}
+
+void TCharTable::wheelEvent(QWheelEvent *event)
+{
+    if (Rows <= TableRows) {
+        QWidget::wheelEvent(event);
+        return;
+    }
+    // Three rows a notch; a fine-grained wheel moves at least one.
+    const int delta = event->angleDelta().y();
+    int rows = delta / 40;
+    if (rows == 0 && delta != 0)
+        rows = delta > 0 ? 1 : -1;
+    setTopRow(TopRow - rows);
+    event->accept();
 }
 
 void TCharTable::updateCurrentGlyph()

@@ -15,6 +15,11 @@
 // exists and its pixel bit is set.
 QImage GlyphPicture(const TBDFChar &ch, const QColor &ink, int maxHeight);
 
+class QScrollBar;
+
+// The table shows 9 rows at a time. For a font of more than 288 characters it
+// has as many rows as the font needs and a scroll bar; every row number it
+// reports (current cell, presses, releases) is a row of the whole table.
 class TCharTable : public QWidget {
     Q_OBJECT
 public:
@@ -26,9 +31,20 @@ public:
     const TCharSelection *Selection = nullptr;
 
     TTableCell currentCell() const { return Current; }
-    // Moves the current cell (clamped to the table) without any signal.
+    // Moves the current cell (clamped to the table) without any signal, and
+    // scrolls it into view.
     void setCurrentCell(TTableCell cell);
+    // The rectangle of a cell of table row `row` as shown (outside the widget
+    // when the row is scrolled out of view).
     QRect cellRect(int row, int col) const;
+    // Rows of the whole table, and the first one shown.
+    int rowCount() const { return Rows; }
+    int topRow() const { return TopRow; }
+    void setTopRow(int row);
+    // Takes the current font's size: the row count, the scroll bar, and the
+    // current cell and first row clamped to them. Then repaints.
+    void refresh();
+    QScrollBar *scrollBar() const { return Scroll; }
     // Where a glyph picture of this size is drawn for a cell: centred on it.
     QRect pictureRect(int row, int col, QSize picture) const;
     // Repaints the current cell and what its glyph may spill onto.
@@ -53,12 +69,20 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
 
 private:
     void moveCurrent(TTableCell cell);
+    TTableCell clamped(TTableCell cell) const;
+    // The table cell under a point of the widget.
+    TTableCell cellAt(QPoint p) const;
+    void scrollTo(TTableCell cell);
 
     TTableCell Current;
     bool LeftDown = false;
+    int Rows = TableRows;
+    int TopRow = 0;
+    QScrollBar *Scroll = nullptr;
 };

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScrollBar>
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
@@ -66,6 +67,7 @@ QWidget *TFormMain::CreateLowerArea()
     RxDrawGrid2->CurrentFont = [this]() -> const TBDFFont * { return State.CurrentFont(); };
     RxDrawGrid2->Selection = &State.CharSelection;
     layout->addWidget(RxDrawGrid2, 0, Qt::AlignTop);
+    layout->addWidget(RxDrawGrid2->scrollBar(), 0, Qt::AlignTop);
     layout->addStretch();
     return Panel3;
 }
@@ -117,6 +119,14 @@ QWidget *TFormMain::CreateHeaderPanel()
     ToolButton23 = BarButton(ToolBar5, ThemeIcon("edit-undo", QStyle::SP_ArrowBack), QStringLiteral("Отмена"));
     ToolButton26 = BarButton(ToolBar5, ThemeIcon("view-refresh", QStyle::SP_BrowserReload), QStringLiteral("Обновить"));
     v->addWidget(ToolBar5);
+    auto *goTo = new QHBoxLayout;
+    goTo->addWidget(new QLabel(QStringLiteral("Перейти к коду"), Panel12));
+    EditGoTo = new QLineEdit(Panel12);
+    EditGoTo->setFixedWidth(FieldWidth(*EditGoTo, QStringLiteral("FFFFFFFF")));
+    EditGoTo->setToolTip(QStringLiteral("Ctrl+G"));
+    goTo->addWidget(EditGoTo);
+    goTo->addStretch();
+    v->addLayout(goTo);
     v->addStretch();
     Panel12->setFixedWidth(std::max(200, Panel12->sizeHint().width()));
     return Panel12;
@@ -182,7 +192,7 @@ void TFormMain::RxDrawGrid2MouseDown(TTableCell cell)
 void TFormMain::RxDrawGrid2MouseUp(TTableCell cell)
 {
     SelectionMouseUp(State.CharSelection, cell);
-    RxDrawGrid2->update();
+    RxDrawGrid2->refresh();
 }
 
 void TFormMain::ToolButton16Click()
@@ -192,7 +202,7 @@ void TFormMain::ToolButton16Click()
         return;
     AddChar(*font, State.CurrentCharIndex);
     State.MarkCurrentFontModified();
-    RxDrawGrid2->update();
+    RxDrawGrid2->refresh();
 }
 
 void TFormMain::ToolButton18Click()
@@ -202,7 +212,7 @@ void TFormMain::ToolButton18Click()
         return;
     if (DeleteChars(*font, State.CharSelection) > 0)
         State.MarkCurrentFontModified();
-    RxDrawGrid2->update();
+    RxDrawGrid2->refresh();
     RxDrawGrid2Click();
 }
 
@@ -220,11 +230,12 @@ void TFormMain::ToolButton22Click(int tag)
     if (PasteChars(*font, State.CharSelection, State.CharClipboard, tag == 1))
         State.MarkCurrentFontModified();
     RxDrawGrid2Click();
-    RxDrawGrid2->update();
+    RxDrawGrid2->refresh();
 }
 
 void TFormMain::ConnectHeaderPanel()
 {
+    connect(EditGoTo, &QLineEdit::returnPressed, this, [this] { GoToCode(EditGoTo->text()); });
     // Both fields store what they show, also when the font refresh fills them.
     connect(Edit6, &QLineEdit::textChanged, this, &TFormMain::Edit6Change);
     connect(Edit7, &QLineEdit::textChanged, this, &TFormMain::Edit7Change);
@@ -318,4 +329,20 @@ void TFormMain::SpeedButton7Click()
 void TFormMain::SpeedButton8Click()
 {
     HeaderStep(&TBDFFont::FBBYOff, 1, Edit11);
+}
+
+void TFormMain::GoToCode(const QString &hexCode)
+{
+    const TBDFFont *font = State.CurrentFont();
+    if (!font)
+        return;
+    const int32_t code = HexToInt(hexCode.trimmed().toStdString());
+    const std::optional<int> index = FindCode(*font, code);
+    if (!index) {
+        SetStatus("No glyph has the code " + FormatHex(static_cast<uint32_t>(code), 4), 0x0000FF);
+        return;
+    }
+    RxDrawGrid2->setCurrentCell({*index / TableColumns, *index % TableColumns});
+    RxDrawGrid2Click();
+    RxDrawGrid2->refresh();
 }

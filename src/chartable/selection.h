@@ -1,6 +1,7 @@
 // The character table's cells, its selection and the two readings of it.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 // Columns of the character table; every cell-to-index computation uses it.
@@ -32,6 +33,14 @@ struct TTableCell {
 // columns 0..31, a point right of column 30 counting as 31; points above or left
 // of the table give row or column 0.
 TTableCell TableCellAt(int x, int y);
+
+// Rows of the table for a font of n characters: the 9 visible rows while the
+// font fits them (the table then never scrolls), else enough rows for every
+// character and the cell right after the last one.
+constexpr int TableRowCount(int64_t n)
+{
+    return n <= int64_t{TableRows} * TableColumns ? TableRows : static_cast<int>(n / TableColumns + 1);
+}
 
 // Index of the character a cell stands for.
 constexpr int CellIndex(int row, int col)

@@ -68,6 +68,7 @@ QWidget *TFormMain::CreateGlyphEditor()
     RxDrawGrid1->CurrentChar = [this]() -> const TBDFChar * { return State.CurrentChar(); };
     EditorScroll->setWidget(EditorArea);
     EditorScroll->Resized = [this] { LayOutEditorGrids(); };
+    EditorScroll->Zoomed = [this](int notches) { SetZoom(ZoomCellSize + 2 * notches); };
     PixelGridOffsetNow = {};
     LayOutEditorGrids();
     layout->addWidget(EditorScroll, 1);
@@ -167,13 +168,29 @@ void TFormMain::LayOutEditorGrids()
 {
     const QSize view = EditorScroll->viewport()->size();
     const TEditorLayout l = LayOutEditor(RxDrawGrid->columns(), RxDrawGrid->rows(), PixelGridOffsetNow,
-                                         RxDrawGrid1->columns(), RxDrawGrid1->rows(), view.width(), view.height());
+                                         RxDrawGrid1->columns(), RxDrawGrid1->rows(), view.width(), view.height(),
+                                         RxDrawGrid->pitch());
     EditorArea->resize(l.Width, l.Height);
     RxDrawGridBG->move(l.BackX, l.BackY);
     RxDrawGridBG->setCells(l.BackColumns, l.BackRows);
     RxDrawGrid->move(l.FrameX, l.FrameY);
     RxDrawGrid1->move(l.GridX, l.GridY);
     RxDrawGrid1->raise();
+}
+
+void TFormMain::SetZoom(int cellSize)
+{
+    cellSize = ClampCellSize(cellSize);
+    const int oldPitch = RxDrawGrid->pitch();
+    ZoomCellSize = cellSize;
+    for (TLatticeGrid *grid : {RxDrawGridBG, RxDrawGrid})
+        grid->setCellSize(cellSize);
+    RxDrawGrid1->setCellSize(cellSize);
+    // The pixel grid keeps its place in cells.
+    const int pitch = cellSize + 1;
+    PixelGridOffsetNow = {PixelGridOffsetNow.Left / oldPitch * pitch, PixelGridOffsetNow.Top / oldPitch * pitch};
+    LayOutEditorGrids();
+    EditorScroll->ensureWidgetVisible(RxDrawGrid1, 8, 8);
 }
 
 void TFormMain::ShowEmptyGlyph()
@@ -201,7 +218,7 @@ void TFormMain::LoadCurrentCharIntoEditor()
     Edit19->setText(QString::number(ch->DWidthX));
     // Writing the code field runs its handler, which stores the same code back.
     Edit13->setText(Hex4(ch->Encoding));
-    PixelGridOffsetNow = PixelGridOffset(RxDrawGrid->rows(), *ch);
+    PixelGridOffsetNow = PixelGridOffset(RxDrawGrid->rows(), *ch, RxDrawGrid->pitch());
     LayOutEditorGrids();
     // The glyph the user is about to edit is brought into view.
     EditorScroll->ensureWidgetVisible(RxDrawGrid1, 8, 8);
@@ -214,7 +231,7 @@ void TFormMain::RxDrawGrid1MouseDown(QPoint offset, TPaintAction action)
     TBDFChar *ch = State.CurrentChar();
     if (!ch)
         return;
-    auto cell = GridCellAt(offset.x(), offset.y(), RxDrawGrid1->columns(), RxDrawGrid1->rows());
+    auto cell = GridCellAt(offset.x(), offset.y(), RxDrawGrid1->columns(), RxDrawGrid1->rows(), RxDrawGrid1->pitch());
     if (!cell || !ApplyPaint(*ch, *cell, action, RxDrawGrid1->columns()))
         return;
     RxDrawGrid1->update();
@@ -228,7 +245,7 @@ void TFormMain::RxDrawGrid1MouseMove(QPoint offset, TPaintAction action)
     TBDFChar *ch = State.CurrentChar();
     if (!ch)
         return;
-    auto cell = GridCellAt(offset.x(), offset.y(), RxDrawGrid1->columns(), RxDrawGrid1->rows());
+    auto cell = GridCellAt(offset.x(), offset.y(), RxDrawGrid1->columns(), RxDrawGrid1->rows(), RxDrawGrid1->pitch());
     if (!cell || !ApplyPaint(*ch, *cell, action, RxDrawGrid1->columns()))
         return;
     RxDrawGrid1->updateCell(*cell);
@@ -247,7 +264,7 @@ void TFormMain::MetricCommand(const std::function<void(TBDFChar &)> &op, QLineEd
     if (const TBDFChar *ch = State.CurrentChar())
         field->setText(QString::number(ch->*shown));
     RxDrawGrid2Click();
-    RxDrawGrid2->update();
+    RxDrawGrid2->refresh();
 }
 
 void TFormMain::MetricStep(int32_t TBDFChar::*member, int delta, QLineEdit *field)
@@ -392,7 +409,7 @@ void TFormMain::ToolButton23Click()
         State.MarkCurrentFontModified();
     *ch = State.UndoChar;
     RxDrawGrid2Click();
-    RxDrawGrid2->update();
+    RxDrawGrid2->refresh();
 }
 
 void TFormMain::ToolButton26Click()
@@ -403,5 +420,5 @@ void TFormMain::ToolButton26Click()
     if (RenumberCodes(*font, State.CharSelection))
         State.MarkCurrentFontModified();
     RxDrawGrid2Click();
-    RxDrawGrid2->update();
+    RxDrawGrid2->refresh();
 }

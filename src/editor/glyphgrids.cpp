@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include <algorithm>
 
@@ -15,20 +16,20 @@ struct TCellRange {
     int FirstCol, LastCol, FirstRow, LastRow;
 };
 
-TCellRange Exposed(const QRect &r, int columns, int rows)
+TCellRange Exposed(const QRect &r, int columns, int rows, int pitch)
 {
-    return {std::max(0, r.left() / GlyphPitch), std::min(columns - 1, r.right() / GlyphPitch),
-            std::max(0, r.top() / GlyphPitch), std::min(rows - 1, r.bottom() / GlyphPitch)};
+    return {std::max(0, r.left() / pitch), std::min(columns - 1, r.right() / pitch), std::max(0, r.top() / pitch),
+            std::min(rows - 1, r.bottom() / pitch)};
 }
 
-// A bevelled 12 x 12 tile: rim colour on the edge, corners cut, fill inside.
-QImage Tile(const QColor &rim, const std::function<QColor(int)> &fillForRow)
+// A bevelled size x size tile: rim colour on the edge, corners cut, fill inside.
+QImage Tile(int size, const QColor &rim, const std::function<QColor(int)> &fillForRow)
 {
-    QImage img(GlyphCellSize, GlyphCellSize, QImage::Format_RGB32);
-    for (int y = 0; y < GlyphCellSize; ++y)
-        for (int x = 0; x < GlyphCellSize; ++x) {
-            bool edge = x == 0 || y == 0 || x == GlyphCellSize - 1 || y == GlyphCellSize - 1;
-            bool corner = (x == 0 || x == GlyphCellSize - 1) && (y == 0 || y == GlyphCellSize - 1);
+    QImage img(size, size, QImage::Format_RGB32);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            bool edge = x == 0 || y == 0 || x == size - 1 || y == size - 1;
+            bool corner = (x == 0 || x == size - 1) && (y == 0 || y == size - 1);
             img.setPixelColor(x, y, corner ? GridLineColour : edge ? rim : fillForRow(y));
         }
     return img;
@@ -48,8 +49,15 @@ void TLatticeGrid::setCells(int columns, int rows)
 {
     Columns = ClampCells(columns);
     Rows = ClampCells(rows);
-    resize(Columns * GlyphPitch, Rows * GlyphPitch);
+    // A widget is at most 16,777,215 pixels a side.
+    resize(std::min<int64_t>(int64_t{Columns} * pitch(), 16777215), std::min<int64_t>(int64_t{Rows} * pitch(), 16777215));
     update();
+}
+
+void TLatticeGrid::setCellSize(int size)
+{
+    CellSize = ClampCellSize(size);
+    setCells(Columns, Rows);
 }
 
 void TLatticeGrid::paintEvent(QPaintEvent *event)
@@ -57,23 +65,24 @@ void TLatticeGrid::paintEvent(QPaintEvent *event)
     QPainter p(this);
     const QRect r = event->rect();
     p.fillRect(r, LineColour);
-    TCellRange c = Exposed(r, Columns, Rows);
+    const int step = pitch();
+    TCellRange c = Exposed(r, Columns, Rows, step);
     for (int row = c.FirstRow; row <= c.LastRow; ++row)
         for (int col = c.FirstCol; col <= c.LastCol; ++col)
-            p.fillRect(col * GlyphPitch, row * GlyphPitch, GlyphCellSize, GlyphCellSize, CellColour);
+            p.fillRect(col * step, row * step, CellSize, CellSize, CellColour);
 }
 
-QImage MakeInkTile()
+QImage MakeInkTile(int size)
 {
-    return Tile(Qt::black, [](int y) {
-        int v = 94 - 94 * (y - 1) / (GlyphCellSize - 3);
+    return Tile(size, Qt::black, [size](int y) {
+        int v = std::clamp(94 - 94 * (y - 1) / std::max(size - 3, 1), 0, 255);
         return QColor(v, v, v);
     });
 }
 
-QImage MakePaperTile()
+QImage MakePaperTile(int size)
 {
-    return Tile(QColor(165, 165, 165), [](int y) { return y == 1 ? QColor(230, 230, 230) : QColor(Qt::white); });
+    return Tile(size, QColor(165, 165, 165), [](int y) { return y == 1 ? QColor(230, 230, 230) : QColor(Qt::white); });
 }
 
 TPixelGrid::TPixelGrid(QWidget *parent) : QWidget(parent), InkTile(MakeInkTile()), PaperTile(MakePaperTile())
@@ -87,12 +96,21 @@ void TPixelGrid::setCells(int columns, int rows)
 {
     Columns = ClampCells(columns);
     Rows = ClampCells(rows);
-    resize(Columns * GlyphPitch, Rows * GlyphPitch);
+    resize(std::min<int64_t>(int64_t{Columns} * pitch(), 16777215), std::min<int64_t>(int64_t{Rows} * pitch(), 16777215));
+}
+
+void TPixelGrid::setCellSize(int size)
+{
+    CellSize = ClampCellSize(size);
+    InkTile = MakeInkTile(CellSize);
+    PaperTile = MakePaperTile(CellSize);
+    setCells(Columns, Rows);
+    update();
 }
 
 void TPixelGrid::updateCell(TGridCell cell)
 {
-    update(cell.Col * GlyphPitch, cell.Row * GlyphPitch, GlyphPitch, GlyphPitch);
+    update(cell.Col * pitch(), cell.Row * pitch(), pitch(), pitch());
 }
 
 void TPixelGrid::paintEvent(QPaintEvent *event)
@@ -103,13 +121,14 @@ void TPixelGrid::paintEvent(QPaintEvent *event)
     QPainter p(this);
     const QRect r = event->rect();
     p.fillRect(r, GridLineColour);
-    TCellRange c = Exposed(r, Columns, Rows);
+    const int step = pitch();
+    TCellRange c = Exposed(r, Columns, Rows, step);
     for (int row = c.FirstRow; row <= c.LastRow; ++row) {
         const bool hasRow = static_cast<size_t>(row) < ch->Bitmap.size();
         for (int col = c.FirstCol; col <= c.LastCol; ++col) {
-            const QPoint at(col * GlyphPitch, row * GlyphPitch);
+            const QPoint at(col * step, row * step);
             if (!hasRow)
-                p.fillRect(QRect(at, QSize(GlyphCellSize, GlyphCellSize)), Qt::white);
+                p.fillRect(QRect(at, QSize(CellSize, CellSize)), Qt::white);
             else
                 p.drawImage(at, GetBit(*ch, row, GridPixelBit(ch->BBXWidth, Columns, col)) ? InkTile : PaperTile);
         }
@@ -151,4 +170,17 @@ void TEditorScrollArea::resizeEvent(QResizeEvent *event)
     QScrollArea::resizeEvent(event);
     if (Resized)
         Resized();
+}
+
+void TEditorScrollArea::wheelEvent(QWheelEvent *event)
+{
+    if (event->modifiers() & Qt::ControlModifier) {
+        if (Zoomed) {
+            const int delta = event->angleDelta().y();
+            Zoomed(delta > 0 ? 1 : delta < 0 ? -1 : 0);
+        }
+        event->accept();
+        return;
+    }
+    QScrollArea::wheelEvent(event);
 }

@@ -15,10 +15,13 @@ class TLatticeGrid : public QWidget {
     Q_OBJECT
 public:
     TLatticeGrid(const QColor &cellColour, const QColor &lineColour, QWidget *parent = nullptr);
-    // Sets the cell counts (each at least 1) and resizes to 13 pixels per cell.
+    // Sets the cell counts (each at least 1) and resizes to one pitch per cell.
     void setCells(int columns, int rows);
+    // Sets the cell size in pixels (the zoom); the pitch is one more.
+    void setCellSize(int size);
     int columns() const { return Columns; }
     int rows() const { return Rows; }
+    int pitch() const { return CellSize + 1; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -28,11 +31,12 @@ private:
     QColor LineColour;
     int Columns = 1;
     int Rows = 1;
+    int CellSize = GlyphCellSize;
 };
 
-// The tiles of a set and a clear pixel, 12 x 12.
-QImage MakeInkTile();
-QImage MakePaperTile();
+// The tiles of a set and a clear pixel, size x size.
+QImage MakeInkTile(int size = GlyphCellSize);
+QImage MakePaperTile(int size = GlyphCellSize);
 
 // One cell per pixel of the current glyph. Reports presses and drags as paint
 // actions with the pointer's offset from the grid's corner; the form applies them.
@@ -43,8 +47,10 @@ public:
     // The glyph to draw; null draws nothing (no font, or no glyph at the current cell).
     std::function<const TBDFChar *()> CurrentChar;
     void setCells(int columns, int rows);
+    void setCellSize(int size);
     int columns() const { return Columns; }
     int rows() const { return Rows; }
+    int pitch() const { return CellSize + 1; }
     // Repaints one cell only.
     void updateCell(TGridCell cell);
 
@@ -63,6 +69,7 @@ private:
 
     int Columns = 1;
     int Rows = 1;
+    int CellSize = GlyphCellSize;
     QImage InkTile;
     QImage PaperTile;
 };
@@ -74,7 +81,10 @@ class TEditorScrollArea : public QScrollArea {
 public:
     using QScrollArea::QScrollArea;
     std::function<void()> Resized;
+    // Ctrl + wheel: +1 for a notch up (zoom in), -1 for a notch down.
+    std::function<void(int notches)> Zoomed;
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
 };

@@ -23,24 +23,24 @@ int GridPixelBit(int32_t width, int columns, int x)
     return bit < 0 || bit > 63 ? -1 : static_cast<int>(bit);
 }
 
-std::optional<TGridCell> GridCellAt(int dx, int dy, int columns, int rows)
+std::optional<TGridCell> GridCellAt(int dx, int dy, int columns, int rows, int pitch)
 {
-    int col = dx < 0 ? 0 : dx / GlyphPitch;
+    int col = dx < 0 ? 0 : dx / pitch;
     if (col > columns - 1)
         col = columns - 1;
-    int row = dy < 0 ? 0 : dy / GlyphPitch;
+    int row = dy < 0 ? 0 : dy / pitch;
     if (row >= rows)
         return std::nullopt;
     return TGridCell{col < 0 ? 0 : col, row};
 }
 
-TGridOffset PixelGridOffset(int frameRows, const TBDFChar &ch)
+TGridOffset PixelGridOffset(int frameRows, const TBDFChar &ch, int pitch)
 {
     // Offsets from a malformed file can be anything a 32-bit number holds; the
     // grid is then far outside the view, but never at a wrapped-around place.
     constexpr int64_t Limit = 16000000;
-    const int64_t left = int64_t{ch.BBXXOff} * GlyphPitch;
-    const int64_t top = (int64_t{frameRows} - ch.BBXHeight - ch.BBXYOff) * GlyphPitch;
+    const int64_t left = int64_t{ch.BBXXOff} * pitch;
+    const int64_t top = (int64_t{frameRows} - ch.BBXHeight - ch.BBXYOff) * pitch;
     return {static_cast<int>(std::clamp(left, -Limit, Limit)), static_cast<int>(std::clamp(top, -Limit, Limit))};
 }
 
@@ -84,13 +84,13 @@ bool ApplyPaint(TBDFChar &ch, TGridCell cell, TPaintAction action, int columns)
 }
 
 TEditorLayout LayOutEditor(int frameColumns, int frameRows, TGridOffset grid, int gridColumns, int gridRows,
-                           int viewWidth, int viewHeight)
+                           int viewWidth, int viewHeight, int pitch)
 {
     // A widget is at most 16,777,215 pixels in each direction.
     constexpr int64_t MaxSize = 16777215;
     constexpr int64_t Slack = 4;
-    const int64_t frameW = int64_t{frameColumns} * GlyphPitch, frameH = int64_t{frameRows} * GlyphPitch;
-    const int64_t gridW = int64_t{gridColumns} * GlyphPitch, gridH = int64_t{gridRows} * GlyphPitch;
+    const int64_t frameW = int64_t{frameColumns} * pitch, frameH = int64_t{frameRows} * pitch;
+    const int64_t gridW = int64_t{gridColumns} * pitch, gridH = int64_t{gridRows} * pitch;
     const int64_t x = std::max<int64_t>(FrameLeft, Slack - grid.Left);
     const int64_t y = std::max<int64_t>(FrameTop, Slack - grid.Top);
     const int64_t right = std::max(x + frameW, x + grid.Left + gridW) + FrameLeft;
@@ -104,9 +104,9 @@ TEditorLayout LayOutEditor(int frameColumns, int frameRows, TGridOffset grid, in
     l.GridY = clampSize(y + grid.Top);
     l.Width = clampSize(std::max<int64_t>(right, viewWidth));
     l.Height = clampSize(std::max<int64_t>(bottom, viewHeight));
-    l.BackX = static_cast<int>(x % GlyphPitch);
-    l.BackY = static_cast<int>(y % GlyphPitch);
-    l.BackColumns = ClampCells((l.Width - l.BackX) / GlyphPitch + 1);
-    l.BackRows = ClampCells((l.Height - l.BackY) / GlyphPitch + 1);
+    l.BackX = static_cast<int>(x % pitch);
+    l.BackY = static_cast<int>(y % pitch);
+    l.BackColumns = ClampCells((l.Width - l.BackX) / pitch + 1);
+    l.BackRows = ClampCells((l.Height - l.BackY) / pitch + 1);
     return l;
 }

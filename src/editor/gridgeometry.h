@@ -7,9 +7,17 @@
 
 #include <optional>
 
-// Every grid of the glyph editor: 12-pixel cells followed by a 1-pixel line.
+// Every grid of the glyph editor: 12-pixel cells followed by a 1-pixel line at
+// the default zoom; the zoom takes the cells from 4 to 32 pixels.
 constexpr int GlyphCellSize = 12;
 constexpr int GlyphPitch = GlyphCellSize + 1;
+constexpr int MinCellSize = 4;
+constexpr int MaxCellSize = 32;
+// A cell size as the zoom allows it.
+constexpr int ClampCellSize(int size)
+{
+    return size < MinCellSize ? MinCellSize : size > MaxCellSize ? MaxCellSize : size;
+}
 // Top-left corner of the frame (bounding-box) grid inside the editor area.
 constexpr int FrameLeft = 30;
 constexpr int FrameTop = 30;
@@ -42,7 +50,7 @@ struct TGridCell {
 // The cell under a pointer at (dx, dy) from the grid's top-left corner. Columns
 // clamp to 0..columns-1 (left of or right of the grid); rows clamp at 0 above the
 // grid, and a row at or past `rows` (below the grid) matches no cell.
-std::optional<TGridCell> GridCellAt(int dx, int dy, int columns, int rows);
+std::optional<TGridCell> GridCellAt(int dx, int dy, int columns, int rows, int pitch = GlyphPitch);
 
 // Where the pixel grid's top-left corner goes, in pixels from the frame's: the
 // frame's lower-left corner is the glyph origin.
@@ -51,7 +59,7 @@ struct TGridOffset {
     int Top = 0;
     bool operator==(const TGridOffset &) const = default;
 };
-TGridOffset PixelGridOffset(int frameRows, const TBDFChar &ch);
+TGridOffset PixelGridOffset(int frameRows, const TBDFChar &ch, int pitch = GlyphPitch);
 
 // Where the three grids go in the scrolled editor area, and how big the area is.
 // The frame stays at (FrameLeft, FrameTop) unless the pixel grid reaches further
@@ -67,7 +75,7 @@ struct TEditorLayout {
     bool operator==(const TEditorLayout &) const = default;
 };
 TEditorLayout LayOutEditor(int frameColumns, int frameRows, TGridOffset grid, int gridColumns, int gridRows,
-                           int viewWidth, int viewHeight);
+                           int viewWidth, int viewHeight, int pitch = GlyphPitch);
 
 enum class TPaintAction { None, Set, Clear, Toggle };
 

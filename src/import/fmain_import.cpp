@@ -170,7 +170,7 @@ void TFormMain::ToolButton17Click()
                        std::make_move_iterator(cut.Glyphs.end()));
     // Imported glyphs are work to keep: closing must ask before they are lost.
     State.MarkCurrentFontModified();
-    RxDrawGrid2->update();
+    RxDrawGrid2->refresh();
     if (cut.CutWide > 0)
         Prompts().showWarning(QString::number(cut.CutWide) +
                               QStringLiteral(" imported glyphs were wider than 64 pixels and kept only their leftmost "

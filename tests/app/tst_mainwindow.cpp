@@ -510,11 +510,18 @@ void TstMainWindow::tableSelectionAndLoad()
 
 void TstMainWindow::releaseBelowTable()
 {
-    OpenFiles({"c.bdf"});
+    OpenFiles({"b.bdf"});
     QTest::mousePress(Form->RxDrawGrid2, Qt::LeftButton, Qt::NoModifier, TableCellCentre(8, 3));
     QTest::mouseRelease(Form->RxDrawGrid2, Qt::LeftButton, Qt::NoModifier, QPoint(6 * 16 + 7, 9 * 19 + 30));
     QCOMPARE(Form->State.CharSelection, (TCharSelection{8, 3, 9, 6}));
     QCOMPARE(Form->State.CurrentCharIndex, 8 * 32 + 6);
+    // A font of 300 characters has a tenth row: the release there scrolls to it.
+    OpenFiles({"c.bdf"});
+    QTest::mousePress(Form->RxDrawGrid2, Qt::LeftButton, Qt::NoModifier, TableCellCentre(8, 3));
+    QTest::mouseRelease(Form->RxDrawGrid2, Qt::LeftButton, Qt::NoModifier, QPoint(6 * 16 + 7, 9 * 19 + 30));
+    QCOMPARE(Form->State.CharSelection, (TCharSelection{8, 3, 9, 6}));
+    QCOMPARE(Form->State.CurrentCharIndex, 9 * 32 + 6);
+    QCOMPARE(Form->RxDrawGrid2->topRow(), 1);
 }
 
 void TstMainWindow::rightClickAndKeysKeepSelection()
