@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QWindow>
 #include <QListWidget>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 #include <algorithm>
@@ -83,6 +84,30 @@ int main(int argc, char **argv)
         form.ToolButton16Click();
         form.RxDrawGrid2->repaint();
     });
+    Report("scroll table by a page (+ repaint)", 100, [&](int i) {
+        QKeyEvent key(QEvent::KeyPress, i % 2 ? Qt::Key_PageUp : Qt::Key_PageDown, Qt::NoModifier);
+        QApplication::sendEvent(form.RxDrawGrid2, &key);
+        form.RxDrawGrid2->repaint();
+        form.RxDrawGrid1->repaint();
+    });
+    Report("go to code 4E00 and back (each)", 50, [&](int i) {
+        form.GoToCode(i % 2 ? QStringLiteral("0041") : QStringLiteral("4E00"));
+        form.RxDrawGrid2->repaint();
+        form.RxDrawGrid1->repaint();
+    });
+    Report("zoom in or out (+ repaint)", 56, [&](int i) {
+        form.SetZoom(i % 28 < 14 ? 4 + 2 * (i % 14) : 32 - 2 * (i % 14));
+        form.repaint();
+    });
+    form.SetZoom(32);
+    form.repaint();
+    Report("press on pixel grid at zoom 32 (+ repaint)", 200, [&](int i) {
+        const QPoint p((i % 8) * 33 + 16, (i % 8) * 33 + 16);
+        Send(form.RxDrawGrid1, QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+        form.RxDrawGrid1->repaint();
+        Send(form.RxDrawGrid1, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
+    });
+    form.SetZoom(12);
     Report("select font (ListBox1Click + repaint)", 50, [&](int) {
         form.ListBox1Click();
         form.RxDrawGrid2->repaint();
