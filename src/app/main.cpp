@@ -12,11 +12,12 @@ namespace {
 
 void PrintUsage(std::ostream &out)
 {
-    out << "Usage: bitloom [PROJECT.bitloom]\n"
-           "       bitloom --convert IN.bdf OUT.bdf\n"
-           "       bitloom --source PROJECT.bitloom OUT.gd\n"
-           "       bitloom --compile PROJECT.bitloom TARGET.gdr\n"
-           "       bitloom --version\n";
+    out << "Usage: bitloom [PROJECT.bitloom]          start the editor, opening the project\n"
+           "       bitloom --convert IN.bdf OUT.bdf   rewrite a BDF font in Bitloom's layout\n"
+           "       bitloom --source PROJECT OUT.gd    write a project's compiler source\n"
+           "       bitloom --compile PROJECT OUT.gdr  compile a project into a font store\n"
+           "       bitloom --version                  print the version\n"
+           "       bitloom --help                     print this text\n";
 }
 
 // The folder of this executable, where the window library lies beside it.
@@ -31,10 +32,21 @@ std::string ExecutableDir()
     return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
-// Runs an entry of the window library beside this executable.
+// The window library: beside this executable in a build folder, in the
+// program's private library folder once installed.
+std::string WindowLibrary()
+{
+    const std::string dir = ExecutableDir();
+    const std::string beside = dir + "/libbitloom_window.so";
+    if (access(beside.c_str(), R_OK) == 0)
+        return beside;
+    return dir + "/" BITLOOM_LIB_FROM_BIN "/libbitloom_window.so";
+}
+
+// Runs an entry of the window library.
 int RunFromWindowLibrary(const char *entry, int argc, char **argv)
 {
-    const std::string library = ExecutableDir() + "/libbitloom_window.so";
+    const std::string library = WindowLibrary();
     void *handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
         std::cerr << "bitloom: cannot load the window library: " << dlerror() << '\n';
@@ -73,6 +85,12 @@ int main(int argc, char **argv)
     if (argc >= 2 && std::strcmp(argv[1], "--version") == 0) {
         std::cout << "Bitloom " << BITLOOM_VERSION << '\n';
         return 0;
+    }
+    // A project path may be anything but an option this program does not know.
+    if (argc >= 2 && argv[1][0] == '-') {
+        std::cerr << "bitloom: unknown option " << argv[1] << '\n';
+        PrintUsage(std::cerr);
+        return 2;
     }
     return RunFromWindowLibrary("BitloomWindowMain", argc, argv);
 }

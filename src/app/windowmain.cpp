@@ -1,6 +1,7 @@
 #include "windowmain.h"
 
 #include <QCoreApplication>
+#include <QIcon>
 #include <QFile>
 
 #include <iostream>
@@ -16,6 +17,12 @@ extern "C" __attribute__((visibility("default"))) int BitloomWindowMain(int argc
     QCoreApplication::setOrganizationName(QStringLiteral("Bitloom"));
     QCoreApplication::setApplicationName(QStringLiteral("Bitloom"));
     TApplication app(argc, argv);
+    // Docks and task bars match the window to the installed desktop entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("bitloom"));
+    QIcon own;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        own.addFile(QStringLiteral(":/icons/bitloom-%1.png").arg(size));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("bitloom"), own));
     TFormMain main;
     for (int i = 1; i < argc; ++i)
         main.Arguments.emplace_back(argv[i]);

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs the build into a staging folder and uses the installed program from
+# elsewhere, as a packaged install would be used.
+# Usage: test_install.sh BUILD_DIR SOURCE_DIR
+set -euo pipefail
+build=$1 source=$2
+stage=$(mktemp -d)
+work=$(mktemp -d)
+trap 'rm -rf "$stage" "$work"' EXIT
+
+DESTDIR="$stage" cmake --install "$build" --prefix /usr/local > /dev/null
+prefix="$stage/usr/local"
+for f in bin/bitloom lib/bitloom/libbitloom_window.so share/applications/bitloom.desktop \
+         share/mime/packages/bitloom.xml share/icons/hicolor/scalable/apps/bitloom.svg \
+         share/icons/hicolor/48x48/apps/bitloom.png share/man/man1/bitloom.1; do
+  [ -e "$prefix/$f" ] || { echo "not installed: $f"; exit 1; }
+done
+
+cd "$work"
+"$prefix/bin/bitloom" --version | grep -q '^Bitloom '
+"$prefix/bin/bitloom" --convert "$source/examples/fonts/bold14.bdf" out.bdf > /dev/null
+grep -q '^FONT DemoSans-Bold-14' out.bdf
+# The window library is found from the installed program too.
+"$prefix/bin/bitloom" --source "$source/examples/demo.bitloom" out.gd > /dev/null
+grep -q '^EndFontStoreFile' out.gd
+if "$prefix/bin/bitloom" --no-such-option 2> err.txt; then echo "unknown option accepted"; exit 1; fi
+grep -q 'unknown option' err.txt
+QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$work" "$prefix/bin/bitloom" > window.txt 2>&1 &
+pid=$!
+sleep 2
+if ! kill -0 "$pid" 2> /dev/null; then echo "the installed window did not stay open:"; cat window.txt; exit 1; fi
+kill "$pid"
+
+if command -v desktop-file-validate > /dev/null; then
+  desktop-file-validate --no-hints "$prefix/share/applications/bitloom.desktop"
+fi
+if command -v xmllint > /dev/null; then
+  xmllint --noout "$prefix/share/mime/packages/bitloom.xml"
+fi
+echo "1 passed, 0 failed"
