@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <thread>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -161,21 +162,38 @@ uint64_t ParseRow(std::string_view line, int32_t width, bool cut, int debug)
 
 namespace {
 
+// The text a font is read from: up to the first NUL byte, without a byte-order
+// mark (left by a text editor, it would hide the first keyword).
+std::string_view FontText(std::string_view text)
+{
+    if (size_t nul = text.find('\0'); nul != std::string_view::npos)
+        text = text.substr(0, nul);
+    if (StartsWith(text, "\xEF\xBB\xBF"))
+        text.remove_prefix(3);
+    return text;
+}
+
+// How a scan of one part of a text began and ended, for joining parts scanned apart.
+struct TPartState {
+    // The part starts in bitmap mode (a glyph before it had no ENDCHAR).
+    bool StartsInBitmap = false;
+    bool EndsInBitmap = false;
+    // Which header fields the part's lines set.
+    enum : unsigned { StartFontSet = 1, FontNameSet = 2, SizeSet = 4, BoxSet = 8, UidSet = 16 };
+    unsigned HeaderSet = 0;
+};
+
 // The scan; when source is given (the buffer text lies in), the part already
 // scanned is handed back to the system as the scan goes, so a big file and its
 // font are not both held in full.
-TBDFReadReport Scan(std::string_view text, TBDFFont &font, const TBDFReadOptions &options, TByteBuffer *source)
+TBDFReadReport Scan(std::string_view text, TBDFFont &font, const TBDFReadOptions &options, TByteBuffer *source,
+                    TPartState *part = nullptr)
 {
     TBDFReadReport report;
-    if (size_t nul = text.find('\0'); nul != std::string_view::npos)
-        text = text.substr(0, nul);
-    // A byte-order mark left by a text editor would otherwise hide the first keyword.
-    if (StartsWith(text, "\xEF\xBB\xBF"))
-        text.remove_prefix(3);
-
     font.Chars.clear();
     const bool namesGiveCodes = options.Codes == TCodeSource::Names;
-    bool bitmapMode = false;
+    bool bitmapMode = part && part->StartsInBitmap;
+    unsigned headerSet = 0;
     // Rows of the last glyph are parsed as they come, by the rule of the width
     // the glyph has at that moment, and stored with one exact allocation when
     // the glyph ends.
@@ -242,10 +260,12 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, const TBDFReadOptions
             if (StartsWith(line, "STARTFONT")) {
                 report.SawStartFont = true;
                 font.StartFont = std::string(ValueText(line, 11));
+                headerSet |= TPartState::StartFontSet;
                 continue;
             }
             if (StartsWith(line, "SIZE")) {
                 font.Size = std::string(ValueText(line, 6));
+                headerSet |= TPartState::SizeSet;
                 continue;
             }
             if (StartsWith(line, "STARTCHAR")) {
@@ -285,6 +305,7 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, const TBDFReadOptions
         case 'F':
             if (StartsWith(line, "FONT ")) {
                 font.FontName = std::string(ValueText(line, 6));
+                headerSet |= TPartState::FontNameSet;
                 continue;
             }
             if (StartsWith(line, "FONTBOUNDINGBOX")) {
@@ -293,12 +314,14 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, const TBDFReadOptions
                 font.FBBHeight = w[1];
                 font.FBBXOff = w[2];
                 font.FBBYOff = w[3];
+                headerSet |= TPartState::BoxSet;
                 continue;
             }
             break;
         case 'U':
             if (StartsWith(line, "Uid")) {
                 font.Uid = ParseUidDef(ValueText(line, 5), 0);
+                headerSet |= TPartState::UidSet;
                 continue;
             }
             break;
@@ -353,6 +376,112 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, const TBDFReadOptions
                                     lastWidth > MaxGlyphWidth, options.Debug));
     }
     finishGlyph(end);
+    if (part) {
+        part->EndsInBitmap = bitmapMode;
+        part->HeaderSet = headerSet;
+    }
+    return report;
+}
+
+// Where the line after pos that starts with STARTCHAR begins, or npos.
+size_t NextGlyphStart(std::string_view text, size_t pos)
+{
+    while (pos < text.size()) {
+        const size_t found = text.find("STARTCHAR", pos);
+        if (found == std::string_view::npos)
+            return found;
+        if (found == 0 || text[found - 1] == '\n' || text[found - 1] == '\r')
+            return found;
+        pos = found + 1;
+    }
+    return std::string_view::npos;
+}
+
+// Below this a text is read on one thread: starting threads would cost more than they save.
+constexpr size_t ParallelMinBytes = 2 << 20;
+
+// The scan on several threads: the text is cut at glyph starts into parts that
+// are scanned at once and joined in order. What crosses a cut is carried over
+// exactly: a part that began in the wrong bitmap mode is scanned again, header
+// lines of later parts win as in one scan, counts add up. The result equals a
+// scan on one thread.
+TBDFReadReport ScanParts(std::string_view text, TBDFFont &font, const TBDFReadOptions &options, TByteBuffer *source)
+{
+    unsigned threads = options.Threads > 0 ? static_cast<unsigned>(options.Threads) : std::thread::hardware_concurrency();
+    if (options.Threads <= 0 && text.size() < ParallelMinBytes)
+        threads = 1;
+    std::vector<size_t> cuts = {0};
+    const size_t first = NextGlyphStart(text, 0);
+    if (threads > 1 && first != std::string_view::npos) {
+        for (unsigned k = 1; k < threads; ++k) {
+            const size_t target = first + (text.size() - first) * k / threads;
+            const size_t cut = NextGlyphStart(text, std::max(target, cuts.back() + 1));
+            if (cut == std::string_view::npos)
+                break;
+            if (cut > cuts.back())
+                cuts.push_back(cut);
+        }
+    }
+    if (cuts.size() == 1)
+        return Scan(text, font, options, source);
+    cuts.push_back(text.size());
+
+    const size_t parts = cuts.size() - 1;
+    std::vector<TBDFFont> fonts(parts);
+    std::vector<TBDFReadReport> reports(parts);
+    std::vector<TPartState> states(parts);
+    fonts[0] = std::move(font);
+    auto scanPart = [&](size_t i) {
+        reports[i] = Scan(text.substr(cuts[i], cuts[i + 1] - cuts[i]), fonts[i], options, nullptr, &states[i]);
+    };
+    {
+        std::vector<std::thread> workers;
+        for (size_t i = 1; i < parts; ++i)
+            workers.emplace_back(scanPart, i);
+        scanPart(0);
+        for (std::thread &w : workers)
+            w.join();
+    }
+
+    font = std::move(fonts[0]);
+    TBDFReadReport report = reports[0];
+    size_t total = font.Chars.size();
+    for (size_t i = 1; i < parts; ++i)
+        total += fonts[i].Chars.size();
+    font.Chars.reserve(total + parts);
+    bool bitmapMode = states[0].EndsInBitmap;
+    for (size_t i = 1; i < parts; ++i) {
+        // Rare: the part before ended inside a bitmap, so this part's first lines are rows.
+        if (bitmapMode != states[i].StartsInBitmap) {
+            states[i].StartsInBitmap = bitmapMode;
+            TBDFFont again;
+            reports[i] = Scan(text.substr(cuts[i], cuts[i + 1] - cuts[i]), again, options, nullptr, &states[i]);
+            fonts[i] = std::move(again);
+        }
+        bitmapMode = states[i].EndsInBitmap;
+        const TBDFFont &f = fonts[i];
+        const unsigned set = states[i].HeaderSet;
+        if (set & TPartState::StartFontSet)
+            font.StartFont = f.StartFont;
+        if (set & TPartState::FontNameSet)
+            font.FontName = f.FontName;
+        if (set & TPartState::SizeSet)
+            font.Size = f.Size;
+        if (set & TPartState::BoxSet) {
+            font.FBBWidth = f.FBBWidth;
+            font.FBBHeight = f.FBBHeight;
+            font.FBBXOff = f.FBBXOff;
+            font.FBBYOff = f.FBBYOff;
+        }
+        if (set & TPartState::UidSet)
+            font.Uid = f.Uid;
+        font.Chars.insert(font.Chars.end(), std::make_move_iterator(fonts[i].Chars.begin()),
+                          std::make_move_iterator(fonts[i].Chars.end()));
+        report.CutGlyphs += reports[i].CutGlyphs;
+        report.SawStartFont = report.SawStartFont || reports[i].SawStartFont;
+        report.SawStartChar = report.SawStartChar || reports[i].SawStartChar;
+        report.SawEndFont = report.SawEndFont || reports[i].SawEndFont;
+    }
     return report;
 }
 
@@ -360,7 +489,7 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, const TBDFReadOptions
 
 TBDFReadReport ParseBDF(std::string_view text, TBDFFont &font, const TBDFReadOptions &options)
 {
-    return Scan(text, font, options, nullptr);
+    return ScanParts(FontText(text), font, options, nullptr);
 }
 
 TBDFReadReport OpenBDF(const std::string &path, TBDFFont &font, const TBDFReadOptions &options)
@@ -377,7 +506,7 @@ TBDFReadReport OpenBDF(const std::string &path, TBDFFont &font, const TBDFReadOp
     read.FBBXOff = font.FBBXOff;
     read.FBBYOff = font.FBBYOff;
     read.Uid = font.Uid;
-    TBDFReadReport report = Scan(text.view(), read, options, &text);
+    TBDFReadReport report = ScanParts(FontText(text.view()), read, options, &text);
     if (!report.isFont())
         throw TFileError::NotAFont(path);
     font = std::move(read);

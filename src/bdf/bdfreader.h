@@ -21,6 +21,10 @@ struct TBDFReadOptions {
     // Nonzero masks each row of a glyph up to 24 pixels wide to its width's bytes.
     int Debug = 0;
     TCodeSource Codes = TCodeSource::Encoding;
+    // Threads to read with: 0 for one per core on texts of a few megabytes and
+    // more (smaller ones on one); n for exactly n parts where the text has glyph
+    // starts to cut at. The result never depends on it.
+    int Threads = 0;
 };
 
 // What a read found beyond the font itself, for the window or the command line

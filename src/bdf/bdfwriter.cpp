@@ -3,7 +3,10 @@
 #include "fileio.h"
 #include "model/textfuncs.h"
 
+#include <algorithm>
 #include <charconv>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -72,12 +75,10 @@ TByteBuffer FormatBDF(const TBDFFont &font)
     return out;
 }
 
-void AppendBDF(const TBDFFont &font, TByteBuffer &out, const std::function<void(std::string_view)> &drain,
-               const TFontBox *box)
-{
-    // Small enough to stay in cache between formatting and handing it on.
-    constexpr size_t Chunk = 256 * 1024;
+namespace {
 
+void AppendHeader(const TBDFFont &font, TByteBuffer &out, const TFontBox *box)
+{
     AppendLine(out, "STARTFONT 2.1");
     out.append("FONT ");
     AppendLine(out, font.FontName);
@@ -93,20 +94,37 @@ void AppendBDF(const TBDFFont &font, TByteBuffer &out, const std::function<void(
     out.append("CHARS ");
     AppendDecimal(out, static_cast<int64_t>(font.Chars.size()));
     out.append("\r\n");
+}
 
+void AppendGlyph(const TBDFChar &ch, TByteBuffer &out)
+{
+    out.append("STARTCHAR ");
+    AppendHex(out, static_cast<uint32_t>(ch.Encoding), 4);
+    out.append("\r\n");
+    AppendNumbers(out, "ENCODING ", {ch.Encoding});
+    AppendNumbers(out, "SWIDTH ", {ch.SWidthX, ch.SWidthY});
+    AppendNumbers(out, "DWIDTH ", {ch.DWidthX, ch.DWidthY});
+    AppendNumbers(out, "BBX ", {ch.BBXWidth, ch.BBXHeight, ch.BBXXOff, ch.BBXYOff});
+    AppendLine(out, "BITMAP");
+    const int digits = RowDigits(ch.BBXWidth);
+    for (uint64_t row : ch.Bitmap)
+        AppendRow(out, row, digits);
+    AppendLine(out, "ENDCHAR");
+}
+
+// Small enough to stay in cache between formatting and handing it on.
+constexpr size_t Chunk = 256 * 1024;
+// Glyphs one thread formats at a time when a save uses several.
+constexpr size_t GlyphsPerBatch = 4096;
+
+} // namespace
+
+void AppendBDF(const TBDFFont &font, TByteBuffer &out, const std::function<void(std::string_view)> &drain,
+               const TFontBox *box)
+{
+    AppendHeader(font, out, box);
     for (const TBDFChar &ch : font.Chars) {
-        out.append("STARTCHAR ");
-        AppendHex(out, static_cast<uint32_t>(ch.Encoding), 4);
-        out.append("\r\n");
-        AppendNumbers(out, "ENCODING ", {ch.Encoding});
-        AppendNumbers(out, "SWIDTH ", {ch.SWidthX, ch.SWidthY});
-        AppendNumbers(out, "DWIDTH ", {ch.DWidthX, ch.DWidthY});
-        AppendNumbers(out, "BBX ", {ch.BBXWidth, ch.BBXHeight, ch.BBXXOff, ch.BBXYOff});
-        AppendLine(out, "BITMAP");
-        const int digits = RowDigits(ch.BBXWidth);
-        for (uint64_t row : ch.Bitmap)
-            AppendRow(out, row, digits);
-        AppendLine(out, "ENDCHAR");
+        AppendGlyph(ch, out);
         if (drain && out.size() >= Chunk) {
             drain(out.view());
             out.clear();
@@ -115,12 +133,48 @@ void AppendBDF(const TBDFFont &font, TByteBuffer &out, const std::function<void(
     AppendLine(out, "ENDFONT");
 }
 
-void SaveBDF(const std::string &path, TProjectRecord &slot)
+void WriteBDF(const TBDFFont &font, const std::function<void(std::string_view)> &write, int threads)
+{
+    const size_t n = font.Chars.size();
+    unsigned parts = threads > 0 ? static_cast<unsigned>(threads) : std::thread::hardware_concurrency();
+    if (threads <= 0 && n < 4 * GlyphsPerBatch)
+        parts = 1;
+    if (parts <= 1) {
+        TByteBuffer buffer;
+        AppendBDF(font, buffer, write);
+        write(buffer.view());
+        return;
+    }
+    TByteBuffer head;
+    AppendHeader(font, head, nullptr);
+    write(head.view());
+    // Rounds of one batch per thread, written in order: memory stays a few
+    // batches whatever the font's size.
+    std::vector<TByteBuffer> batches(parts);
+    auto format = [&](size_t k, size_t from) {
+        batches[k].clear();
+        for (size_t i = from; i < std::min(n, from + GlyphsPerBatch); ++i)
+            AppendGlyph(font.Chars[i], batches[k]);
+    };
+    for (size_t start = 0; start < n; start += GlyphsPerBatch * parts) {
+        std::vector<std::thread> workers;
+        for (size_t k = 1; k < parts && start + k * GlyphsPerBatch < n; ++k)
+            workers.emplace_back(format, k, start + k * GlyphsPerBatch);
+        format(0, start);
+        for (std::thread &w : workers)
+            w.join();
+        for (size_t k = 0; k < parts && start + k * GlyphsPerBatch < n; ++k)
+            write(batches[k].view());
+    }
+    TByteBuffer tail;
+    AppendLine(tail, "ENDFONT");
+    write(tail.view());
+}
+
+void SaveBDF(const std::string &path, TProjectRecord &slot, int threads)
 {
     TAtomicFileWriter file(path);
-    TByteBuffer buffer;
-    AppendBDF(slot.Font, buffer, [&](std::string_view chunk) { file.write(chunk); });
-    file.write(buffer.view());
+    WriteBDF(slot.Font, [&](std::string_view chunk) { file.write(chunk); }, threads);
     file.commit();
     slot.Modified = false;
 }

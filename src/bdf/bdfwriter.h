@@ -28,7 +28,13 @@ void AppendBDF(const TBDFFont &font, TByteBuffer &out, const std::function<void(
 // Writes slot.Font to path (not to slot.FileName, which stays as it is). On success
 // clears slot.Modified; on failure throws TFileError, leaves an earlier file at path
 // byte-identical and the flag set, so the unsaved work is still guarded.
-void SaveBDF(const std::string &path, TProjectRecord &slot);
+// threads: 0 for one per core on fonts of many glyphs, n for exactly n; the
+// bytes written never depend on it.
+void SaveBDF(const std::string &path, TProjectRecord &slot, int threads = 0);
+
+// The text FormatBDF makes, handed to write piece by piece in order, formatted
+// on `threads` threads (as SaveBDF counts them).
+void WriteBDF(const TBDFFont &font, const std::function<void(std::string_view)> &write, int threads = 0);
 
 // Hexadecimal digits a row of this width is written with: 2 * RowBytes for widths
 // 0 to 64, 10 for negative widths (and for anything wider, which a read never yields).

@@ -36,6 +36,8 @@ private slots:
     void codes();
     void convertOfConvertIsStable_data();
     void convertOfConvertIsStable();
+    void threadsDoNotChangeTheResult_data();
+    void threadsDoNotChangeTheResult();
     void notAFontIsRefused_data();
     void notAFontIsRefused();
     void onlyRegularFilesAreRead_data();
@@ -203,6 +205,44 @@ void TstBDFReader::convertOfConvertIsStable()
     ParseBDF(once.view(), second);
     const TByteBuffer twice = FormatBDF(second);
     QCOMPARE(QByteArray(twice.data(), qsizetype(twice.size())), QByteArray(once.data(), qsizetype(once.size())));
+}
+
+void TstBDFReader::threadsDoNotChangeTheResult_data()
+{
+    convertOfConvertIsStable_data();
+    // What crosses a cut between parts: a glyph without ENDCHAR (the next glyph's
+    // ENCODING becomes a row), header lines after glyphs, a second STARTFONT.
+    QByteArray crossing = "STARTFONT 2.1\nFONT first\n";
+    for (int i = 0; i < 12; ++i) {
+        crossing += "STARTCHAR " + QByteArray::number(0x41 + i, 16) + "\nENCODING " + QByteArray::number(0x41 + i) +
+                    "\nBBX 8 2 0 0\nBITMAP\n" + QByteArray::number(i, 16).rightJustified(2, '0') + "\n";
+        if (i % 3 != 1)
+            crossing += "ENDCHAR\n";
+        if (i == 7)
+            crossing += "FONT later\nFONTBOUNDINGBOX 9 9 9 9\nSTARTFONT 2.2\nUid 5\nSIZE 3\n";
+    }
+    QTest::newRow("state-across-cuts") << crossing << 0 << QString();
+    QTest::newRow("cut-wide-glyphs-in-every-part")
+        << QByteArray("STARTCHAR 1\nBBX 70 1 0 0\nBITMAP\nFF\nENDCHAR\nSTARTCHAR 2\nBBX 70 1 0 0\nBITMAP\nFF\nENDCHAR\n"
+                      "STARTCHAR 3\nBBX 70 1 0 0\nBITMAP\nFF\nENDCHAR\nENDFONT\n")
+        << 1 << QString();
+}
+
+void TstBDFReader::threadsDoNotChangeTheResult()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(int, debug);
+    TBDFFont one;
+    const TBDFReadReport single = ParseBDF(View(text), one, {debug, TCodeSource::Encoding, 1});
+    for (int threads : {2, 3, 5, 16}) {
+        TBDFFont many;
+        const TBDFReadReport parallel = ParseBDF(View(text), many, {debug, TCodeSource::Encoding, threads});
+        QVERIFY2(many == one, qPrintable(QString("%1 threads").arg(threads)));
+        QCOMPARE(parallel.CutGlyphs, single.CutGlyphs);
+        QCOMPARE(parallel.SawStartFont, single.SawStartFont);
+        QCOMPARE(parallel.SawStartChar, single.SawStartChar);
+        QCOMPARE(parallel.SawEndFont, single.SawEndFont);
+    }
 }
 
 void TstBDFReader::notAFontIsRefused_data()

@@ -58,6 +58,7 @@ private slots:
     void nonRegularTargetIsRefused();
     void linkedTargetIsWrittenThroughAndKeepsMode();
     void uidMinusZeroWritesZero();
+    void threadsDoNotChangeTheBytes();
 };
 
 void TstBDFWriter::emptyFont()
@@ -331,6 +332,24 @@ void TstBDFWriter::uidMinusZeroWritesZero()
     TBDFFont font;
     font.Uid = -0.0;
     QVERIFY(Text(font).contains("\r\nUid 0\r\n"));
+}
+
+void TstBDFWriter::threadsDoNotChangeTheBytes()
+{
+    TBDFFont font;
+    font.FontName = "many";
+    for (int i = 0; i < 20000; ++i)
+        font.Chars.push_back(Char(i, 1 + i % 40, std::vector<uint64_t>(size_t(i % 7), uint64_t(i) * 2654435761u)));
+    const QByteArray expected = Text(font);
+    for (int threads : {1, 2, 3, 7}) {
+        QByteArray written;
+        WriteBDF(font, [&](std::string_view piece) { written.append(piece.data(), qsizetype(piece.size())); }, threads);
+        QVERIFY2(written == expected, qPrintable(QString("%1 threads").arg(threads)));
+    }
+    QTemporaryDir dir;
+    TProjectRecord slot{"", font, true};
+    SaveBDF((dir.path() + "/f.bdf").toStdString(), slot, 3);
+    QCOMPARE(ReadAll(dir.path() + "/f.bdf"), expected);
 }
 
 QTEST_APPLESS_MAIN(TstBDFWriter)

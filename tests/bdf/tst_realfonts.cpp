@@ -129,6 +129,16 @@ void TstRealFonts::roundTrip()
     back.Size = font.Size;
     QVERIFY(back.Chars == font.Chars);
     QCOMPARE(Text(back), first);
+
+    // Read on one thread and on several, the font is the same.
+    QFile again(path);
+    QVERIFY(again.open(QIODevice::ReadOnly));
+    const QByteArray text = again.readAll();
+    for (int threads : {1, 2, 4}) {
+        TBDFFont parallel;
+        ParseBDF(std::string_view(text.constData(), size_t(text.size())), parallel, {0, TCodeSource::Encoding, threads});
+        QVERIFY2(parallel == font, qPrintable(QString("%1 threads").arg(threads)));
+    }
 }
 
 QTEST_APPLESS_MAIN(TstRealFonts)
