@@ -28,10 +28,15 @@ fi
 ls -l "$unifont" "$big"
 echo "== in process (unifont)"
 BITLOOM_BENCH_BDF=$unifont "$bench_bdf" --benchmark_repetitions=1
-echo "== whole process, bitloom --convert unifont.bdf"
-"$bench_process" 7 "$bitloom" --convert "$unifont" "$data/out-unifont.bdf"
-echo "== whole process, bitloom --convert 100 MB"
-"$bench_process" 7 "$bitloom" --convert "$big" "$data/out-big.bdf"
+# Each convert paired with a copy of the same file that waits for the disk too.
+echo "== whole process, bitloom --convert unifont.bdf, paired with dd conv=fdatasync"
+"$bench_process" 15 "$bitloom" --convert "$unifont" "$data/out-unifont.bdf" \
+  --vs dd if="$unifont" of="$data/copy-unifont.bdf" bs=1M conv=fdatasync
+echo "== whole process, bitloom --convert 100 MB, paired with dd conv=fdatasync"
+"$bench_process" 7 "$bitloom" --convert "$big" "$data/out-big.bdf" \
+  --vs dd if="$big" of="$data/copy-big.bdf" bs=1M conv=fdatasync
+echo "== file sizes (peak memory above is to be read against these)"
+ls -l "$unifont" "$big" | awk '{printf "%s %.1f MiB\n", $NF, $5 / 1048576}' 
 echo "== reference: wc -l unifont.bdf"
 "$bench_process" 7 wc -l "$unifont"
 echo "== window handlers on unifont (offscreen)"

@@ -2,7 +2,8 @@
 // input, a font that has been written once reads back to the same text, so
 // parse, write, parse, write gives two equal writes. Inputs whose first byte has
 // bit 2 set also check the scanner's fast number and row paths against the
-// plain text functions.
+// plain text functions; every input is also read in three parts on threads,
+// which must give the same font.
 #include "bdf/bdfreader.h"
 #include "bdf/bdfwriter.h"
 #include "model/textfuncs.h"
@@ -57,7 +58,7 @@ void CheckFastPaths(std::string_view input, int debug)
     const std::string text = "STARTCHAR 0041\nSWIDTH " + std::string(word) + " 0\nBBX " + std::string(word) +
                              " 1 0 0\nBITMAP\n" + std::string(row) + "\nENDCHAR\n";
     TBDFFont font;
-    ParseBDF(text, font, {debug, TCodeSource::Encoding});
+    ParseBDF(text, font, {debug, TCodeSource::Encoding, 1});
     const int32_t width = ParseIntDef(word, 0);
     if (font.Chars.size() != 1 || font.Chars[0].Bitmap.size() != 1 || font.Chars[0].SWidthX != width ||
         font.Chars[0].BBXWidth != (width > MaxGlyphWidth ? MaxGlyphWidth : width) ||
@@ -80,7 +81,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     options.Codes = (flags & 2) ? TCodeSource::Names : TCodeSource::Encoding;
 
     TBDFFont first;
+    options.Threads = 1;
     ParseBDF(input, first, options);
+    // Read in parts on several threads, the font is the same.
+    TBDFFont parts;
+    TBDFReadOptions split = options;
+    split.Threads = 3;
+    ParseBDF(input, parts, split);
+    if (!(parts == first)) {
+        std::fprintf(stderr, "reading in parts differs\n");
+        std::abort();
+    }
     const TByteBuffer once = FormatBDF(first);
 
     // Written files are read back as the program reads them: without the mask

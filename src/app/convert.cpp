@@ -4,12 +4,26 @@
 #include "bdf/bdfwriter.h"
 #include "model/fileerror.h"
 
+#include <memory>
 #include <new>
 
-int RunConvert(const std::string &in, const std::string &outPath, std::ostream &out, std::ostream &err)
+int RunConvert(const std::string &in, const std::string &outPath, std::ostream &out, std::ostream &err,
+               bool processEnds)
 {
+    auto owned = std::make_unique<TProjectRecord>();
+    // When the process ends right after, the font is left to the system, which
+    // frees its pages at once instead of walking every glyph's rows.
+    struct TLeaveToSystem {
+        std::unique_ptr<TProjectRecord> &Slot;
+        bool Leave;
+        ~TLeaveToSystem()
+        {
+            if (Leave)
+                (void)Slot.release();
+        }
+    } leave{owned, processEnds};
     try {
-        TProjectRecord slot;
+        TProjectRecord &slot = *owned;
         slot.FileName = in;
         TBDFReadReport report = OpenBDF(in, slot.Font);
         SaveBDF(outPath, slot);

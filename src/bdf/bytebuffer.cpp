@@ -1,5 +1,6 @@
 #include "bytebuffer.h"
 
+#include <cstring>
 #include <new>
 #include <sys/mman.h>
 #include <utility>
@@ -44,8 +45,18 @@ void TByteBuffer::reserve(size_t n)
     if (n <= Capacity)
         return;
     size_t bytes = RoundToPages(n);
+#if defined(__SANITIZE_THREAD__)
+    // ThreadSanitizer does not follow mremap, and would take a buffer another
+    // thread gets at the old address for a race: move by hand under it.
+    void *p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p != MAP_FAILED && Data) {
+        std::memcpy(p, Data, Size);
+        munmap(Data, Capacity);
+    }
+#else
     void *p = Data ? mremap(Data, Capacity, bytes, MREMAP_MAYMOVE)
                    : mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+#endif
     if (p == MAP_FAILED)
         throw std::bad_alloc();
     if (!Data)
