@@ -220,6 +220,17 @@ public:
     void RepaintViews();
     void SetStatus(const std::string &text, uint32_t colour);
 
+    // The zoom: cell size of the three grids, 4 to 32 pixels, 12 by default.
+    void SetZoom(int cellSize);
+    int ZoomCellSize = GlyphCellSize;
+    // Makes the first glyph with this code current and shows it; the selection
+    // stays. A code no glyph has is said in the status line.
+    void GoToCode(const QString &hexCode);
+    QLineEdit *EditGoTo = nullptr;
+    QAction *ZoomIn1 = nullptr, *ZoomOut1 = nullptr, *ZoomReset1 = nullptr, *GoTo1 = nullptr;
+    // Shows whether the font of a row holds unsaved changes.
+    void RefreshFontRow(int row);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool event(QEvent *event) override;
@@ -261,19 +272,6 @@ private:
     // Editor side of the load step: grid size and place, fields, caption.
     void LoadCurrentCharIntoEditor();
     void ShowEmptyGlyph();
-public:
-    // The zoom: cell size of the three grids, 4 to 32 pixels, 12 by default.
-    void SetZoom(int cellSize);
-    int ZoomCellSize = GlyphCellSize;
-    // Makes the first glyph with this code current and shows it; the selection
-    // stays. A code no glyph has is said in the status line.
-    void GoToCode(const QString &hexCode);
-    QLineEdit *EditGoTo = nullptr;
-    QAction *ZoomIn1 = nullptr, *ZoomOut1 = nullptr, *ZoomReset1 = nullptr, *GoTo1 = nullptr;
-    // Shows whether the font of a row holds unsaved changes.
-    void RefreshFontRow(int row);
-    void RefreshFontRows();
-private:
     // Places the grids in the editor area and sizes it (see LayOutEditor).
     void LayOutEditorGrids();
     void SelectFontRow(int row);

@@ -43,12 +43,6 @@ void TFormMain::RefreshFontRow(int row)
     item->setToolTip(PathToQ(slot.FileName) + (slot.Modified ? QStringLiteral(" (unsaved changes)") : QString()));
 }
 
-void TFormMain::RefreshFontRows()
-{
-    for (int row = 0; row < ListBox1->count(); ++row)
-        RefreshFontRow(row);
-}
-
 void TFormMain::SelectFontRow(int row)
 {
     {
