@@ -47,6 +47,8 @@ private:
 
 void TstBigFonts::init()
 {
+    // Every test starts at the default zoom, whatever an earlier run left behind.
+    QSettings().remove(QStringLiteral("Editor/cellSize"));
     QVERIFY(Fixture.setUp());
 }
 
