@@ -21,8 +21,11 @@ public:
     // Sets the size to n; bytes past the old size are unspecified until written.
     void resize(size_t n);
 
+    // Appending nothing is allowed on an empty buffer, which has no memory yet.
     void append(std::string_view text)
     {
+        if (text.empty())
+            return;
         if (Size + text.size() > Capacity)
             grow(Size + text.size());
         std::memcpy(Data + Size, text.data(), text.size());
@@ -30,6 +33,8 @@ public:
     }
     void append(size_t count, char c)
     {
+        if (count == 0)
+            return;
         if (Size + count > Capacity)
             grow(Size + count);
         std::memset(Data + Size, c, count);
