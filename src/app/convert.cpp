@@ -11,17 +11,6 @@ int RunConvert(const std::string &in, const std::string &outPath, std::ostream &
                bool processEnds)
 {
     auto owned = std::make_unique<TProjectRecord>();
-    // When the process ends right after, the font is left to the system, which
-    // frees its pages at once instead of walking every glyph's rows.
-    struct TLeaveToSystem {
-        std::unique_ptr<TProjectRecord> &Slot;
-        bool Leave;
-        ~TLeaveToSystem()
-        {
-            if (Leave)
-                (void)Slot.release();
-        }
-    } leave{owned, processEnds};
     try {
         TProjectRecord &slot = *owned;
         slot.FileName = in;
@@ -30,6 +19,10 @@ int RunConvert(const std::string &in, const std::string &outPath, std::ostream &
         std::string warning = ReadWarningText(in, slot.Font, report);
         out << in << " -> " << outPath << ": " << slot.Font.Chars.size() << " glyphs, "
             << (warning.empty() ? std::string("no warnings") : "warning: " + warning) << '\n';
+        // When the process ends right after, the font is left to the system, which
+        // frees its pages at once instead of walking every glyph's rows.
+        if (processEnds)
+            (void)owned.release();
         return 0;
     } catch (const TFileError &e) {
         err << "bitloom: " << e.what() << '\n';

@@ -258,6 +258,9 @@ private:
     void ReplaceFonts(std::vector<TProjectRecord> fonts);
     // Asks before unsaved fonts or an unsaved project are replaced; true to go on.
     bool MayReplaceFonts();
+    // The selected typeface when one of its font entries is selected (entry
+    // receives the entry's index); null otherwise.
+    TTypeface *SelectedFontEntry(int &entry);
     bool MayReplaceProject();
     // One side-panel step: op on each glyph of the block, the field shows the
     // current glyph's new value, then the load step refreshes the editor.

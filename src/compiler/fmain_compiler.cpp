@@ -601,17 +601,25 @@ void TFormMain::ToolButton12Click()
     State.ProjectModified = true;
 }
 
-void TFormMain::ToolButton13Click()
+TTypeface *TFormMain::SelectedFontEntry(int &entry)
 {
     TTypeface *t = State.TypefaceAt(ListBox2->currentRow());
-    const int entry = ListBox3->currentRow();
-    if (!t || entry < 0 || entry >= static_cast<int>(t->FontFiles.size()))
+    entry = ListBox3->currentRow();
+    return t && entry >= 0 && entry < static_cast<int>(t->FontFiles.size()) ? t : nullptr;
+}
+
+void TFormMain::ToolButton13Click()
+{
+    int entry = -1;
+    TTypeface *t = SelectedFontEntry(entry);
+    if (!t)
         return;
     const std::optional<QString> text = Prompts().askText(BytesToText(t->FontFiles[size_t(entry)]));
     if (!text || text->isEmpty())
         return;
-    t = State.TypefaceAt(ListBox2->currentRow());
-    if (!t || entry >= static_cast<int>(t->FontFiles.size()))
+    // Looked up again: the dialog ran the event loop.
+    t = SelectedFontEntry(entry);
+    if (!t)
         return;
     t->FontFiles[size_t(entry)] = TextToBytes(*text, t->FontFiles[size_t(entry)]);
     ListBox3->item(entry)->setText(*text);
@@ -620,9 +628,9 @@ void TFormMain::ToolButton13Click()
 
 void TFormMain::ToolButton14Click()
 {
-    TTypeface *t = State.TypefaceAt(ListBox2->currentRow());
-    const int entry = ListBox3->currentRow();
-    if (!t || entry < 0 || entry >= static_cast<int>(t->FontFiles.size()))
+    int entry = -1;
+    TTypeface *t = SelectedFontEntry(entry);
+    if (!t)
         return;
     t->FontFiles.erase(t->FontFiles.begin() + entry);
     delete ListBox3->takeItem(entry);
