@@ -4,25 +4,18 @@
 #include "bdf/bdfwriter.h"
 #include "model/fileerror.h"
 
-#include <memory>
 #include <new>
 
-int RunConvert(const std::string &in, const std::string &outPath, std::ostream &out, std::ostream &err,
-               bool processEnds)
+int RunConvert(const std::string &in, const std::string &outPath, std::ostream &out, std::ostream &err)
 {
-    auto owned = std::make_unique<TProjectRecord>();
     try {
-        TProjectRecord &slot = *owned;
+        TProjectRecord slot;
         slot.FileName = in;
         TBDFReadReport report = OpenBDF(in, slot.Font);
         SaveBDF(outPath, slot);
         std::string warning = ReadWarningText(in, slot.Font, report);
         out << in << " -> " << outPath << ": " << slot.Font.Chars.size() << " glyphs, "
             << (warning.empty() ? std::string("no warnings") : "warning: " + warning) << '\n';
-        // When the process ends right after, the font is left to the system, which
-        // frees its pages at once instead of walking every glyph's rows.
-        if (processEnds)
-            (void)owned.release();
         return 0;
     } catch (const TFileError &e) {
         err << "bitloom: " << e.what() << '\n';

@@ -6,6 +6,4 @@
 
 // Reads in, writes out; prints a one-line summary (and any read warning) to out,
 // or the error to err. Returns the process exit code: 0 on success.
-// processEnds: the caller exits right after, so the font need not be freed.
-int RunConvert(const std::string &in, const std::string &outPath, std::ostream &out, std::ostream &err,
-               bool processEnds = false);
+int RunConvert(const std::string &in, const std::string &outPath, std::ostream &out, std::ostream &err);

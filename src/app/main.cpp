@@ -69,7 +69,7 @@ int main(int argc, char **argv)
             PrintUsage(std::cerr);
             return 2;
         }
-        return RunConvert(argv[2], argv[3], std::cout, std::cerr, true);
+        return RunConvert(argv[2], argv[3], std::cout, std::cerr);
     }
     if (argc >= 2 && (std::strcmp(argv[1], "--source") == 0 || std::strcmp(argv[1], "--compile") == 0)) {
         if (argc != 4) {

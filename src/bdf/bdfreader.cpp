@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <exception>
+#include <stdexcept>
 #include <thread>
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -177,7 +179,6 @@ std::string_view FontText(std::string_view text)
 struct TPartState {
     // The part starts in bitmap mode (a glyph before it had no ENDCHAR).
     bool StartsInBitmap = false;
-    bool EndsInBitmap = false;
     // Which header fields the part's lines set.
     enum : unsigned { StartFontSet = 1, FontNameSet = 2, SizeSet = 4, BoxSet = 8, UidSet = 16 };
     unsigned HeaderSet = 0;
@@ -185,19 +186,19 @@ struct TPartState {
 
 // The scan; when source is given (the buffer text lies in), the part already
 // scanned is handed back to the system as the scan goes, so a big file and its
-// font are not both held in full.
-TBDFReadReport Scan(std::string_view text, TBDFFont &font, const TBDFReadOptions &options, TByteBuffer *source,
-                    TPartState *part = nullptr)
+// font are not both held in full. Header fields go to font, glyphs to glyphs
+// (which may be font.Chars).
+TBDFReadReport Scan(std::string_view text, TBDFFont &font, TGlyphList &glyphs, const TBDFReadOptions &options,
+                    TByteBuffer *source, TPartState *part = nullptr)
 {
     TBDFReadReport report;
-    font.Chars.clear();
     const bool namesGiveCodes = options.Codes == TCodeSource::Names;
     bool bitmapMode = part && part->StartsInBitmap;
     unsigned headerSet = 0;
     // Rows of the last glyph are parsed as they come, by the rule of the width
     // the glyph has at that moment, and stored with one exact allocation when
     // the glyph ends.
-    std::vector<uint64_t> rows;
+    TGlyphRows rows;
     rows.reserve(256);
     // The last glyph's width as its BBX line gave it (before any cut to 64), and
     // whether a BBX line changed it after rows were read: then the glyph's lines
@@ -210,9 +211,9 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, const TBDFReadOptions
     bool glyphStartsInBitmap = false;
 
     auto finishGlyph = [&](const char *glyphEnd) {
-        if (font.Chars.empty())
+        if (glyphs.empty())
             return;
-        TBDFChar &ch = font.Chars.back();
+        TBDFChar &ch = glyphs.back();
         const bool cut = lastWidth > MaxGlyphWidth;
         if (cut) {
             ch.BBXWidth = MaxGlyphWidth;
@@ -235,9 +236,9 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, const TBDFReadOptions
         if (rows.size() > 65536 && ch.Bitmap.empty()) {
             // A huge bitmap is handed over rather than copied, so it is never held twice.
             ch.Bitmap = std::move(rows);
-            rows = {};
             rows.reserve(256);
         } else if (!rows.empty()) {
+            // Exactly sized: a glyph of up to 16 rows keeps them inside itself.
             ch.Bitmap.insert(ch.Bitmap.end(), rows.begin(), rows.end());
             rows.clear();
         }
@@ -245,7 +246,10 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, const TBDFReadOptions
 
     const char *p = text.data();
     const char *const end = p + text.size();
-    constexpr size_t ReleaseStep = 4 << 20;
+    // Text is released in steps of whole huge pages, from where this text begins.
+    constexpr size_t ReleaseStep = 2 << 20;
+    const size_t textOffset = source ? static_cast<size_t>(text.data() - source->data()) : 0;
+    size_t released = textOffset;
     const char *nextRelease = text.data() + ReleaseStep;
     while (p < end) {
         const char *start = p;
@@ -254,7 +258,7 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, const TBDFReadOptions
         if (p < end)
             p += (*p == '\r' && p + 1 < end && p[1] == '\n') ? 2 : 1;
 
-        TBDFChar *last = font.Chars.empty() ? nullptr : &font.Chars.back();
+        TBDFChar *last = glyphs.empty() ? nullptr : &glyphs.back();
         switch (line.empty() ? '\0' : line[0]) {
         case 'S':
             if (StartsWith(line, "STARTFONT")) {
@@ -274,10 +278,12 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, const TBDFReadOptions
                 // Rows of earlier glyphs are parsed by now; the text before this
                 // line is not looked at again.
                 if (source && start >= nextRelease) {
-                    source->releaseBefore(static_cast<size_t>(start - source->data()));
+                    const size_t upTo = static_cast<size_t>(start - source->data());
+                    source->releaseRange(released, upTo);
+                    released = upTo;
                     nextRelease = start + ReleaseStep;
                 }
-                font.Chars.emplace_back().Encoding = HexToInt(ValueText(line, 11));
+                glyphs.emplace_back().Encoding = HexToInt(ValueText(line, 11));
                 lastWidth = 0;
                 glyphBody = p;
                 glyphStartsInBitmap = bitmapMode;
@@ -295,10 +301,11 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, const TBDFReadOptions
         case 'C':
             // Only a hint for sizing, trusted no further than the text could hold:
             // even a minimal real glyph takes more than 64 bytes.
-            if (font.Chars.empty() && StartsWith(line, "CHARS ")) {
+            if (glyphs.empty() && StartsWith(line, "CHARS ")) {
                 int32_t hint = Words<1>(ValueText(line, 7))[0];
                 if (hint > 0)
-                    font.Chars.reserve(std::min<size_t>(static_cast<size_t>(hint), text.size() / 64));
+                    glyphs.reserve(std::max(glyphs.capacity(),
+                                            std::min<size_t>(static_cast<size_t>(hint), text.size() / 64)));
                 continue;
             }
             break;
@@ -376,10 +383,8 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, const TBDFReadOptions
                                     lastWidth > MaxGlyphWidth, options.Debug));
     }
     finishGlyph(end);
-    if (part) {
-        part->EndsInBitmap = bitmapMode;
+    if (part)
         part->HeaderSet = headerSet;
-    }
     return report;
 }
 
@@ -397,14 +402,66 @@ size_t NextGlyphStart(std::string_view text, size_t pos)
     return std::string_view::npos;
 }
 
+// How many lines of text start with STARTCHAR: the glyphs a scan of it makes.
+size_t CountGlyphStarts(std::string_view text)
+{
+    size_t count = 0;
+    for (size_t pos = NextGlyphStart(text, 0); pos != std::string_view::npos; pos = NextGlyphStart(text, pos + 1))
+        ++count;
+    return count;
+}
+
+// Runs work(0) .. work(n - 1) at once, work(0) on this thread. The first
+// exception a worker throws is thrown here once all have ended.
+template <class Work>
+void RunOnThreads(size_t n, Work work)
+{
+    std::vector<std::exception_ptr> errors(n);
+    auto guarded = [&](size_t i) {
+        try {
+            work(i);
+        } catch (...) {
+            errors[i] = std::current_exception();
+        }
+    };
+    std::vector<std::thread> workers;
+    workers.reserve(n);
+    for (size_t i = 1; i < n; ++i)
+        workers.emplace_back(guarded, i);
+    guarded(0);
+    for (std::thread &w : workers)
+        w.join();
+    for (const std::exception_ptr &e : errors)
+        if (e)
+            std::rethrow_exception(e);
+}
+
 // Below this a text is read on one thread: starting threads would cost more than they save.
 constexpr size_t ParallelMinBytes = 2 << 20;
 
+// Whether a scan is in bitmap mode when it reaches the line that starts at pos:
+// the mode the last line before it that starts with BITMAP or ENDCHAR left, off
+// when there is none. Looks back only as far as that line, which in a sound
+// file ends the glyph just before.
+bool BitmapModeAt(std::string_view text, size_t pos)
+{
+    for (size_t i = pos; i-- > 0;) {
+        if (i > 0 && text[i - 1] != '\n' && text[i - 1] != '\r')
+            continue;
+        const std::string_view line = text.substr(i, pos - i);
+        if (StartsWith(line, "BITMAP"))
+            return true;
+        if (StartsWith(line, "ENDCHAR"))
+            return false;
+    }
+    return false;
+}
+
 // The scan on several threads: the text is cut at glyph starts into parts that
 // are scanned at once and joined in order. What crosses a cut is carried over
-// exactly: a part that began in the wrong bitmap mode is scanned again, header
-// lines of later parts win as in one scan, counts add up. The result equals a
-// scan on one thread.
+// exactly: each part starts in the bitmap mode the text before it leaves,
+// header lines of later parts win as in one scan, counts add up. The result
+// equals a scan on one thread.
 TBDFReadReport ScanParts(std::string_view text, TBDFFont &font, const TBDFReadOptions &options, TByteBuffer *source)
 {
     unsigned threads = options.Threads > 0 ? static_cast<unsigned>(options.Threads) : std::thread::hardware_concurrency();
@@ -422,44 +479,41 @@ TBDFReadReport ScanParts(std::string_view text, TBDFFont &font, const TBDFReadOp
                 cuts.push_back(cut);
         }
     }
+    font.Chars.clear();
     if (cuts.size() == 1)
-        return Scan(text, font, options, source);
+        return Scan(text, font, font.Chars, options, source);
     cuts.push_back(text.size());
 
     const size_t parts = cuts.size() - 1;
-    std::vector<TBDFFont> fonts(parts);
-    std::vector<TBDFReadReport> reports(parts);
+    auto partText = [&](size_t i) { return text.substr(cuts[i], cuts[i + 1] - cuts[i]); };
     std::vector<TPartState> states(parts);
-    fonts[0] = std::move(font);
-    auto scanPart = [&](size_t i) {
-        reports[i] = Scan(text.substr(cuts[i], cuts[i + 1] - cuts[i]), fonts[i], options, nullptr, &states[i]);
-    };
-    {
-        std::vector<std::thread> workers;
-        for (size_t i = 1; i < parts; ++i)
-            workers.emplace_back(scanPart, i);
-        scanPart(0);
-        for (std::thread &w : workers)
-            w.join();
-    }
+    std::vector<size_t> counts(parts);
+    RunOnThreads(parts, [&](size_t i) {
+        counts[i] = CountGlyphStarts(partText(i));
+        states[i].StartsInBitmap = i > 0 && BitmapModeAt(text, cuts[i]);
+    });
+    size_t total = 0;
+    for (size_t n : counts)
+        total += n;
 
-    font = std::move(fonts[0]);
-    TBDFReadReport report = reports[0];
-    size_t total = font.Chars.size();
+    // The first part fills the font's own list, made big enough for all; the
+    // others fill lists of their exact size, moved onto its end in order.
+    // Counting first means no list ever grows, and the parts' text is released
+    // as they are scanned, so the file and the font are not held in full at once.
+    std::vector<TBDFFont> heads(parts);
+    std::vector<TGlyphList> lists(parts);
+    std::vector<TBDFReadReport> reports(parts);
+    heads[0] = std::move(font);
+    lists[0].reserve(total);
     for (size_t i = 1; i < parts; ++i)
-        total += fonts[i].Chars.size();
-    font.Chars.reserve(total + parts);
-    bool bitmapMode = states[0].EndsInBitmap;
+        lists[i].reserve(counts[i]);
+    RunOnThreads(parts, [&](size_t i) { reports[i] = Scan(partText(i), heads[i], lists[i], options, source, &states[i]); });
+
+    font = std::move(heads[0]);
+    font.Chars = std::move(lists[0]);
+    TBDFReadReport report = reports[0];
     for (size_t i = 1; i < parts; ++i) {
-        // Rare: the part before ended inside a bitmap, so this part's first lines are rows.
-        if (bitmapMode != states[i].StartsInBitmap) {
-            states[i].StartsInBitmap = bitmapMode;
-            TBDFFont again;
-            reports[i] = Scan(text.substr(cuts[i], cuts[i + 1] - cuts[i]), again, options, nullptr, &states[i]);
-            fonts[i] = std::move(again);
-        }
-        bitmapMode = states[i].EndsInBitmap;
-        const TBDFFont &f = fonts[i];
+        const TBDFFont &f = heads[i];
         const unsigned set = states[i].HeaderSet;
         if (set & TPartState::StartFontSet)
             font.StartFont = f.StartFont;
@@ -475,8 +529,9 @@ TBDFReadReport ScanParts(std::string_view text, TBDFFont &font, const TBDFReadOp
         }
         if (set & TPartState::UidSet)
             font.Uid = f.Uid;
-        font.Chars.insert(font.Chars.end(), std::make_move_iterator(fonts[i].Chars.begin()),
-                          std::make_move_iterator(fonts[i].Chars.end()));
+        font.Chars.insert(font.Chars.end(), std::make_move_iterator(lists[i].begin()),
+                          std::make_move_iterator(lists[i].end()));
+        TGlyphList().swap(lists[i]);
         report.CutGlyphs += reports[i].CutGlyphs;
         report.SawStartFont = report.SawStartFont || reports[i].SawStartFont;
         report.SawStartChar = report.SawStartChar || reports[i].SawStartChar;

@@ -4,7 +4,10 @@
 #include "model/textfuncs.h"
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <charconv>
+#include <exception>
 #include <thread>
 #include <vector>
 
@@ -114,11 +117,25 @@ void AppendGlyph(const TBDFChar &ch, TByteBuffer &out)
 
 // Small enough to stay in cache between formatting and handing it on.
 constexpr size_t Chunk = 256 * 1024;
-// Glyphs one thread formats at a time when a save uses several.
-constexpr size_t GlyphsPerBatch = 4096;
+// Glyphs in one batch when a save formats on several threads: a batch of a
+// usual font stays in the cache, and each thread's two buffers are reused.
+constexpr size_t GlyphsPerBatch = 1024;
+
+// A buffer a formatting thread fills with one batch and the writing thread
+// hands on, then gives back.
+struct TBatchBuffer {
+    static constexpr int64_t Free = -1;
+    // Set by the writer when it stops early; a thread that finds it stops too.
+    static constexpr int64_t Stop = -2;
+    // Set by a thread that failed to format its batch.
+    static constexpr int64_t Failed = -3;
+
+    TByteBuffer Text;
+    // Free, or the batch Text holds, or Stop or Failed.
+    std::atomic<int64_t> Holds{Free};
+};
 
 } // namespace
-
 void AppendBDF(const TBDFFont &font, TByteBuffer &out, const std::function<void(std::string_view)> &drain,
                const TFontBox *box)
 {
@@ -136,10 +153,10 @@ void AppendBDF(const TBDFFont &font, TByteBuffer &out, const std::function<void(
 void WriteBDF(const TBDFFont &font, const std::function<void(std::string_view)> &write, int threads)
 {
     const size_t n = font.Chars.size();
-    unsigned parts = threads > 0 ? static_cast<unsigned>(threads) : std::thread::hardware_concurrency();
-    if (threads <= 0 && n < 4 * GlyphsPerBatch)
-        parts = 1;
-    if (parts <= 1) {
+    unsigned workers = threads > 0 ? static_cast<unsigned>(threads) : std::thread::hardware_concurrency();
+    if (threads <= 0 && n < 16 * GlyphsPerBatch)
+        workers = 1;
+    if (workers <= 1) {
         TByteBuffer buffer;
         AppendBDF(font, buffer, write);
         write(buffer.view());
@@ -148,24 +165,71 @@ void WriteBDF(const TBDFFont &font, const std::function<void(std::string_view)> 
     TByteBuffer head;
     AppendHeader(font, head, nullptr);
     write(head.view());
-    // Rounds of one batch per thread, written in order: memory stays a few
-    // batches whatever the font's size.
-    std::vector<TByteBuffer> batches(parts);
-    auto format = [&](size_t k, size_t from) {
-        batches[k].clear();
-        for (size_t i = from; i < std::min(n, from + GlyphsPerBatch); ++i)
-            AppendGlyph(font.Chars[i], batches[k]);
+
+    // Batch b is formatted by thread b % workers into the first or second of
+    // its two buffers, while this thread writes the batches in order: writing
+    // overlaps formatting, and memory stays a few batches whatever the font's size.
+    const size_t batches = (n + GlyphsPerBatch - 1) / GlyphsPerBatch;
+    std::vector<std::array<TBatchBuffer, 2>> buffers(workers);
+    std::vector<std::exception_ptr> errors(workers);
+    auto bufferOf = [&](size_t b) -> TBatchBuffer & { return buffers[b % workers][(b / workers) % 2]; };
+    auto format = [&](unsigned w) {
+        for (size_t b = w; b < batches; b += workers) {
+            TBatchBuffer &buffer = bufferOf(b);
+            int64_t holds = buffer.Holds.load();
+            while (holds >= 0) {
+                buffer.Holds.wait(holds);
+                holds = buffer.Holds.load();
+            }
+            if (holds == TBatchBuffer::Stop)
+                return;
+            try {
+                buffer.Text.clear();
+                for (size_t i = b * GlyphsPerBatch; i < std::min(n, (b + 1) * GlyphsPerBatch); ++i)
+                    AppendGlyph(font.Chars[i], buffer.Text);
+            } catch (...) {
+                errors[w] = std::current_exception();
+                buffer.Holds.store(TBatchBuffer::Failed);
+                buffer.Holds.notify_all();
+                return;
+            }
+            buffer.Holds.store(static_cast<int64_t>(b));
+            buffer.Holds.notify_all();
+        }
     };
-    for (size_t start = 0; start < n; start += GlyphsPerBatch * parts) {
-        std::vector<std::thread> workers;
-        for (size_t k = 1; k < parts && start + k * GlyphsPerBatch < n; ++k)
-            workers.emplace_back(format, k, start + k * GlyphsPerBatch);
-        format(0, start);
-        for (std::thread &w : workers)
-            w.join();
-        for (size_t k = 0; k < parts && start + k * GlyphsPerBatch < n; ++k)
-            write(batches[k].view());
+    std::vector<std::thread> pool;
+    pool.reserve(workers);
+    auto stopAll = [&] {
+        for (auto &pair : buffers)
+            for (TBatchBuffer &buffer : pair) {
+                buffer.Holds.store(TBatchBuffer::Stop);
+                buffer.Holds.notify_all();
+            }
+        for (std::thread &t : pool)
+            t.join();
+    };
+    try {
+        for (unsigned w = 0; w < workers; ++w)
+            pool.emplace_back(format, w);
+        for (size_t b = 0; b < batches; ++b) {
+            TBatchBuffer &buffer = bufferOf(b);
+            int64_t holds = buffer.Holds.load();
+            while (holds != static_cast<int64_t>(b)) {
+                if (holds == TBatchBuffer::Failed)
+                    std::rethrow_exception(errors[b % workers]);
+                buffer.Holds.wait(holds);
+                holds = buffer.Holds.load();
+            }
+            write(buffer.Text.view());
+            buffer.Holds.store(TBatchBuffer::Free);
+            buffer.Holds.notify_all();
+        }
+    } catch (...) {
+        stopAll();
+        throw;
     }
+    for (std::thread &t : pool)
+        t.join();
     TByteBuffer tail;
     AppendLine(tail, "ENDFONT");
     write(tail.view());

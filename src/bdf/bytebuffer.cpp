@@ -1,5 +1,8 @@
 #include "bytebuffer.h"
 
+#include "model/bigblock.h"
+
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <sys/mman.h>
@@ -40,6 +43,21 @@ TByteBuffer &TByteBuffer::operator=(TByteBuffer &&other) noexcept
     return *this;
 }
 
+namespace {
+
+// A fresh mapping of bytes, rounded up to what it holds; big ones on huge pages.
+char *MapFresh(size_t &bytes)
+{
+    if (bytes >= BigBlockBytes)
+        return static_cast<char *>(AllocateBigBlock(bytes));
+    void *p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED)
+        throw std::bad_alloc();
+    return static_cast<char *>(p);
+}
+
+} // namespace
+
 void TByteBuffer::reserve(size_t n)
 {
     if (n <= Capacity)
@@ -48,20 +66,23 @@ void TByteBuffer::reserve(size_t n)
 #if defined(__SANITIZE_THREAD__)
     // ThreadSanitizer does not follow mremap, and would take a buffer another
     // thread gets at the old address for a race: move by hand under it.
-    void *p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (p != MAP_FAILED && Data) {
+    char *p = MapFresh(bytes);
+    if (Data) {
         std::memcpy(p, Data, Size);
         munmap(Data, Capacity);
     }
 #else
-    void *p = Data ? mremap(Data, Capacity, bytes, MREMAP_MAYMOVE)
-                   : mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    char *p = nullptr;
+    if (Data) {
+        void *moved = mremap(Data, Capacity, bytes, MREMAP_MAYMOVE);
+        if (moved == MAP_FAILED)
+            throw std::bad_alloc();
+        p = static_cast<char *>(moved);
+    } else {
+        p = MapFresh(bytes);
+    }
 #endif
-    if (p == MAP_FAILED)
-        throw std::bad_alloc();
-    if (!Data)
-        madvise(p, bytes, MADV_HUGEPAGE);
-    Data = static_cast<char *>(p);
+    Data = p;
     Capacity = bytes;
 }
 
@@ -77,9 +98,16 @@ void TByteBuffer::grow(size_t atLeast)
     reserve(atLeast > doubled ? atLeast : doubled);
 }
 
-void TByteBuffer::releaseBefore(size_t offset)
+void TByteBuffer::prefault()
 {
-    size_t bytes = offset / PageSize * PageSize;
-    if (Data && bytes > 0 && bytes <= Capacity)
-        madvise(Data, bytes, MADV_DONTNEED);
+    if (Data)
+        madvise(Data, Capacity, MADV_POPULATE_WRITE);
+}
+
+void TByteBuffer::releaseRange(size_t from, size_t to)
+{
+    const size_t first = RoundToPages(from);
+    const size_t last = std::min(to, Capacity) / PageSize * PageSize;
+    if (Data && last > first)
+        madvise(Data + first, last - first, MADV_DONTNEED);
 }

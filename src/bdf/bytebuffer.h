@@ -60,9 +60,15 @@ public:
 
     void clear() { Size = 0; }
 
-    // Gives the memory of the whole pages before offset back to the system, for a
-    // reader that moves forward through a big buffer. Those bytes read as zero after.
-    void releaseBefore(size_t offset);
+    // Maps every page of the capacity now, in one system call, rather than one
+    // page fault at a time as they are first written. For a buffer about to be
+    // filled whole. Only a hint; never fails.
+    void prefault();
+
+    // Gives the memory of the whole pages within [from, to) back to the system,
+    // for a reader that moves forward through a big buffer. Those bytes read as
+    // zero after. Threads may release disjoint ranges at once.
+    void releaseRange(size_t from, size_t to);
 
     char *data() { return Data; }
     const char *data() const { return Data; }
@@ -78,3 +84,4 @@ private:
     size_t Size = 0;
     size_t Capacity = 0;
 };
+

@@ -97,6 +97,7 @@ TByteBuffer ReadFileBytes(const std::string &path)
     // it is read grows the buffer.
     size_t capacity = st.st_size > 0 ? static_cast<size_t>(st.st_size) + 1 : 4096;
     data.resize(capacity);
+    data.prefault();
     size_t used = 0;
     for (;;) {
         if (used == data.size())

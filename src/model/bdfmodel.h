@@ -1,6 +1,9 @@
 // The in-memory model of open BDF fonts: plain value records, no user interface.
 #pragma once
 
+#include "bigblock.h"
+#include "glyphrows.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -20,10 +23,13 @@ struct TBDFChar {
     int32_t BBXXOff = 0;
     int32_t BBXYOff = 0;
     // Top row first. Its length is what the file had, independent of BBXHeight.
-    std::vector<uint64_t> Bitmap;
+    TGlyphRows Bitmap;
 
     bool operator==(const TBDFChar &) const = default;
 };
+
+// A font's glyphs. A big font's list is one big block of memory.
+using TGlyphList = std::vector<TBDFChar, TBigBlockAllocator<TBDFChar>>;
 
 struct TBDFFont {
     std::string StartFont;
@@ -36,7 +42,7 @@ struct TBDFFont {
     // Always a whole number; may exceed the signed 32-bit range (tick-count Uids).
     double Uid = 0;
     // In file order, never sorted; two glyphs may share a code.
-    std::vector<TBDFChar> Chars;
+    TGlyphList Chars;
 
     bool operator==(const TBDFFont &) const = default;
 };

@@ -38,6 +38,7 @@ private slots:
     void convertOfConvertIsStable();
     void threadsDoNotChangeTheResult_data();
     void threadsDoNotChangeTheResult();
+    void threadsReleasingTheFileGiveTheSameFont();
     void notAFontIsRefused_data();
     void notAFontIsRefused();
     void onlyRegularFilesAreRead_data();
@@ -222,6 +223,14 @@ void TstBDFReader::threadsDoNotChangeTheResult_data()
             crossing += "FONT later\nFONTBOUNDINGBOX 9 9 9 9\nSTARTFONT 2.2\nUid 5\nSIZE 3\n";
     }
     QTest::newRow("state-across-cuts") << crossing << 0 << QString();
+    QTest::newRow("state-across-cuts-crlf") << QByteArray(crossing).replace("\n", "\r\n") << 0 << QString();
+    QTest::newRow("state-across-cuts-cr") << QByteArray(crossing).replace("\n", "\r") << 0 << QString();
+    // One BITMAP and no ENDCHAR: every later line is a row, whichever part it is in.
+    QByteArray neverClosed = "STARTFONT 2.1\nSTARTCHAR 41\nBBX 8 1 0 0\nBITMAP\n";
+    for (int i = 0; i < 9; ++i)
+        neverClosed += "STARTCHAR " + QByteArray::number(i) + "\nENCODING 7\nBITMAPS\n0" + QByteArray::number(i) + "\n";
+    QTest::newRow("bitmap-never-closed") << neverClosed << 0 << QString();
+    QTest::newRow("endchar-prefix-closes") << QByteArray(neverClosed).replace("BITMAPS", "ENDCHARS") << 0 << QString();
     QTest::newRow("cut-wide-glyphs-in-every-part")
         << QByteArray("STARTCHAR 1\nBBX 70 1 0 0\nBITMAP\nFF\nENDCHAR\nSTARTCHAR 2\nBBX 70 1 0 0\nBITMAP\nFF\nENDCHAR\n"
                       "STARTCHAR 3\nBBX 70 1 0 0\nBITMAP\nFF\nENDCHAR\nENDFONT\n")
@@ -242,6 +251,40 @@ void TstBDFReader::threadsDoNotChangeTheResult()
         QCOMPARE(parallel.SawStartFont, single.SawStartFont);
         QCOMPARE(parallel.SawStartChar, single.SawStartChar);
         QCOMPARE(parallel.SawEndFont, single.SawEndFont);
+    }
+}
+
+// A file big enough that each thread releases text behind it as it scans: the
+// text a part still needs is never released, and no part touches another's.
+void TstBDFReader::threadsReleasingTheFileGiveTheSameFont()
+{
+    QByteArray text = "STARTFONT 2.1\nFONT big\nCHARS 1\n";
+    text.reserve(9 << 20);
+    for (int i = 0; text.size() < (8 << 20); ++i) {
+        QByteArray rows;
+        for (int r = 0; r < 1 + i % 40; ++r)
+            rows += QByteArray::number((i * 31 + r) & 0xFFFF, 16).rightJustified(4, '0') + "\n";
+        text += "STARTCHAR " + QByteArray::number(i, 16) + "\nENCODING " + QByteArray::number(i) + "\nBBX 16 " +
+                QByteArray::number(1 + i % 40) + " 0 -2\nBITMAP\n" + rows;
+        // Now and then a glyph without ENDCHAR, whose successor's first lines are rows.
+        if (i % 997 != 5)
+            text += "ENDCHAR\n";
+    }
+    text += "ENDFONT\n";
+    QTemporaryDir dir;
+    const std::string path = (dir.path() + "/big.bdf").toStdString();
+    QFile file(QString::fromStdString(path));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(text), text.size());
+    file.close();
+
+    TBDFFont reference;
+    ParseBDF(View(text), reference, {0, TCodeSource::Encoding, 1});
+    QVERIFY(reference.Chars.size() > 50000);
+    for (int threads : {1, 2, 3, 7}) {
+        TBDFFont font;
+        OpenBDF(path, font, {0, TCodeSource::Encoding, threads});
+        QVERIFY2(font == reference, qPrintable(QString("%1 threads").arg(threads)));
     }
 }
 

@@ -27,7 +27,7 @@ TBDFChar Char(int32_t code, int32_t width, std::vector<uint64_t> rows)
     ch.Encoding = code;
     ch.BBXWidth = width;
     ch.BBXHeight = static_cast<int32_t>(rows.size());
-    ch.Bitmap = std::move(rows);
+    ch.Bitmap.assign(rows.begin(), rows.end());
     return ch;
 }
 
