@@ -82,13 +82,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     TBDFFont first;
     options.Threads = 1;
-    ParseBDF(input, first, options);
-    // Read in parts on several threads, the font is the same.
+    const TBDFReadReport single = ParseBDF(input, first, options);
+    // Read in parts on several threads, the font and the report are the same.
     TBDFFont parts;
     TBDFReadOptions split = options;
     split.Threads = 3;
-    ParseBDF(input, parts, split);
-    if (!(parts == first)) {
+    const TBDFReadReport parallel = ParseBDF(input, parts, split);
+    if (!(parts == first) || parallel.CutGlyphs != single.CutGlyphs || parallel.SawStartFont != single.SawStartFont ||
+        parallel.SawStartChar != single.SawStartChar || parallel.SawEndFont != single.SawEndFont) {
         std::fprintf(stderr, "reading in parts differs\n");
         std::abort();
     }

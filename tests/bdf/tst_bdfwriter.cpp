@@ -59,6 +59,8 @@ private slots:
     void linkedTargetIsWrittenThroughAndKeepsMode();
     void uidMinusZeroWritesZero();
     void threadsDoNotChangeTheBytes();
+    void failedWriteStopsTheThreads_data();
+    void failedWriteStopsTheThreads();
 };
 
 void TstBDFWriter::emptyFont()
@@ -353,6 +355,44 @@ void TstBDFWriter::threadsDoNotChangeTheBytes()
     TProjectRecord slot{"", font, true};
     SaveBDF((dir.path() + "/f.bdf").toStdString(), slot, 3);
     QCOMPARE(ReadAll(dir.path() + "/f.bdf"), expected);
+}
+
+// A write that fails part way (a full disk) ends the save with that error at
+// once: the formatting threads stop, and nothing is written after the failure.
+void TstBDFWriter::failedWriteStopsTheThreads_data()
+{
+    QTest::addColumn<int>("threads");
+    QTest::addColumn<int>("failAt");
+    for (int threads : {2, 3})
+        for (int failAt : {1, 2, 5, 30})
+            QTest::addRow("%d-threads-write-%d", threads, failAt) << threads << failAt;
+}
+
+void TstBDFWriter::failedWriteStopsTheThreads()
+{
+    QFETCH(int, threads);
+    QFETCH(int, failAt);
+    TBDFFont font;
+    for (int i = 0; i < 30000; ++i)
+        font.Chars.push_back(Char(i, 8, std::vector<uint64_t>(3, uint64_t(i & 0xFF))));
+    int calls = 0;
+    int after = 0;
+    try {
+        WriteBDF(
+            font,
+            [&](std::string_view) {
+                if (calls >= failAt)
+                    ++after;
+                if (++calls == failAt)
+                    throw std::runtime_error("disk full");
+            },
+            threads);
+        QFAIL("the failed write was not reported");
+    } catch (const std::runtime_error &e) {
+        QCOMPARE(QString(e.what()), QString("disk full"));
+    }
+    QCOMPARE(calls, failAt);
+    QCOMPARE(after, 0);
 }
 
 QTEST_APPLESS_MAIN(TstBDFWriter)
