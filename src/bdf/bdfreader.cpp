@@ -175,21 +175,68 @@ std::string_view FontText(std::string_view text)
     return text;
 }
 
-// How a scan of one part of a text began and ended, for joining parts scanned apart.
+// How a scan of one piece of a text began and ended, for joining pieces scanned apart.
 struct TPartState {
-    // The part starts in bitmap mode (a glyph before it had no ENDCHAR).
+    // The piece starts in bitmap mode (a glyph before it had no ENDCHAR).
     bool StartsInBitmap = false;
-    // Which header fields the part's lines set.
+    bool EndsInBitmap = false;
+    // Which header fields the piece's lines set.
     enum : unsigned { StartFontSet = 1, FontNameSet = 2, SizeSet = 4, BoxSet = 8, UidSet = 16 };
     unsigned HeaderSet = 0;
 };
 
-// The scan; when source is given (the buffer text lies in), the part already
-// scanned is handed back to the system as the scan goes, so a big file and its
-// font are not both held in full. Header fields go to font, glyphs to glyphs
-// (which may be font.Chars).
-TBDFReadReport Scan(std::string_view text, TBDFFont &font, TGlyphList &glyphs, const TBDFReadOptions &options,
-                    TByteBuffer *source, TPartState *part = nullptr)
+// Where a scan puts its glyphs: a growing list, or the slots counted out for
+// one part of a text in a list that all parts fill at once.
+class TGlyphOut {
+public:
+    // hintCap: the most glyphs the whole text could hold, which bounds a size
+    // hint from a damaged file.
+    TGlyphOut(TGlyphList &list, size_t hintCap) : List(&list), HintCap(hintCap) {}
+    TGlyphOut(TBDFChar *slots, size_t room) : Slots(slots), Room(room) {}
+
+    // Nullptr when the text had more glyph starts than were counted in it (it
+    // changed between the count and the scan); the glyph is then dropped.
+    TBDFChar *add()
+    {
+        if (List)
+            return &List->emplace_back();
+        if (Used == Room) {
+            ++Overflow;
+            return nullptr;
+        }
+        return &Slots[Used++];
+    }
+    TBDFChar *last()
+    {
+        if (List)
+            return List->empty() ? nullptr : &List->back();
+        return Used == 0 ? nullptr : &Slots[Used - 1];
+    }
+    size_t count() const { return List ? List->size() : Used; }
+    // Whether every counted slot was filled and no glyph was dropped.
+    bool filledExactly() const { return List || (Used == Room && Overflow == 0); }
+    // A size hint from the file; only a growing list takes it.
+    void reserve(size_t n)
+    {
+        n = std::min(n, HintCap);
+        if (List && List->empty() && n > List->capacity())
+            List->reserve(n);
+    }
+
+private:
+    TGlyphList *List = nullptr;
+    size_t HintCap = 0;
+    TBDFChar *Slots = nullptr;
+    size_t Room = 0;
+    size_t Used = 0;
+    size_t Overflow = 0;
+};
+
+// The scan of one piece of text that begins at a glyph start (or the text's
+// start). Header fields go to font, glyphs to glyphs; glyphs added before this
+// piece are left alone.
+TBDFReadReport Scan(std::string_view text, TBDFFont &font, TGlyphOut &glyphs, const TBDFReadOptions &options,
+                    TPartState *part = nullptr)
 {
     TBDFReadReport report;
     const bool namesGiveCodes = options.Codes == TCodeSource::Names;
@@ -210,10 +257,12 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, TGlyphList &glyphs, c
     const char *glyphBody = nullptr;
     bool glyphStartsInBitmap = false;
 
+    // The glyph the lines belong to: none until this piece's first STARTCHAR.
+    TBDFChar *last = nullptr;
     auto finishGlyph = [&](const char *glyphEnd) {
-        if (glyphs.empty())
+        if (!last)
             return;
-        TBDFChar &ch = glyphs.back();
+        TBDFChar &ch = *last;
         const bool cut = lastWidth > MaxGlyphWidth;
         if (cut) {
             ch.BBXWidth = MaxGlyphWidth;
@@ -246,11 +295,6 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, TGlyphList &glyphs, c
 
     const char *p = text.data();
     const char *const end = p + text.size();
-    // Text is released in steps of whole huge pages, from where this text begins.
-    constexpr size_t ReleaseStep = 2 << 20;
-    const size_t textOffset = source ? static_cast<size_t>(text.data() - source->data()) : 0;
-    size_t released = textOffset;
-    const char *nextRelease = text.data() + ReleaseStep;
     while (p < end) {
         const char *start = p;
         p = FindLineEnd(p, end);
@@ -258,7 +302,6 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, TGlyphList &glyphs, c
         if (p < end)
             p += (*p == '\r' && p + 1 < end && p[1] == '\n') ? 2 : 1;
 
-        TBDFChar *last = glyphs.empty() ? nullptr : &glyphs.back();
         switch (line.empty() ? '\0' : line[0]) {
         case 'S':
             if (StartsWith(line, "STARTFONT")) {
@@ -275,15 +318,11 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, TGlyphList &glyphs, c
             if (StartsWith(line, "STARTCHAR")) {
                 report.SawStartChar = true;
                 finishGlyph(start);
-                // Rows of earlier glyphs are parsed by now; the text before this
-                // line is not looked at again.
-                if (source && start >= nextRelease) {
-                    const size_t upTo = static_cast<size_t>(start - source->data());
-                    source->releaseRange(released, upTo);
-                    released = upTo;
-                    nextRelease = start + ReleaseStep;
-                }
-                glyphs.emplace_back().Encoding = HexToInt(ValueText(line, 11));
+                rows.clear();
+                rereadRows = false;
+                last = glyphs.add();
+                if (last)
+                    last->Encoding = HexToInt(ValueText(line, 11));
                 lastWidth = 0;
                 glyphBody = p;
                 glyphStartsInBitmap = bitmapMode;
@@ -301,11 +340,10 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, TGlyphList &glyphs, c
         case 'C':
             // Only a hint for sizing, trusted no further than the text could hold:
             // even a minimal real glyph takes more than 64 bytes.
-            if (glyphs.empty() && StartsWith(line, "CHARS ")) {
+            if (!last && StartsWith(line, "CHARS ")) {
                 int32_t hint = Words<1>(ValueText(line, 7))[0];
                 if (hint > 0)
-                    glyphs.reserve(std::max(glyphs.capacity(),
-                                            std::min<size_t>(static_cast<size_t>(hint), text.size() / 64)));
+                    glyphs.reserve(static_cast<size_t>(hint));
                 continue;
             }
             break;
@@ -383,32 +421,197 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, TGlyphList &glyphs, c
                                     lastWidth > MaxGlyphWidth, options.Debug));
     }
     finishGlyph(end);
-    if (part)
+    if (part) {
+        part->EndsInBitmap = bitmapMode;
         part->HeaderSet = headerSet;
+    }
     return report;
 }
 
-// Where the line after pos that starts with STARTCHAR begins, or npos.
-size_t NextGlyphStart(std::string_view text, size_t pos)
+// Where the text of a read comes from: a file taken piece by piece, or text
+// already in memory. Several threads may read at once.
+class TTextSource {
+public:
+    virtual ~TTextSource() = default;
+    virtual size_t size() const = 0;
+    // Up to len bytes of text from offset into dst; fewer only at the end.
+    virtual size_t read(size_t offset, char *dst, size_t len) const = 0;
+};
+
+class TMemorySource final : public TTextSource {
+public:
+    explicit TMemorySource(std::string_view text) : Text(text) {}
+    size_t size() const override { return Text.size(); }
+    size_t read(size_t offset, char *dst, size_t len) const override
+    {
+        if (offset >= Text.size())
+            return 0;
+        len = std::min(len, Text.size() - offset);
+        std::memcpy(dst, Text.data() + offset, len);
+        return len;
+    }
+
+private:
+    std::string_view Text;
+};
+
+// A file's text from byte `skip` on (past a byte-order mark).
+class TFileSource final : public TTextSource {
+public:
+    TFileSource(const TReadableFile &file, size_t skip) : File(file), Skip(std::min(skip, file.size())) {}
+    size_t size() const override { return File.size() - Skip; }
+    size_t read(size_t offset, char *dst, size_t len) const override
+    {
+        if (offset >= size())
+            return 0;
+        return File.readAt(Skip + offset, dst, std::min(len, size() - offset));
+    }
+
+private:
+    const TReadableFile &File;
+    size_t Skip;
+};
+
+// The text is read through a window of this many bytes per thread; a glyph
+// longer than the window widens it.
+constexpr size_t DefaultWindow = 2 << 20;
+
+bool IsLineBreak(char c)
 {
-    while (pos < text.size()) {
-        const size_t found = text.find("STARTCHAR", pos);
-        if (found == std::string_view::npos)
+    return c == '\n' || c == '\r';
+}
+
+// Where the last line of text that starts with STARTCHAR begins, if after 0; else npos.
+size_t LastGlyphStart(std::string_view text)
+{
+    size_t pos = text.size();
+    while (pos > 0) {
+        const size_t found = text.rfind("STARTCHAR", pos - 1);
+        if (found == std::string_view::npos || found == 0)
+            return std::string_view::npos;
+        if (IsLineBreak(text[found - 1]))
             return found;
-        if (found == 0 || text[found - 1] == '\n' || text[found - 1] == '\r')
-            return found;
-        pos = found + 1;
+        pos = found;
     }
     return std::string_view::npos;
 }
 
-// How many lines of text start with STARTCHAR: the glyphs a scan of it makes.
-size_t CountGlyphStarts(std::string_view text)
+// What one byte range of a text holds, for cutting the text into parts.
+struct TRangeSurvey {
+    // Lines starting with STARTCHAR that begin in the range, and where the first begins.
+    size_t GlyphStarts = 0;
+    size_t FirstGlyph = std::string_view::npos;
+    bool HasNul = false;
+};
+
+// Surveys [from, to) of src through a window of window bytes. The byte before
+// each window shows whether its first byte starts a line, and a few bytes after
+// it complete a keyword that begins inside.
+TRangeSurvey SurveyRange(const TTextSource &src, size_t from, size_t to, size_t window)
 {
-    size_t count = 0;
-    for (size_t pos = NextGlyphStart(text, 0); pos != std::string_view::npos; pos = NextGlyphStart(text, pos + 1))
-        ++count;
-    return count;
+    constexpr std::string_view Key = "STARTCHAR";
+    TRangeSurvey survey;
+    TByteBuffer buffer;
+    buffer.resize(window + 1 + Key.size());
+    for (size_t pos = from; pos < to;) {
+        const size_t own = std::min(window, to - pos);
+        const size_t before = pos > 0 ? 1 : 0;
+        const size_t got = src.read(pos - before, buffer.data(), before + own + Key.size());
+        if (got <= before)
+            break;
+        const std::string_view text(buffer.data(), got);
+        const size_t ownEnd = std::min(got, before + own);
+        if (std::memchr(text.data() + before, '\0', ownEnd - before))
+            survey.HasNul = true;
+        for (size_t at = text.find(Key, before); at < ownEnd; at = text.find(Key, at + 1)) {
+            if (at == 0 || IsLineBreak(text[at - 1])) {
+                ++survey.GlyphStarts;
+                survey.FirstGlyph = std::min(survey.FirstGlyph, pos - before + at);
+            }
+        }
+        pos += own;
+    }
+    return survey;
+}
+
+// Whether a scan is in bitmap mode when it reaches the line that starts at pos:
+// the mode the last line before it that starts with BITMAP or ENDCHAR left, off
+// when there is none. Reads back from pos only as far as that line, which in a
+// sound file ends the glyph just before.
+bool BitmapModeAt(const TTextSource &src, size_t pos)
+{
+    constexpr size_t Step = 4096;
+    constexpr size_t Longest = 7; // "ENDCHAR"
+    std::vector<char> buffer(Step + 1 + Longest);
+    // Lines starting before `limit` and after the ones already looked at.
+    size_t limit = pos;
+    while (limit > 0) {
+        const size_t from = limit > Step ? limit - Step : 0;
+        const size_t before = from > 0 ? 1 : 0;
+        const size_t got = src.read(from - before, buffer.data(), before + (limit - from) + Longest);
+        const std::string_view text(buffer.data(), got);
+        for (size_t i = std::min(got, before + (limit - from)); i-- > before;) {
+            if (i > 0 && !IsLineBreak(text[i - 1]))
+                continue;
+            if (i == 0 && from > 0)
+                continue;
+            const std::string_view line = text.substr(i, pos - (from - before + i));
+            if (StartsWith(line, "BITMAP"))
+                return true;
+            if (StartsWith(line, "ENDCHAR"))
+                return false;
+        }
+        limit = from;
+    }
+    return false;
+}
+
+// Scans [from, to) of src, a part that begins at a glyph start or the text's
+// start, in pieces cut at glyph starts, through a window of window bytes that
+// widens for a longer glyph.
+TBDFReadReport ScanRange(const TTextSource &src, size_t from, size_t to, TBDFFont &font, TGlyphOut &glyphs,
+                         const TBDFReadOptions &options, TPartState &state, size_t window)
+{
+    TBDFReadReport report;
+    TByteBuffer buffer;
+    buffer.resize(std::max<size_t>(window, 1));
+    bool bitmapMode = state.StartsInBitmap;
+    size_t pos = from;
+    size_t have = 0;
+    for (;;) {
+        if (have == buffer.size())
+            buffer.resize(buffer.size() * 2);
+        const size_t want = std::min(buffer.size() - have, to - pos);
+        const size_t got = want > 0 ? src.read(pos, buffer.data() + have, want) : 0;
+        pos += got;
+        bool end = got < want || pos >= to;
+        // The text ends at a NUL byte.
+        if (const void *nul = std::memchr(buffer.data() + have, '\0', got)) {
+            have = static_cast<size_t>(static_cast<const char *>(nul) - buffer.data());
+            end = true;
+        } else {
+            have += got;
+        }
+        const std::string_view text(buffer.data(), have);
+        const size_t cut = end ? have : LastGlyphStart(text);
+        if (cut == std::string_view::npos)
+            continue; // one glyph fills the window: widen it
+        TPartState piece;
+        piece.StartsInBitmap = bitmapMode;
+        const TBDFReadReport r = Scan(text.substr(0, cut), font, glyphs, options, &piece);
+        bitmapMode = piece.EndsInBitmap;
+        state.HeaderSet |= piece.HeaderSet;
+        report.CutGlyphs += r.CutGlyphs;
+        report.SawStartFont = report.SawStartFont || r.SawStartFont;
+        report.SawStartChar = report.SawStartChar || r.SawStartChar;
+        report.SawEndFont = report.SawEndFont || r.SawEndFont;
+        if (end)
+            break;
+        std::memmove(buffer.data(), buffer.data() + cut, have - cut);
+        have -= cut;
+    }
+    state.EndsInBitmap = bitmapMode;
+    return report;
 }
 
 // Runs work(0) .. work(n - 1) at once, work(0) on this thread. The first
@@ -439,79 +642,77 @@ void RunOnThreads(size_t n, Work work)
 // Below this a text is read on one thread: starting threads would cost more than they save.
 constexpr size_t ParallelMinBytes = 2 << 20;
 
-// Whether a scan is in bitmap mode when it reaches the line that starts at pos:
-// the mode the last line before it that starts with BITMAP or ENDCHAR left, off
-// when there is none. Looks back only as far as that line, which in a sound
-// file ends the glyph just before.
-bool BitmapModeAt(std::string_view text, size_t pos)
-{
-    for (size_t i = pos; i-- > 0;) {
-        if (i > 0 && text[i - 1] != '\n' && text[i - 1] != '\r')
-            continue;
-        const std::string_view line = text.substr(i, pos - i);
-        if (StartsWith(line, "BITMAP"))
-            return true;
-        if (StartsWith(line, "ENDCHAR"))
-            return false;
-    }
-    return false;
-}
+// How a read ended.
+enum class TReadResult {
+    Done,
+    // The text holds a NUL byte, where it ends: a file so damaged is read whole instead.
+    HasNul,
+    // The text changed between counting its glyphs and reading them.
+    Changed,
+};
 
-// The scan on several threads: the text is cut at glyph starts into parts that
-// are scanned at once and joined in order. What crosses a cut is carried over
-// exactly: each part starts in the bitmap mode the text before it leaves,
+// The read. On one thread the text is scanned front to back into the font's
+// growing list. On several, it is first surveyed in equal byte ranges at once
+// (glyph starts counted, a NUL looked for); each range's first glyph start
+// begins a part, the font's list is made as long as all glyphs, and the parts
+// are scanned at once into their own slots of it. What crosses a cut is carried
+// over exactly: each part starts in the bitmap mode the text before it leaves,
 // header lines of later parts win as in one scan, counts add up. The result
-// equals a scan on one thread.
-TBDFReadReport ScanParts(std::string_view text, TBDFFont &font, const TBDFReadOptions &options, TByteBuffer *source)
+// equals a scan on one thread, and the text is never held whole.
+TReadResult ReadText(const TTextSource &src, TBDFFont &font, const TBDFReadOptions &options, TBDFReadReport &report)
 {
-    unsigned threads = options.Threads > 0 ? static_cast<unsigned>(options.Threads) : std::thread::hardware_concurrency();
-    if (options.Threads <= 0 && text.size() < ParallelMinBytes)
+    const size_t size = src.size();
+    const size_t window = options.WindowBytes > 0 ? options.WindowBytes : DefaultWindow;
+    size_t threads = options.Threads > 0 ? static_cast<size_t>(options.Threads) : std::thread::hardware_concurrency();
+    if (options.Threads <= 0 && size < ParallelMinBytes)
         threads = 1;
-    std::vector<size_t> cuts = {0};
-    const size_t first = NextGlyphStart(text, 0);
-    if (threads > 1 && first != std::string_view::npos) {
-        for (unsigned k = 1; k < threads; ++k) {
-            const size_t target = first + (text.size() - first) * k / threads;
-            const size_t cut = NextGlyphStart(text, std::max(target, cuts.back() + 1));
-            if (cut == std::string_view::npos)
-                break;
-            if (cut > cuts.back())
-                cuts.push_back(cut);
-        }
-    }
     font.Chars.clear();
-    if (cuts.size() == 1)
-        return Scan(text, font, font.Chars, options, source);
-    cuts.push_back(text.size());
+    if (threads <= 1 || size == 0) {
+        TGlyphOut out(font.Chars, size / 64);
+        TPartState state;
+        report = ScanRange(src, 0, size, font, out, options, state, window);
+        return TReadResult::Done;
+    }
 
-    const size_t parts = cuts.size() - 1;
-    auto partText = [&](size_t i) { return text.substr(cuts[i], cuts[i + 1] - cuts[i]); };
-    std::vector<TPartState> states(parts);
-    std::vector<size_t> counts(parts);
-    RunOnThreads(parts, [&](size_t i) {
-        counts[i] = CountGlyphStarts(partText(i));
-        states[i].StartsInBitmap = i > 0 && BitmapModeAt(text, cuts[i]);
+    std::vector<TRangeSurvey> surveys(threads);
+    RunOnThreads(threads, [&](size_t k) {
+        surveys[k] = SurveyRange(src, size * k / threads, size * (k + 1) / threads, window);
     });
-    size_t total = 0;
-    for (size_t n : counts)
-        total += n;
+    std::vector<size_t> cuts = {0};
+    std::vector<size_t> counts = {0};
+    for (const TRangeSurvey &survey : surveys) {
+        if (survey.HasNul)
+            return TReadResult::HasNul;
+        if (survey.GlyphStarts > 0 && survey.FirstGlyph > cuts.back()) {
+            cuts.push_back(survey.FirstGlyph);
+            counts.push_back(0);
+        }
+        counts.back() += survey.GlyphStarts;
+    }
+    cuts.push_back(size);
+    const size_t parts = counts.size();
+    std::vector<size_t> slot(parts + 1, 0);
+    for (size_t i = 0; i < parts; ++i)
+        slot[i + 1] = slot[i] + counts[i];
 
-    // The first part fills the font's own list, made big enough for all; the
-    // others fill lists of their exact size, moved onto its end in order.
-    // Counting first means no list ever grows, and the parts' text is released
-    // as they are scanned, so the file and the font are not held in full at once.
+    TGlyphList chars;
+    chars.resize(slot[parts]);
     std::vector<TBDFFont> heads(parts);
-    std::vector<TGlyphList> lists(parts);
     std::vector<TBDFReadReport> reports(parts);
+    std::vector<TPartState> states(parts);
+    std::vector<char> exact(parts, 0);
     heads[0] = std::move(font);
-    lists[0].reserve(total);
-    for (size_t i = 1; i < parts; ++i)
-        lists[i].reserve(counts[i]);
-    RunOnThreads(parts, [&](size_t i) { reports[i] = Scan(partText(i), heads[i], lists[i], options, source, &states[i]); });
-
+    RunOnThreads(parts, [&](size_t i) {
+        states[i].StartsInBitmap = i > 0 && BitmapModeAt(src, cuts[i]);
+        TGlyphOut out(chars.data() + slot[i], slot[i + 1] - slot[i]);
+        reports[i] = ScanRange(src, cuts[i], cuts[i + 1], heads[i], out, options, states[i], window);
+        exact[i] = out.filledExactly();
+    });
     font = std::move(heads[0]);
-    font.Chars = std::move(lists[0]);
-    TBDFReadReport report = reports[0];
+    if (std::find(exact.begin(), exact.end(), 0) != exact.end())
+        return TReadResult::Changed;
+
+    report = reports[0];
     for (size_t i = 1; i < parts; ++i) {
         const TBDFFont &f = heads[i];
         const unsigned set = states[i].HeaderSet;
@@ -529,27 +730,32 @@ TBDFReadReport ScanParts(std::string_view text, TBDFFont &font, const TBDFReadOp
         }
         if (set & TPartState::UidSet)
             font.Uid = f.Uid;
-        font.Chars.insert(font.Chars.end(), std::make_move_iterator(lists[i].begin()),
-                          std::make_move_iterator(lists[i].end()));
-        TGlyphList().swap(lists[i]);
         report.CutGlyphs += reports[i].CutGlyphs;
         report.SawStartFont = report.SawStartFont || reports[i].SawStartFont;
         report.SawStartChar = report.SawStartChar || reports[i].SawStartChar;
         report.SawEndFont = report.SawEndFont || reports[i].SawEndFont;
     }
-    return report;
+    font.Chars = std::move(chars);
+    return TReadResult::Done;
 }
 
 } // namespace
 
 TBDFReadReport ParseBDF(std::string_view text, TBDFFont &font, const TBDFReadOptions &options)
 {
-    return ScanParts(FontText(text), font, options, nullptr);
+    TBDFReadReport report;
+    const TMemorySource src(FontText(text));
+    // Text in memory was cut at its NUL already, and cannot change while it is read.
+    if (ReadText(src, font, options, report) != TReadResult::Done)
+        throw std::logic_error("BDF reader: text in memory read inconsistently");
+    return report;
 }
 
 TBDFReadReport OpenBDF(const std::string &path, TBDFFont &font, const TBDFReadOptions &options)
 {
-    TByteBuffer text = ReadFileBytes(path);
+    const TReadableFile file(path);
+    char head[3] = {};
+    const size_t skip = file.readAt(0, head, 3) == 3 && std::string_view(head, 3) == "\xEF\xBB\xBF" ? 3 : 0;
     // Scanned into a font of its own, so a file that turns out to hold no font
     // leaves the caller's font as it was.
     TBDFFont read;
@@ -561,7 +767,21 @@ TBDFReadReport OpenBDF(const std::string &path, TBDFFont &font, const TBDFReadOp
     read.FBBXOff = font.FBBXOff;
     read.FBBYOff = font.FBBYOff;
     read.Uid = font.Uid;
-    TBDFReadReport report = ScanParts(FontText(text.view()), read, options, &text);
+    const TBDFFont start = read;
+    TBDFReadReport report;
+    switch (ReadText(TFileSource(file, skip), read, options, report)) {
+    case TReadResult::Done:
+        break;
+    case TReadResult::HasNul: {
+        const TByteBuffer bytes = ReadFileBytes(path);
+        read = start;
+        if (ReadText(TMemorySource(FontText(bytes.view())), read, options, report) == TReadResult::Done)
+            break;
+        [[fallthrough]];
+    }
+    case TReadResult::Changed:
+        throw TFileError("Cannot open file", path, "the file changed while it was read");
+    }
     if (!report.isFont())
         throw TFileError::NotAFont(path);
     font = std::move(read);

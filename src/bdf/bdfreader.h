@@ -25,6 +25,9 @@ struct TBDFReadOptions {
     // more (smaller ones on one); n for exactly n parts where the text has glyph
     // starts to cut at. The result never depends on it.
     int Threads = 0;
+    // Bytes each thread reads the text through at a time: 0 for the usual 2 MiB.
+    // Only tests set it, to cut texts into many pieces; the result never depends on it.
+    size_t WindowBytes = 0;
 };
 
 // What a read found beyond the font itself, for the window or the command line

@@ -48,7 +48,8 @@ namespace {
 // A fresh mapping of bytes, rounded up to what it holds; big ones on huge pages.
 char *MapFresh(size_t &bytes)
 {
-    if (bytes >= BigBlockBytes)
+    // From one huge page on: a reader's window is filled whole at once.
+    if (bytes >= HugePageBytes)
         return static_cast<char *>(AllocateBigBlock(bytes));
     void *p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (p == MAP_FAILED)
@@ -102,12 +103,4 @@ void TByteBuffer::prefault()
 {
     if (Data)
         madvise(Data, Capacity, MADV_POPULATE_WRITE);
-}
-
-void TByteBuffer::releaseRange(size_t from, size_t to)
-{
-    const size_t first = RoundToPages(from);
-    const size_t last = std::min(to, Capacity) / PageSize * PageSize;
-    if (Data && last > first)
-        madvise(Data + first, last - first, MADV_DONTNEED);
 }

@@ -65,11 +65,6 @@ public:
     // filled whole. Only a hint; never fails.
     void prefault();
 
-    // Gives the memory of the whole pages within [from, to) back to the system,
-    // for a reader that moves forward through a big buffer. Those bytes read as
-    // zero after. Threads may release disjoint ranges at once.
-    void releaseRange(size_t from, size_t to);
-
     char *data() { return Data; }
     const char *data() const { return Data; }
     size_t size() const { return Size; }

@@ -79,7 +79,7 @@ void SetSaveFaultHook(TSaveFaultHook hook)
     FaultHook = hook;
 }
 
-TByteBuffer ReadFileBytes(const std::string &path)
+TReadableFile::TReadableFile(const std::string &path) : Path(path)
 {
     // Non-blocking, so opening a FIFO that nobody writes to returns at once and
     // is then refused as what it is.
@@ -91,26 +91,51 @@ TByteBuffer ReadFileBytes(const std::string &path)
         ThrowRead(path, TFileError::SystemReason(errno));
     if (!S_ISREG(st.st_mode))
         ThrowRead(path, FileKind(st.st_mode));
+    Size = st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0;
+    Fd = ::dup(fd.get());
+    if (Fd < 0)
+        ThrowRead(path, TFileError::SystemReason(errno));
+}
 
+TReadableFile::~TReadableFile()
+{
+    if (Fd >= 0)
+        ::close(Fd);
+}
+
+size_t TReadableFile::readAt(size_t offset, char *dst, size_t len) const
+{
+    size_t done = 0;
+    while (done < len) {
+        ssize_t n = ::pread(Fd, dst + done, len - done, static_cast<off_t>(offset + done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            ThrowRead(Path, TFileError::SystemReason(errno));
+        }
+        if (n == 0)
+            break;
+        done += static_cast<size_t>(n);
+    }
+    return done;
+}
+
+TByteBuffer ReadFileBytes(const std::string &path)
+{
+    const TReadableFile file(path);
     TByteBuffer data;
     // One spare byte shows the end without a second pass; a file that grows while
     // it is read grows the buffer.
-    size_t capacity = st.st_size > 0 ? static_cast<size_t>(st.st_size) + 1 : 4096;
-    data.resize(capacity);
+    data.resize(file.size() > 0 ? file.size() + 1 : 4096);
     data.prefault();
     size_t used = 0;
     for (;;) {
         if (used == data.size())
             data.resize(data.size() * 2);
-        ssize_t n = ::read(fd.get(), data.data() + used, data.size() - used);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            ThrowRead(path, TFileError::SystemReason(errno));
-        }
+        const size_t n = file.readAt(used, data.data() + used, data.size() - used);
         if (n == 0)
             break;
-        used += static_cast<size_t>(n);
+        used += n;
     }
     data.resize(used);
     return data;

@@ -7,6 +7,28 @@
 #include <string>
 #include <string_view>
 
+// A regular file open for reading at any offset, for readers that take a big
+// file piece by piece (several threads may read at once). Throws TFileError as
+// ReadFileBytes does.
+class TReadableFile {
+public:
+    explicit TReadableFile(const std::string &path);
+    ~TReadableFile();
+    TReadableFile(const TReadableFile &) = delete;
+    TReadableFile &operator=(const TReadableFile &) = delete;
+
+    const std::string &path() const { return Path; }
+    // The size when the file was opened.
+    size_t size() const { return Size; }
+    // Up to len bytes from offset into dst; fewer only at the end of the file.
+    size_t readAt(size_t offset, char *dst, size_t len) const;
+
+private:
+    std::string Path;
+    int Fd = -1;
+    size_t Size = 0;
+};
+
 // The bytes of a regular file. Throws TFileError with the path and the system's
 // reason; directories, devices, FIFOs and sockets are refused without reading
 // from them (a FIFO with no writer or /dev/zero would otherwise never end).

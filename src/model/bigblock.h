@@ -9,7 +9,9 @@
 #include <cstdint>
 #include <memory>
 
-// Blocks from this size on are big.
+// Blocks are taken in whole huge pages.
+constexpr size_t HugePageBytes = size_t{2} << 20;
+// The glyph list takes a big block from this size on.
 constexpr size_t BigBlockBytes = size_t{4} << 20;
 
 // A block of at least bytes, which is rounded up to what the block really

@@ -38,7 +38,8 @@ private slots:
     void convertOfConvertIsStable();
     void threadsDoNotChangeTheResult_data();
     void threadsDoNotChangeTheResult();
-    void threadsReleasingTheFileGiveTheSameFont();
+    void bigFileReadInPiecesGivesTheSameFont_data();
+    void bigFileReadInPiecesGivesTheSameFont();
     void notAFontIsRefused_data();
     void notAFontIsRefused();
     void onlyRegularFilesAreRead_data();
@@ -230,6 +231,10 @@ void TstBDFReader::threadsDoNotChangeTheResult_data()
     for (int i = 0; i < 9; ++i)
         neverClosed += "STARTCHAR " + QByteArray::number(i) + "\nENCODING 7\nBITMAPS\n0" + QByteArray::number(i) + "\n";
     QTest::newRow("bitmap-never-closed") << neverClosed << 0 << QString();
+    QByteArray bitmapFirst = "BITMAP\n";
+    for (int i = 0; i < 9; ++i)
+        bitmapFirst += "STARTCHAR " + QByteArray::number(i) + "\nENCODING 5\n0" + QByteArray::number(i) + "\n";
+    QTest::newRow("bitmap-is-the-first-line") << bitmapFirst << 0 << QString();
     QTest::newRow("endchar-prefix-closes") << QByteArray(neverClosed).replace("BITMAPS", "ENDCHARS") << 0 << QString();
     QTest::newRow("cut-wide-glyphs-in-every-part")
         << QByteArray("STARTCHAR 1\nBBX 70 1 0 0\nBITMAP\nFF\nENDCHAR\nSTARTCHAR 2\nBBX 70 1 0 0\nBITMAP\nFF\nENDCHAR\n"
@@ -243,22 +248,39 @@ void TstBDFReader::threadsDoNotChangeTheResult()
     QFETCH(int, debug);
     TBDFFont one;
     const TBDFReadReport single = ParseBDF(View(text), one, {debug, TCodeSource::Encoding, 1});
-    for (int threads : {2, 3, 5, 16}) {
-        TBDFFont many;
-        const TBDFReadReport parallel = ParseBDF(View(text), many, {debug, TCodeSource::Encoding, threads});
-        QVERIFY2(many == one, qPrintable(QString("%1 threads").arg(threads)));
-        QCOMPARE(parallel.CutGlyphs, single.CutGlyphs);
-        QCOMPARE(parallel.SawStartFont, single.SawStartFont);
-        QCOMPARE(parallel.SawStartChar, single.SawStartChar);
-        QCOMPARE(parallel.SawEndFont, single.SawEndFont);
+    // Windows of a byte or a few cut the text into pieces at every glyph start
+    // and widen for every glyph; with several threads, parts begin mid-text.
+    for (int threads : {1, 2, 3, 5, 16}) {
+        for (size_t window : {size_t{1}, size_t{7}, size_t{64}, size_t{0}}) {
+            TBDFFont many;
+            const TBDFReadReport parallel = ParseBDF(View(text), many, {debug, TCodeSource::Encoding, threads, window});
+            const QString what = QString("%1 threads, window %2").arg(threads).arg(window);
+            QVERIFY2(many == one, qPrintable(what));
+            QVERIFY2(parallel.CutGlyphs == single.CutGlyphs && parallel.SawStartFont == single.SawStartFont &&
+                         parallel.SawStartChar == single.SawStartChar && parallel.SawEndFont == single.SawEndFont,
+                     qPrintable(what));
+        }
     }
 }
 
-// A file big enough that each thread releases text behind it as it scans: the
-// text a part still needs is never released, and no part touches another's.
-void TstBDFReader::threadsReleasingTheFileGiveTheSameFont()
+// A big file is read by each thread in pieces through its own window, never
+// whole: the font is the one a single scan of the text gives, whatever the
+// threads and windows, with a byte-order mark, and with a NUL byte (where the
+// text ends) far into the file.
+void TstBDFReader::bigFileReadInPiecesGivesTheSameFont_data()
 {
-    QByteArray text = "STARTFONT 2.1\nFONT big\nCHARS 1\n";
+    QTest::addColumn<QByteArray>("prefix");
+    QTest::addColumn<int>("nulAt");
+    QTest::newRow("plain") << QByteArray() << -1;
+    QTest::newRow("byte-order-mark") << QByteArray("\xEF\xBB\xBF") << -1;
+    QTest::newRow("nul-late") << QByteArray() << (7 << 20);
+}
+
+void TstBDFReader::bigFileReadInPiecesGivesTheSameFont()
+{
+    QFETCH(QByteArray, prefix);
+    QFETCH(int, nulAt);
+    QByteArray text = prefix + "STARTFONT 2.1\nFONT big\nCHARS 1\n";
     text.reserve(9 << 20);
     for (int i = 0; text.size() < (8 << 20); ++i) {
         QByteArray rows;
@@ -269,8 +291,12 @@ void TstBDFReader::threadsReleasingTheFileGiveTheSameFont()
         // Now and then a glyph without ENDCHAR, whose successor's first lines are rows.
         if (i % 997 != 5)
             text += "ENDCHAR\n";
+        if (i == 30000)
+            text += "FONT renamed\nSIZE 9 75 75\n";
     }
     text += "ENDFONT\n";
+    if (nulAt >= 0)
+        text[nulAt] = '\0';
     QTemporaryDir dir;
     const std::string path = (dir.path() + "/big.bdf").toStdString();
     QFile file(QString::fromStdString(path));
@@ -279,12 +305,18 @@ void TstBDFReader::threadsReleasingTheFileGiveTheSameFont()
     file.close();
 
     TBDFFont reference;
-    ParseBDF(View(text), reference, {0, TCodeSource::Encoding, 1});
-    QVERIFY(reference.Chars.size() > 50000);
-    for (int threads : {1, 2, 3, 7}) {
-        TBDFFont font;
-        OpenBDF(path, font, {0, TCodeSource::Encoding, threads});
-        QVERIFY2(font == reference, qPrintable(QString("%1 threads").arg(threads)));
+    const TBDFReadReport expected = ParseBDF(View(text), reference, {0, TCodeSource::Encoding, 1});
+    QVERIFY(reference.Chars.size() > 30000);
+    QCOMPARE(QString::fromStdString(reference.FontName), QString("renamed"));
+    QCOMPARE(expected.SawEndFont, nulAt < 0);
+    for (int threads : {0, 1, 2, 3, 7}) {
+        for (size_t window : {size_t{0}, size_t{4096}}) {
+            TBDFFont font;
+            const TBDFReadReport report = OpenBDF(path, font, {0, TCodeSource::Encoding, threads, window});
+            const QString what = QString("%1 threads, window %2").arg(threads).arg(window);
+            QVERIFY2(font == reference, qPrintable(what));
+            QVERIFY2(report.SawEndFont == expected.SawEndFont, qPrintable(what));
+        }
     }
 }
 
