@@ -236,11 +236,11 @@ private:
 // start). Header fields go to font, glyphs to glyphs; glyphs added before this
 // piece are left alone.
 TBDFReadReport Scan(std::string_view text, TBDFFont &font, TGlyphOut &glyphs, const TBDFReadOptions &options,
-                    TPartState *part = nullptr)
+                    TPartState &part)
 {
     TBDFReadReport report;
     const bool namesGiveCodes = options.Codes == TCodeSource::Names;
-    bool bitmapMode = part && part->StartsInBitmap;
+    bool bitmapMode = part.StartsInBitmap;
     unsigned headerSet = 0;
     // Rows of the last glyph are parsed as they come, by the rule of the width
     // the glyph has at that moment, and stored with one exact allocation when
@@ -421,10 +421,8 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, TGlyphOut &glyphs, co
                                     lastWidth > MaxGlyphWidth, options.Debug));
     }
     finishGlyph(end);
-    if (part) {
-        part->EndsInBitmap = bitmapMode;
-        part->HeaderSet = headerSet;
-    }
+    part.EndsInBitmap = bitmapMode;
+    part.HeaderSet = headerSet;
     return report;
 }
 
@@ -512,7 +510,7 @@ TRangeSurvey SurveyRange(const TTextSource &src, size_t from, size_t to, size_t 
     constexpr std::string_view Key = "STARTCHAR";
     TRangeSurvey survey;
     TByteBuffer buffer;
-    buffer.resize(window + 1 + Key.size());
+    buffer.resize(std::min(window, to - from) + 1 + Key.size());
     for (size_t pos = from; pos < to;) {
         const size_t own = std::min(window, to - pos);
         const size_t before = pos > 0 ? 1 : 0;
@@ -573,8 +571,9 @@ TBDFReadReport ScanRange(const TTextSource &src, size_t from, size_t to, TBDFFon
                          const TBDFReadOptions &options, TPartState &state, size_t window)
 {
     TBDFReadReport report;
+    // A small text takes a buffer its size, not a whole window.
     TByteBuffer buffer;
-    buffer.resize(std::max<size_t>(window, 1));
+    buffer.resize(std::max<size_t>(std::min(window, to - from), 1));
     bool bitmapMode = state.StartsInBitmap;
     size_t pos = from;
     size_t have = 0;
@@ -598,7 +597,7 @@ TBDFReadReport ScanRange(const TTextSource &src, size_t from, size_t to, TBDFFon
             continue; // one glyph fills the window: widen it
         TPartState piece;
         piece.StartsInBitmap = bitmapMode;
-        const TBDFReadReport r = Scan(text.substr(0, cut), font, glyphs, options, &piece);
+        const TBDFReadReport r = Scan(text.substr(0, cut), font, glyphs, options, piece);
         bitmapMode = piece.EndsInBitmap;
         state.HeaderSet |= piece.HeaderSet;
         report.CutGlyphs += r.CutGlyphs;
