@@ -7,6 +7,7 @@
 #include <array>
 #include <atomic>
 #include <charconv>
+#include <cstring>
 #include <exception>
 #include <thread>
 #include <vector>
@@ -36,25 +37,6 @@ void AppendNumbers(TByteBuffer &out, std::string_view keyword, std::initializer_
         first = false;
         AppendDecimal(out, v);
     }
-    out.append("\r\n");
-}
-
-// One bitmap row line. Rows that fit their digit count (all of them in
-// well-formed data) take the short way.
-void AppendRow(TByteBuffer &out, uint64_t row, int digits)
-{
-    static constexpr char hex[] = "0123456789ABCDEF";
-    if (digits >= 16 || (row >> (4 * digits)) == 0) {
-        char *p = out.grab(static_cast<size_t>(digits) + 2);
-        for (int i = digits - 1; i >= 0; --i) {
-            p[i] = hex[row & 0xF];
-            row >>= 4;
-        }
-        p[digits] = '\r';
-        p[digits + 1] = '\n';
-        return;
-    }
-    AppendHex(out, row, digits);
     out.append("\r\n");
 }
 
@@ -99,20 +81,77 @@ void AppendHeader(const TBDFFont &font, TByteBuffer &out, const TFontBox *box)
     out.append("\r\n");
 }
 
+// Glyph text is put straight into room taken once per glyph: a glyph is written
+// hundreds of thousands of times in a big font, so each piece is a few stores
+// rather than a call.
+template <size_t N>
+char *Put(char *p, const char (&text)[N])
+{
+    std::memcpy(p, text, N - 1);
+    return p + N - 1;
+}
+
+char *PutDecimal(char *p, int64_t value)
+{
+    return std::to_chars(p, p + 24, value).ptr;
+}
+
+// FormatHex(value, minDigits): at least minDigits digits, more when the value needs them.
+char *PutHex(char *p, uint64_t value, int minDigits)
+{
+    static constexpr char hex[] = "0123456789ABCDEF";
+    int digits = 1;
+    while (digits < 16 && (value >> (4 * digits)) != 0)
+        ++digits;
+    digits = std::max(digits, minDigits);
+    for (int i = digits - 1; i >= 0; --i) {
+        p[i] = hex[value & 0xF];
+        value >>= 4;
+    }
+    return p + digits;
+}
+
+// The most bytes AppendGlyph writes for ch: the fixed lines with the longest
+// numbers, and rows of up to 16 digits (a row may need more than its width's).
+size_t GlyphBytesAtMost(const TBDFChar &ch)
+{
+    return 256 + ch.Bitmap.size() * size_t{18};
+}
+
 void AppendGlyph(const TBDFChar &ch, TByteBuffer &out)
 {
-    out.append("STARTCHAR ");
-    AppendHex(out, static_cast<uint32_t>(ch.Encoding), 4);
-    out.append("\r\n");
-    AppendNumbers(out, "ENCODING ", {ch.Encoding});
-    AppendNumbers(out, "SWIDTH ", {ch.SWidthX, ch.SWidthY});
-    AppendNumbers(out, "DWIDTH ", {ch.DWidthX, ch.DWidthY});
-    AppendNumbers(out, "BBX ", {ch.BBXWidth, ch.BBXHeight, ch.BBXXOff, ch.BBXYOff});
-    AppendLine(out, "BITMAP");
+    const size_t room = GlyphBytesAtMost(ch);
+    char *const start = out.grab(room);
+    char *p = Put(start, "STARTCHAR ");
+    p = PutHex(p, static_cast<uint32_t>(ch.Encoding), 4);
+    p = Put(p, "\r\nENCODING ");
+    p = PutDecimal(p, ch.Encoding);
+    p = Put(p, "\r\nSWIDTH ");
+    p = PutDecimal(p, ch.SWidthX);
+    *p++ = ' ';
+    p = PutDecimal(p, ch.SWidthY);
+    p = Put(p, "\r\nDWIDTH ");
+    p = PutDecimal(p, ch.DWidthX);
+    *p++ = ' ';
+    p = PutDecimal(p, ch.DWidthY);
+    p = Put(p, "\r\nBBX ");
+    p = PutDecimal(p, ch.BBXWidth);
+    *p++ = ' ';
+    p = PutDecimal(p, ch.BBXHeight);
+    *p++ = ' ';
+    p = PutDecimal(p, ch.BBXXOff);
+    *p++ = ' ';
+    p = PutDecimal(p, ch.BBXYOff);
+    p = Put(p, "\r\nBITMAP\r\n");
+    // Rows that fit their digit count (all of them in well-formed data) take
+    // exactly that many digits; others take as many as they need.
     const int digits = RowDigits(ch.BBXWidth);
-    for (uint64_t row : ch.Bitmap)
-        AppendRow(out, row, digits);
-    AppendLine(out, "ENDCHAR");
+    for (uint64_t row : ch.Bitmap) {
+        p = PutHex(p, row, digits);
+        p = Put(p, "\r\n");
+    }
+    p = Put(p, "ENDCHAR\r\n");
+    out.resize(out.size() - room + static_cast<size_t>(p - start));
 }
 
 // Small enough to stay in cache between formatting and handing it on.
