@@ -502,17 +502,17 @@ struct TRangeSurvey {
     bool HasNul = false;
 };
 
-// Surveys [from, to) of src through a window of window bytes. The byte before
-// each window shows whether its first byte starts a line, and a few bytes after
-// it complete a keyword that begins inside.
-TRangeSurvey SurveyRange(const TTextSource &src, size_t from, size_t to, size_t window)
+// Surveys [from, to) of src through buffer, a window of window bytes. The byte
+// before each piece shows whether its first byte starts a line, and a few bytes
+// after it complete a keyword that begins inside.
+TRangeSurvey SurveyRange(const TTextSource &src, size_t from, size_t to, TByteBuffer &buffer, size_t window)
 {
     constexpr std::string_view Key = "STARTCHAR";
     TRangeSurvey survey;
-    TByteBuffer buffer;
-    buffer.resize(std::min(window, to - from) + 1 + Key.size());
+    buffer.resize(std::max(std::min(window, to - from + 1 + Key.size()), 2 + Key.size()));
+    const size_t step = buffer.size() - 1 - Key.size();
     for (size_t pos = from; pos < to;) {
-        const size_t own = std::min(window, to - pos);
+        const size_t own = std::min(step, to - pos);
         const size_t before = pos > 0 ? 1 : 0;
         const size_t got = src.read(pos - before, buffer.data(), before + own + Key.size());
         if (got <= before)
@@ -565,14 +565,13 @@ bool BitmapModeAt(const TTextSource &src, size_t pos)
 }
 
 // Scans [from, to) of src, a part that begins at a glyph start or the text's
-// start, in pieces cut at glyph starts, through a window of window bytes that
-// widens for a longer glyph.
+// start, in pieces cut at glyph starts, through buffer, a window of window bytes
+// that widens for a longer glyph.
 TBDFReadReport ScanRange(const TTextSource &src, size_t from, size_t to, TBDFFont &font, TGlyphOut &glyphs,
-                         const TBDFReadOptions &options, TPartState &state, size_t window)
+                         const TBDFReadOptions &options, TPartState &state, TByteBuffer &buffer, size_t window)
 {
     TBDFReadReport report;
     // A small text takes a buffer its size, not a whole window.
-    TByteBuffer buffer;
     buffer.resize(std::max<size_t>(std::min(window, to - from), 1));
     bool bitmapMode = state.StartsInBitmap;
     size_t pos = from;
@@ -669,20 +668,25 @@ TReadResult ReadText(const TTextSource &src, TBDFFont &font, const TBDFReadOptio
     if (threads <= 1 || size == 0) {
         TGlyphOut out(font.Chars, size / 64);
         TPartState state;
-        report = ScanRange(src, 0, size, font, out, options, state, window);
+        TByteBuffer buffer;
+        report = ScanRange(src, 0, size, font, out, options, state, buffer, window);
         return TReadResult::Done;
     }
 
+    // One window per thread, used for the survey and then for the scan.
+    std::vector<TByteBuffer> buffers(threads);
     std::vector<TRangeSurvey> surveys(threads);
     RunOnThreads(threads, [&](size_t k) {
-        surveys[k] = SurveyRange(src, size * k / threads, size * (k + 1) / threads, window);
+        surveys[k] = SurveyRange(src, size * k / threads, size * (k + 1) / threads, buffers[k], window);
     });
     std::vector<size_t> cuts = {0};
     std::vector<size_t> counts = {0};
-    for (const TRangeSurvey &survey : surveys) {
+    for (size_t k = 0; k < threads; ++k) {
+        const TRangeSurvey &survey = surveys[k];
         if (survey.HasNul)
             return TReadResult::HasNul;
-        if (survey.GlyphStarts > 0 && survey.FirstGlyph > cuts.back()) {
+        // The first part begins at the text's start, header and all; no more parts than threads.
+        if (k > 0 && survey.GlyphStarts > 0) {
             cuts.push_back(survey.FirstGlyph);
             counts.push_back(0);
         }
@@ -704,7 +708,7 @@ TReadResult ReadText(const TTextSource &src, TBDFFont &font, const TBDFReadOptio
     RunOnThreads(parts, [&](size_t i) {
         states[i].StartsInBitmap = i > 0 && BitmapModeAt(src, cuts[i]);
         TGlyphOut out(chars.data() + slot[i], slot[i + 1] - slot[i]);
-        reports[i] = ScanRange(src, cuts[i], cuts[i + 1], heads[i], out, options, states[i], window);
+        reports[i] = ScanRange(src, cuts[i], cuts[i + 1], heads[i], out, options, states[i], buffers[i], window);
         exact[i] = out.filledExactly();
     });
     font = std::move(heads[0]);
