@@ -564,6 +564,15 @@ bool BitmapModeAt(const TTextSource &src, size_t pos)
     return false;
 }
 
+// Adds what a later piece of the text found to what the pieces before it found.
+void AddReport(TBDFReadReport &report, const TBDFReadReport &later)
+{
+    report.CutGlyphs += later.CutGlyphs;
+    report.SawStartFont = report.SawStartFont || later.SawStartFont;
+    report.SawStartChar = report.SawStartChar || later.SawStartChar;
+    report.SawEndFont = report.SawEndFont || later.SawEndFont;
+}
+
 // Scans [from, to) of src, a part that begins at a glyph start or the text's
 // start, in pieces cut at glyph starts, through buffer, a window of window bytes
 // that widens for a longer glyph.
@@ -599,10 +608,7 @@ TBDFReadReport ScanRange(const TTextSource &src, size_t from, size_t to, TBDFFon
         const TBDFReadReport r = Scan(text.substr(0, cut), font, glyphs, options, piece);
         bitmapMode = piece.EndsInBitmap;
         state.HeaderSet |= piece.HeaderSet;
-        report.CutGlyphs += r.CutGlyphs;
-        report.SawStartFont = report.SawStartFont || r.SawStartFont;
-        report.SawStartChar = report.SawStartChar || r.SawStartChar;
-        report.SawEndFont = report.SawEndFont || r.SawEndFont;
+        AddReport(report, r);
         if (end)
             break;
         std::memmove(buffer.data(), buffer.data() + cut, have - cut);
@@ -733,10 +739,7 @@ TReadResult ReadText(const TTextSource &src, TBDFFont &font, const TBDFReadOptio
         }
         if (set & TPartState::UidSet)
             font.Uid = f.Uid;
-        report.CutGlyphs += reports[i].CutGlyphs;
-        report.SawStartFont = report.SawStartFont || reports[i].SawStartFont;
-        report.SawStartChar = report.SawStartChar || reports[i].SawStartChar;
-        report.SawEndFont = report.SawEndFont || reports[i].SawEndFont;
+        AddReport(report, reports[i]);
     }
     font.Chars = std::move(chars);
     return TReadResult::Done;
