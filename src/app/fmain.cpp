@@ -130,9 +130,7 @@ QWidget *TFormMain::CreateFontPage()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    ToolBar1 = new QToolBar(TabSheet1);
-    ToolBar1->setOrientation(Qt::Vertical);
-    ToolBar1->setIconSize(QSize(24, 24));
+    ToolBar1 = NewSideToolBar(TabSheet1);
     ToolButton19 = AddToolButton(ToolBar1, ThemeIcon("document-new", QStyle::SP_FileIcon),
                                  QStringLiteral("Новый шрифт BDF"), 33);
     ToolButton1 = AddToolButton(ToolBar1, ThemeIcon("document-open", QStyle::SP_DialogOpenButton),

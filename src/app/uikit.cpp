@@ -15,6 +15,14 @@ int FieldWidth(const QWidget &widget, const QString &sample)
     return QFontMetrics(widget.font()).horizontalAdvance(sample) + 10;
 }
 
+QToolBar *NewSideToolBar(QWidget *parent)
+{
+    auto *bar = new QToolBar(parent);
+    bar->setOrientation(Qt::Vertical);
+    bar->setIconSize(QSize(24, 24));
+    return bar;
+}
+
 QToolButton *AddToolButton(QToolBar *bar, const QIcon &icon, const QString &hint, int size)
 {
     auto *b = new QToolButton(bar);

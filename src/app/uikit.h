@@ -11,6 +11,8 @@ int FieldWidth(const QWidget &widget, const QString &sample);
 
 class QToolBar;
 class QToolButton;
+// A vertical tool bar of 24-pixel icons, as the pages' side bars are.
+QToolBar *NewSideToolBar(QWidget *parent);
 // A flat size x size button with a hint, appended to bar.
 QToolButton *AddToolButton(QToolBar *bar, const QIcon &icon, const QString &hint, int size);
 

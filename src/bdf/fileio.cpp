@@ -9,6 +9,7 @@
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -30,6 +31,8 @@ public:
     TFd(const TFd &) = delete;
     TFd &operator=(const TFd &) = delete;
     int get() const { return Fd; }
+    // Hands the descriptor to the caller, who closes it.
+    int release() { return std::exchange(Fd, -1); }
 
 private:
     int Fd;
@@ -92,9 +95,7 @@ TReadableFile::TReadableFile(const std::string &path) : Path(path)
     if (!S_ISREG(st.st_mode))
         ThrowRead(path, FileKind(st.st_mode));
     Size = st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0;
-    Fd = ::dup(fd.get());
-    if (Fd < 0)
-        ThrowRead(path, TFileError::SystemReason(errno));
+    Fd = fd.release();
 }
 
 TReadableFile::~TReadableFile()

@@ -86,9 +86,7 @@ QWidget *TFormMain::CreateCompilerPage()
     auto *layout = new QHBoxLayout(TabSheet2);
     layout->setContentsMargins(0, 0, 0, 0);
 
-    auto *toolBar2 = new QToolBar(TabSheet2);
-    toolBar2->setOrientation(Qt::Vertical);
-    toolBar2->setIconSize(QSize(24, 24));
+    auto *toolBar2 = NewSideToolBar(TabSheet2);
     ToolButton20 = AddToolButton(toolBar2, ThemeIcon("document-new", QStyle::SP_FileIcon),
                                  QStringLiteral("Новый проект этой программы"), 33);
     ToolButton4 = AddToolButton(toolBar2, ThemeIcon("document-open", QStyle::SP_DialogOpenButton),
