@@ -91,14 +91,70 @@ char *Put(char *p, const char (&text)[N])
     return p + N - 1;
 }
 
+// Two-character pieces, so a number is written a pair of digits at a time.
+struct TDigitPairs {
+    char Decimal[200];
+    char Hex[512];
+    constexpr TDigitPairs() : Decimal(), Hex()
+    {
+        constexpr char hex[] = "0123456789ABCDEF";
+        for (int i = 0; i < 100; ++i) {
+            Decimal[2 * i] = static_cast<char>('0' + i / 10);
+            Decimal[2 * i + 1] = static_cast<char>('0' + i % 10);
+        }
+        for (int i = 0; i < 256; ++i) {
+            Hex[2 * i] = hex[i >> 4];
+            Hex[2 * i + 1] = hex[i & 15];
+        }
+    }
+};
+constexpr TDigitPairs DigitPairs;
+
 char *PutDecimal(char *p, int64_t value)
 {
+    // The numbers of a glyph are nearly always below 10,000.
+    uint64_t v = static_cast<uint64_t>(value);
+    if (value < 0) {
+        if (value < -9999)
+            return std::to_chars(p, p + 24, value).ptr;
+        *p++ = '-';
+        v = 0 - v;
+    }
+    if (v < 10) {
+        *p = static_cast<char>('0' + v);
+        return p + 1;
+    }
+    if (v < 100) {
+        std::memcpy(p, DigitPairs.Decimal + 2 * v, 2);
+        return p + 2;
+    }
+    if (v < 1000) {
+        *p = static_cast<char>('0' + v / 100);
+        std::memcpy(p + 1, DigitPairs.Decimal + 2 * (v % 100), 2);
+        return p + 3;
+    }
+    if (v < 10000) {
+        std::memcpy(p, DigitPairs.Decimal + 2 * (v / 100), 2);
+        std::memcpy(p + 2, DigitPairs.Decimal + 2 * (v % 100), 2);
+        return p + 4;
+    }
     return std::to_chars(p, p + 24, value).ptr;
 }
 
 // FormatHex(value, minDigits): at least minDigits digits, more when the value needs them.
 char *PutHex(char *p, uint64_t value, int minDigits)
 {
+    // An even count of digits that holds the value (every row of a sound font)
+    // is written a byte at a time.
+    if (minDigits % 2 == 0 && minDigits >= 2 && minDigits <= 16 &&
+        (minDigits == 16 || (value >> (4 * minDigits)) == 0)) {
+        for (int i = minDigits / 2 - 1; i >= 0; --i) {
+            p[2 * i] = DigitPairs.Hex[2 * (value & 0xFF)];
+            p[2 * i + 1] = DigitPairs.Hex[2 * (value & 0xFF) + 1];
+            value >>= 8;
+        }
+        return p + minDigits;
+    }
     static constexpr char hex[] = "0123456789ABCDEF";
     int digits = 1;
     while (digits < 16 && (value >> (4 * digits)) != 0)
@@ -111,14 +167,47 @@ char *PutHex(char *p, uint64_t value, int minDigits)
     return p + digits;
 }
 
-// The most bytes AppendGlyph writes for ch: the fixed lines with the longest
+// Rows of glyphs Bytes bytes wide, each on its own line.
+template <int Bytes>
+char *PutRows(char *p, const TGlyphRows &rows)
+{
+    for (uint64_t row : rows) {
+        if ((row >> (8 * Bytes)) != 0) {
+            p = PutHex(p, row, 2 * Bytes);
+        } else {
+            for (int i = Bytes - 1; i >= 0; --i) {
+                std::memcpy(p + 2 * i, DigitPairs.Hex + 2 * (row & 0xFF), 2);
+                row >>= 8;
+            }
+            p += 2 * Bytes;
+        }
+        p = Put(p, "\r\n");
+    }
+    return p;
+}
+
+// The most bytes TGlyphFormatter::append writes for ch: the fixed lines with the longest
 // numbers, and rows of up to 16 digits (a row may need more than its width's).
 size_t GlyphBytesAtMost(const TBDFChar &ch)
 {
     return 256 + ch.Bitmap.size() * size_t{18};
 }
 
-void AppendGlyph(const TBDFChar &ch, TByteBuffer &out)
+// Formats glyphs one after another. Neighbouring glyphs mostly share their
+// widths and box, so the lines from SWIDTH to BITMAP are kept from the glyph
+// before and reused while its numbers are the same.
+class TGlyphFormatter {
+public:
+    void append(const TBDFChar &ch, TByteBuffer &out);
+
+private:
+    using TMetrics = std::array<int32_t, 8>;
+    TMetrics Metrics{};
+    char MetricsText[160];
+    size_t MetricsLength = 0;
+};
+
+void TGlyphFormatter::append(const TBDFChar &ch, TByteBuffer &out)
 {
     const size_t room = GlyphBytesAtMost(ch);
     char *const start = out.grab(room);
@@ -126,29 +215,51 @@ void AppendGlyph(const TBDFChar &ch, TByteBuffer &out)
     p = PutHex(p, static_cast<uint32_t>(ch.Encoding), 4);
     p = Put(p, "\r\nENCODING ");
     p = PutDecimal(p, ch.Encoding);
-    p = Put(p, "\r\nSWIDTH ");
-    p = PutDecimal(p, ch.SWidthX);
-    *p++ = ' ';
-    p = PutDecimal(p, ch.SWidthY);
-    p = Put(p, "\r\nDWIDTH ");
-    p = PutDecimal(p, ch.DWidthX);
-    *p++ = ' ';
-    p = PutDecimal(p, ch.DWidthY);
-    p = Put(p, "\r\nBBX ");
-    p = PutDecimal(p, ch.BBXWidth);
-    *p++ = ' ';
-    p = PutDecimal(p, ch.BBXHeight);
-    *p++ = ' ';
-    p = PutDecimal(p, ch.BBXXOff);
-    *p++ = ' ';
-    p = PutDecimal(p, ch.BBXYOff);
-    p = Put(p, "\r\nBITMAP\r\n");
+    const TMetrics metrics{ch.SWidthX, ch.SWidthY, ch.DWidthX, ch.DWidthY,
+                           ch.BBXWidth, ch.BBXHeight, ch.BBXXOff, ch.BBXYOff};
+    if (MetricsLength == 0 || metrics != Metrics) {
+        char *m = Put(MetricsText, "\r\nSWIDTH ");
+        m = PutDecimal(m, ch.SWidthX);
+        *m++ = ' ';
+        m = PutDecimal(m, ch.SWidthY);
+        m = Put(m, "\r\nDWIDTH ");
+        m = PutDecimal(m, ch.DWidthX);
+        *m++ = ' ';
+        m = PutDecimal(m, ch.DWidthY);
+        m = Put(m, "\r\nBBX ");
+        m = PutDecimal(m, ch.BBXWidth);
+        *m++ = ' ';
+        m = PutDecimal(m, ch.BBXHeight);
+        *m++ = ' ';
+        m = PutDecimal(m, ch.BBXXOff);
+        *m++ = ' ';
+        m = PutDecimal(m, ch.BBXYOff);
+        m = Put(m, "\r\nBITMAP\r\n");
+        MetricsLength = static_cast<size_t>(m - MetricsText);
+        Metrics = metrics;
+    }
+    std::memcpy(p, MetricsText, MetricsLength);
+    p += MetricsLength;
     // Rows that fit their digit count (all of them in well-formed data) take
     // exactly that many digits; others take as many as they need.
-    const int digits = RowDigits(ch.BBXWidth);
-    for (uint64_t row : ch.Bitmap) {
-        p = PutHex(p, row, digits);
-        p = Put(p, "\r\n");
+    switch (const int digits = RowDigits(ch.BBXWidth)) {
+    case 2:
+        p = PutRows<1>(p, ch.Bitmap);
+        break;
+    case 4:
+        p = PutRows<2>(p, ch.Bitmap);
+        break;
+    case 6:
+        p = PutRows<3>(p, ch.Bitmap);
+        break;
+    case 8:
+        p = PutRows<4>(p, ch.Bitmap);
+        break;
+    default:
+        for (uint64_t row : ch.Bitmap) {
+            p = PutHex(p, row, digits);
+            p = Put(p, "\r\n");
+        }
     }
     p = Put(p, "ENDCHAR\r\n");
     out.resize(out.size() - room + static_cast<size_t>(p - start));
@@ -179,8 +290,9 @@ void AppendBDF(const TBDFFont &font, TByteBuffer &out, const std::function<void(
                const TFontBox *box)
 {
     AppendHeader(font, out, box);
+    TGlyphFormatter formatter;
     for (const TBDFChar &ch : font.Chars) {
-        AppendGlyph(ch, out);
+        formatter.append(ch, out);
         if (drain && out.size() >= Chunk) {
             drain(out.view());
             out.clear();
@@ -213,6 +325,7 @@ void WriteBDF(const TBDFFont &font, const std::function<void(std::string_view)> 
     std::vector<std::exception_ptr> errors(workers);
     auto bufferOf = [&](size_t b) -> TBatchBuffer & { return buffers[b % workers][(b / workers) % 2]; };
     auto format = [&](unsigned w) {
+        TGlyphFormatter formatter;
         for (size_t b = w; b < batches; b += workers) {
             TBatchBuffer &buffer = bufferOf(b);
             int64_t holds = buffer.Holds.load();
@@ -225,7 +338,7 @@ void WriteBDF(const TBDFFont &font, const std::function<void(std::string_view)> 
             try {
                 buffer.Text.clear();
                 for (size_t i = b * GlyphsPerBatch; i < std::min(n, (b + 1) * GlyphsPerBatch); ++i)
-                    AppendGlyph(font.Chars[i], buffer.Text);
+                    formatter.append(font.Chars[i], buffer.Text);
             } catch (...) {
                 errors[w] = std::current_exception();
                 buffer.Holds.store(TBatchBuffer::Failed);

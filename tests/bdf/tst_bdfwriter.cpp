@@ -47,6 +47,7 @@ private slots:
     void rowDigits_data();
     void rowDigits();
     void negativeCode();
+    void numbersAndSharedMetrics();
     void roundTrip_data();
     void roundTrip();
     void saveKeepsFileNameAndClearsFlag();
@@ -99,7 +100,11 @@ void TstBDFWriter::rowDigits_data()
     QTest::newRow("width-5-stray-bit-not-cut") << 5 << quint64(504) << QByteArray("1F8");
     QTest::newRow("width-0") << 0 << quint64(0) << QByteArray("00");
     QTest::newRow("width-12") << 12 << quint64(65520) << QByteArray("FFF0");
+    QTest::newRow("width-12-stray-bit-not-cut") << 12 << quint64(0x1FFF0) << QByteArray("1FFF0");
     QTest::newRow("width-17") << 17 << quint64(0x800000) << QByteArray("800000");
+    QTest::newRow("width-17-stray-bit-not-cut") << 17 << quint64(0x1800000) << QByteArray("1800000");
+    QTest::newRow("width-25") << 25 << quint64(0xA5) << QByteArray("000000A5");
+    QTest::newRow("width-25-stray-bit-not-cut") << 25 << quint64(0x1000000A5ull) << QByteArray("1000000A5");
     QTest::newRow("width-32-top-bit") << 32 << quint64(0x80000000u) << QByteArray("80000000");
     QTest::newRow("width-33") << 33 << quint64(0x8000000000ull) << QByteArray("8000000000");
     QTest::newRow("width-40") << 40 << quint64(1) << QByteArray("0000000001");
@@ -126,6 +131,45 @@ void TstBDFWriter::negativeCode()
     QVERIFY(text.contains("STARTCHAR FFFFFFFF\r\nENCODING -1\r\n"));
     QVERIFY(text.contains("STARTCHAR 10000\r\nENCODING 65536\r\n"));
     QVERIFY(text.contains("BBX 0 0 0 0\r\nBITMAP\r\nENDCHAR\r\n"));
+}
+
+// Every number in full, at the edges of the digit counts, while neighbouring
+// glyphs share some or all of their metrics lines.
+void TstBDFWriter::numbersAndSharedMetrics()
+{
+    const int32_t values[] = {0,     1,     9,      10,     99,      100,       999,       1000,       9999,
+                              10000, 65535, -1,     -9,     -10,     -99,       -100,      -9999,      -10000,
+                              123456789,    INT32_MAX,      INT32_MIN, INT32_MIN + 1};
+    TBDFFont font;
+    QByteArray expected;
+    const size_t n = std::size(values);
+    for (size_t i = 0; i < 3 * n; ++i) {
+        // Runs of glyphs with the same metrics, and runs where one number changes.
+        const int32_t v = values[(i / 3) % n];
+        const int32_t w = values[(i / 2 + 5) % n];
+        TBDFChar ch = Char(v, (i % 3 == 0) ? w : v, {});
+        ch.SWidthX = v;
+        ch.SWidthY = i % 4 == 0 ? w : 0;
+        ch.DWidthX = w;
+        ch.DWidthY = -v;
+        ch.BBXHeight = w;
+        ch.BBXXOff = v;
+        ch.BBXYOff = i % 5 == 0 ? v : w;
+        font.Chars.push_back(ch);
+        expected += QByteArray("STARTCHAR ") + QByteArray::number(uint32_t(v), 16).toUpper().rightJustified(4, '0') +
+                    "\r\nENCODING " + QByteArray::number(v) + "\r\nSWIDTH " + QByteArray::number(ch.SWidthX) + ' ' +
+                    QByteArray::number(ch.SWidthY) + "\r\nDWIDTH " + QByteArray::number(ch.DWidthX) + ' ' +
+                    QByteArray::number(ch.DWidthY) + "\r\nBBX " + QByteArray::number(ch.BBXWidth) + ' ' +
+                    QByteArray::number(ch.BBXHeight) + ' ' + QByteArray::number(ch.BBXXOff) + ' ' +
+                    QByteArray::number(ch.BBXYOff) + "\r\nBITMAP\r\nENDCHAR\r\n";
+    }
+    const QByteArray text = Text(font);
+    const qsizetype from = text.indexOf("STARTCHAR");
+    QVERIFY(from > 0);
+    QCOMPARE(text.mid(from), expected + "ENDFONT\r\n");
+    QByteArray threaded;
+    WriteBDF(font, [&](std::string_view piece) { threaded.append(piece.data(), qsizetype(piece.size())); }, 3);
+    QCOMPARE(threaded, text);
 }
 
 void TstBDFWriter::roundTrip_data()
