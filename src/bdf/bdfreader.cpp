@@ -42,6 +42,30 @@ const char *FindLineEnd(const char *p, const char *end)
     return p;
 }
 
+// How many hexadecimal digits the line at p holds when it is 1 to 8 of them
+// followed by a line break within the next 16 bytes; 0 otherwise (then the line
+// is read digit by digit).
+size_t ShortHexLine(const char *p, const char *end)
+{
+#ifdef __SSE2__
+    if (end - p < 16)
+        return 0;
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+    const __m128i lower = _mm_or_si128(v, _mm_set1_epi8(0x20));
+    const __m128i decimal = _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8('0' - 1)), _mm_cmplt_epi8(v, _mm_set1_epi8('9' + 1)));
+    const __m128i letter =
+        _mm_and_si128(_mm_cmpgt_epi8(lower, _mm_set1_epi8('a' - 1)), _mm_cmplt_epi8(lower, _mm_set1_epi8('f' + 1)));
+    const unsigned digits = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(decimal, letter)));
+    const unsigned n = static_cast<unsigned>(__builtin_ctz(~digits));
+    if (n >= 1 && n <= 8 && (p[n] == '\n' || p[n] == '\r'))
+        return n;
+#else
+    (void)p;
+    (void)end;
+#endif
+    return 0;
+}
+
 bool IsAllHex(std::string_view text)
 {
     for (char c : text)
@@ -63,40 +87,68 @@ std::string_view ValueText(std::string_view line, size_t pos)
     return TrimSpaces(line.substr(pos - 1, MaxValueLength));
 }
 
-// ParseIntDef(word, 0), with a short way for the small decimals that fill BDF files.
-int32_t ParseNumber(std::string_view word)
-{
-    size_t i = word[0] == '-' ? 1 : 0;
-    if (word.size() > i && word.size() - i <= 9) {
-        int32_t v = 0;
-        for (size_t k = i; k < word.size(); ++k) {
-            unsigned d = static_cast<unsigned char>(word[k]) - '0';
-            if (d > 9)
-                return ParseIntDef(word, 0);
-            v = v * 10 + static_cast<int32_t>(d);
-        }
-        return i ? -v : v;
-    }
-    return ParseIntDef(word, 0);
-}
-
-// The first N space-separated words of value as numbers; missing or unparsable words give 0.
+// The first N space-separated words of value as numbers, each as ParseIntDef(word, 0)
+// takes it: missing or unparsable words give 0. The small decimals that fill BDF
+// files are read on the way; anything else goes to ParseIntDef.
 template <size_t N>
 std::array<int32_t, N> Words(std::string_view value)
 {
     std::array<int32_t, N> out{};
-    size_t i = 0;
+    const char *p = value.data();
+    const char *const end = p + value.size();
     for (size_t k = 0; k < N; ++k) {
-        while (i < value.size() && value[i] == ' ')
-            ++i;
-        size_t start = i;
-        while (i < value.size() && value[i] != ' ')
-            ++i;
-        if (start == i)
+        while (p < end && *p == ' ')
+            ++p;
+        if (p == end)
             break;
-        out[k] = ParseNumber(value.substr(start, i - start));
+        const char *const word = p;
+        const bool negative = *p == '-';
+        const char *const digits = p + (negative ? 1 : 0);
+        const char *q = digits;
+        int64_t v = 0;
+        while (q < end && q - digits < 10 && static_cast<unsigned>(*q - '0') <= 9)
+            v = v * 10 + (*q++ - '0');
+        if (q > digits && q - digits <= 9 && (q == end || *q == ' ')) {
+            out[k] = static_cast<int32_t>(negative ? -v : v);
+            p = q;
+            continue;
+        }
+        while (p < end && *p != ' ')
+            ++p;
+        out[k] = ParseIntDef(std::string_view(word, static_cast<size_t>(p - word)), 0);
     }
     return out;
+}
+
+// The words of a value line as numbers, kept from the line before when its text
+// is the same: the metrics lines of neighbouring glyphs mostly are.
+template <size_t N>
+class TWordsMemo {
+public:
+    std::array<int32_t, N> operator()(std::string_view value)
+    {
+        if (value.size() == Length && std::memcmp(value.data(), Text, Length) == 0)
+            return Values;
+        Values = Words<N>(value);
+        Length = value.size() <= sizeof Text ? value.size() : SIZE_MAX;
+        if (Length != SIZE_MAX)
+            std::memcpy(Text, value.data(), Length);
+        return Values;
+    }
+
+private:
+    char Text[40];
+    size_t Length = SIZE_MAX;
+    std::array<int32_t, N> Values{};
+};
+
+// The text that Words reads from a value line: ValueText without the trimming,
+// which changes no word.
+std::string_view WordsText(std::string_view line, size_t pos)
+{
+    if (line.size() < pos - 1)
+        return {};
+    return line.substr(pos - 1, MaxValueLength);
 }
 
 // The leftmost 64 columns of a row of a glyph wider than 64 pixels: its first 16
@@ -257,6 +309,9 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, TGlyphOut &glyphs, co
     const char *glyphBody = nullptr;
     bool glyphStartsInBitmap = false;
 
+    TWordsMemo<2> swidth, dwidth;
+    TWordsMemo<4> bbx;
+
     // The glyph the lines belong to: none until this piece's first STARTCHAR.
     TBDFChar *last = nullptr;
     auto finishGlyph = [&](const char *glyphEnd) {
@@ -297,6 +352,33 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, TGlyphOut &glyphs, co
     const char *const end = p + text.size();
     while (p < end) {
         const char *start = p;
+        // The usual row, as ParseRow reads it, in one pass: a line of nothing but
+        // hexadecimal digits (never a keyword) of a glyph up to 32 pixels wide.
+        if (bitmapMode && last && lastWidth <= 32 && options.Debug == 0) {
+            if (const size_t n = ShortHexLine(p, end)) {
+                uint64_t value = 0;
+                for (size_t i = 0; i < n; ++i)
+                    value = (value << 4) | static_cast<uint64_t>(HexDigitValue(p[i]));
+                rows.push_back(value);
+                p += n;
+                p += (*p == '\r' && p + 1 < end && p[1] == '\n') ? 2 : 1;
+                continue;
+            }
+            uint64_t value = 0;
+            int significant = 0;
+            const char *q = p;
+            for (int d; q < end && (d = HexDigitValue(*q)) >= 0; ++q) {
+                significant += (significant != 0 || d != 0);
+                value = (value << 4) | static_cast<uint64_t>(d);
+            }
+            if (q > p && significant <= 8 && (q == end || *q == '\n' || *q == '\r')) {
+                rows.push_back(value);
+                p = q;
+                if (p < end)
+                    p += (*p == '\r' && p + 1 < end && p[1] == '\n') ? 2 : 1;
+                continue;
+            }
+        }
         p = FindLineEnd(p, end);
         std::string_view line(start, static_cast<size_t>(p - start));
         if (p < end)
@@ -330,7 +412,7 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, TGlyphOut &glyphs, co
             }
             if (StartsWith(line, "SWIDTH")) {
                 if (last) {
-                    auto w = Words<2>(ValueText(line, 8));
+                    auto w = swidth(WordsText(line, 8));
                     last->SWidthX = w[0];
                     last->SWidthY = w[1];
                 }
@@ -373,7 +455,7 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, TGlyphOut &glyphs, co
         case 'D':
             if (StartsWith(line, "DWIDTH")) {
                 if (last) {
-                    auto w = Words<2>(ValueText(line, 8));
+                    auto w = dwidth(WordsText(line, 8));
                     last->DWidthX = w[0];
                     last->DWidthY = w[1];
                 }
@@ -383,7 +465,7 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, TGlyphOut &glyphs, co
         case 'B':
             if (StartsWith(line, "BBX")) {
                 if (last) {
-                    auto w = Words<4>(ValueText(line, 5));
+                    auto w = bbx(WordsText(line, 5));
                     last->BBXWidth = w[0];
                     last->BBXHeight = w[1];
                     last->BBXXOff = w[2];

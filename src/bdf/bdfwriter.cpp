@@ -269,7 +269,7 @@ void TGlyphFormatter::append(const TBDFChar &ch, TByteBuffer &out)
 constexpr size_t Chunk = 256 * 1024;
 // Glyphs in one batch when a save formats on several threads: a batch of a
 // usual font stays in the cache, and each thread's two buffers are reused.
-constexpr size_t GlyphsPerBatch = 1024;
+constexpr size_t GlyphsPerBatch = 256;
 
 // A buffer a formatting thread fills with one batch and the writing thread
 // hands on, then gives back.
