@@ -3,6 +3,7 @@
 #include "bdftestutil.h"
 #include "common/hostilefiles.h"
 #include "model/fileerror.h"
+#include "model/textfuncs.h"
 
 #include <QtTest>
 
@@ -34,6 +35,8 @@ private slots:
     void glyphs();
     void codes_data();
     void codes();
+    void rowsAndNumbersAsTheTextFunctionsRead_data();
+    void rowsAndNumbersAsTheTextFunctionsRead();
     void convertOfConvertIsStable_data();
     void convertOfConvertIsStable();
     void threadsDoNotChangeTheResult_data();
@@ -181,6 +184,64 @@ void TstBDFReader::codes()
     TBDFFont font;
     ParseBDF(View(text), font, {0, names ? TCodeSource::Names : TCodeSource::Encoding});
     QCOMPARE(DumpChars(font), expected);
+}
+
+// The scanner reads rows and numbers on quick paths; whatever the line, they
+// must give what the text functions give, for a line deep inside the text, at
+// its very end, and on a metrics line that repeats the one before or not.
+void TstBDFReader::rowsAndNumbersAsTheTextFunctionsRead_data()
+{
+    QTest::addColumn<QByteArray>("row");
+    QTest::addColumn<QByteArray>("word");
+    const QByteArray rows[] = {"F8",       "f8",       "0",        "12345678", "123456789", "000000000FF",
+                               "FFFFFFFF", "F8 ",      " F8",      "$F8",      "F8G",       "-1",
+                               "",         "ABCDEFAB", "00000000000000000001", "1234567", "F\tF"};
+    const QByteArray words[] = {"0",   "5",          "-5",         "1000",        "+5",        "007",
+                                "-0",  "999999999",  "1234567890", "-2147483648", "2147483648", "99999999999",
+                                "5x",  "-",          "$10",        "0x10",        "--5",       "12-3"};
+    for (size_t i = 0; i < std::size(rows) || i < std::size(words); ++i) {
+        const QByteArray &row = rows[i % std::size(rows)];
+        const QByteArray &word = words[i % std::size(words)];
+        QTest::addRow("row \"%s\" word \"%s\"", row.constData(), word.constData()) << row << word;
+    }
+}
+
+void TstBDFReader::rowsAndNumbersAsTheTextFunctionsRead()
+{
+    QFETCH(QByteArray, row);
+    QFETCH(QByteArray, word);
+    const std::string_view w = View(word);
+    const int32_t number = ParseIntDef(w, 0);
+    const uint64_t value = static_cast<uint32_t>(HexToInt(View(row)));
+    auto glyph = [&](const QByteArray &swidth, const char *end) {
+        return "STARTCHAR 0041\nSWIDTH " + swidth + "\nDWIDTH " + word + " " + word + "\nBBX 16 1 0 0\nBITMAP\n" + row +
+               end + "ENDCHAR\n";
+    };
+    // The same glyph twice, then one whose first SWIDTH word differs, then a
+    // last one that ends the text inside its row, for each line ending.
+    for (const char *end : {"\n", "\r\n", "\r"}) {
+        const QByteArray text = glyph(word + " 0", end) + glyph(word + " 0", end) + glyph("1 0", end) +
+                                glyph(word + " " + word, end) + "STARTCHAR 0042\nBBX 16 1 0 0\nBITMAP\n" + row;
+        TBDFFont font;
+        ParseBDF(View(text), font, {0, TCodeSource::Encoding, 1});
+        QCOMPARE(font.Chars.size(), size_t(5));
+        for (size_t i = 0; i < 5; ++i) {
+            const TBDFChar &ch = font.Chars[i];
+            // An empty last line of the text is no line at all.
+            if (i == 4 && row.isEmpty()) {
+                QVERIFY(ch.Bitmap.empty());
+                continue;
+            }
+            QCOMPARE(ch.Bitmap.size(), size_t(1));
+            QCOMPARE(ch.Bitmap[0], value);
+            if (i == 4)
+                continue;
+            QCOMPARE(ch.SWidthX, i == 2 ? 1 : number);
+            QCOMPARE(ch.SWidthY, i == 3 ? number : 0);
+            QCOMPARE(ch.DWidthX, number);
+            QCOMPARE(ch.DWidthY, number);
+        }
+    }
 }
 
 void TstBDFReader::convertOfConvertIsStable_data()
