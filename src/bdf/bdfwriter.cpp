@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cstring>
 #include <exception>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -268,21 +269,18 @@ void TGlyphFormatter::append(const TBDFChar &ch, TByteBuffer &out)
 // Small enough to stay in cache between formatting and handing it on.
 constexpr size_t Chunk = 256 * 1024;
 // Glyphs in one batch when a save formats on several threads: a batch of a
-// usual font stays in the cache, and each thread's two buffers are reused.
+// usual font stays in the cache, and the few buffers of batches are reused.
 constexpr size_t GlyphsPerBatch = 256;
 
-// A buffer a formatting thread fills with one batch and the writing thread
-// hands on, then gives back.
-struct TBatchBuffer {
-    static constexpr int64_t Free = -1;
-    // Set by the writer when it stops early; a thread that finds it stops too.
-    static constexpr int64_t Stop = -2;
-    // Set by a thread that failed to format its batch.
-    static constexpr int64_t Failed = -3;
+// A buffer that holds one formatted batch until the writing thread has written it.
+struct TBatchSlot {
+    static constexpr int64_t Empty = -1;
+    // Set by a helper that failed to format its batch.
+    static constexpr int64_t Failed = -2;
 
     TByteBuffer Text;
-    // Free, or the batch Text holds, or Stop or Failed.
-    std::atomic<int64_t> Holds{Free};
+    // The batch Text holds once it is formatted, or Empty or Failed.
+    std::atomic<int64_t> Holds{Empty};
 };
 
 } // namespace
@@ -304,9 +302,10 @@ void AppendBDF(const TBDFFont &font, TByteBuffer &out, const std::function<void(
 void WriteBDF(const TBDFFont &font, const std::function<void(std::string_view)> &write, int threads)
 {
     const size_t n = font.Chars.size();
-    unsigned workers = threads > 0 ? static_cast<unsigned>(threads) : std::thread::hardware_concurrency();
-    if (threads <= 0 && n < 16 * GlyphsPerBatch)
-        workers = 1;
+    // By default a save formats on the writing thread: formatting a glyph costs
+    // less than writing its text, and handing batches between cores cost more
+    // than it saved, on fonts of every size that were measured.
+    const unsigned workers = threads > 0 ? static_cast<unsigned>(threads) : 1;
     if (workers <= 1) {
         TByteBuffer buffer;
         AppendBDF(font, buffer, write);
@@ -317,64 +316,91 @@ void WriteBDF(const TBDFFont &font, const std::function<void(std::string_view)> 
     AppendHeader(font, head, nullptr);
     write(head.view());
 
-    // Batch b is formatted by thread b % workers into the first or second of
-    // its two buffers, while this thread writes the batches in order: writing
-    // overlaps formatting, and memory stays a few batches whatever the font's size.
+    // The calling thread writes the batches in order and formats every batch
+    // that no helper has taken yet; helpers take the next batches ahead of it
+    // while a slot is free. The writer therefore never waits for a helper that
+    // has not begun, and with helpers slow or busy this is a save on one thread.
     const size_t batches = (n + GlyphsPerBatch - 1) / GlyphsPerBatch;
-    std::vector<std::array<TBatchBuffer, 2>> buffers(workers);
-    std::vector<std::exception_ptr> errors(workers);
-    auto bufferOf = [&](size_t b) -> TBatchBuffer & { return buffers[b % workers][(b / workers) % 2]; };
-    auto format = [&](unsigned w) {
+    const size_t helpers = workers - 1;
+    const size_t ringSize = 2 * workers;
+    constexpr size_t Stopped = SIZE_MAX;
+    std::vector<TBatchSlot> ring(ringSize);
+    // The next batch nobody has taken, and how many batches are written.
+    std::atomic<size_t> next{0};
+    std::atomic<size_t> written{0};
+    std::vector<std::exception_ptr> errors(helpers);
+    auto format = [&](TGlyphFormatter &formatter, size_t b) {
+        TByteBuffer &text = ring[b % ringSize].Text;
+        text.clear();
+        for (size_t i = b * GlyphsPerBatch; i < std::min(n, (b + 1) * GlyphsPerBatch); ++i)
+            formatter.append(font.Chars[i], text);
+    };
+    auto help = [&](size_t h) {
         TGlyphFormatter formatter;
-        for (size_t b = w; b < batches; b += workers) {
-            TBatchBuffer &buffer = bufferOf(b);
-            int64_t holds = buffer.Holds.load();
-            while (holds >= 0) {
-                buffer.Holds.wait(holds);
-                holds = buffer.Holds.load();
-            }
-            if (holds == TBatchBuffer::Stop)
+        for (;;) {
+            size_t b = next.load();
+            if (b >= batches)
                 return;
+            // Batch b goes where batch b - ringSize was, once that is written.
+            size_t done = written.load();
+            while (done != Stopped && done + ringSize <= b) {
+                written.wait(done);
+                done = written.load();
+            }
+            if (done == Stopped)
+                return;
+            if (!next.compare_exchange_weak(b, b + 1))
+                continue;
+            TBatchSlot &slot = ring[b % ringSize];
             try {
-                buffer.Text.clear();
-                for (size_t i = b * GlyphsPerBatch; i < std::min(n, (b + 1) * GlyphsPerBatch); ++i)
-                    formatter.append(font.Chars[i], buffer.Text);
+                format(formatter, b);
             } catch (...) {
-                errors[w] = std::current_exception();
-                buffer.Holds.store(TBatchBuffer::Failed);
-                buffer.Holds.notify_all();
+                errors[h] = std::current_exception();
+                slot.Holds.store(TBatchSlot::Failed);
+                slot.Holds.notify_all();
                 return;
             }
-            buffer.Holds.store(static_cast<int64_t>(b));
-            buffer.Holds.notify_all();
+            slot.Holds.store(static_cast<int64_t>(b));
+            slot.Holds.notify_all();
         }
     };
     std::vector<std::thread> pool;
-    pool.reserve(workers);
+    pool.reserve(helpers);
     auto stopAll = [&] {
-        for (auto &pair : buffers)
-            for (TBatchBuffer &buffer : pair) {
-                buffer.Holds.store(TBatchBuffer::Stop);
-                buffer.Holds.notify_all();
-            }
+        next.store(batches);
+        written.store(Stopped);
+        written.notify_all();
         for (std::thread &t : pool)
             t.join();
     };
     try {
-        for (unsigned w = 0; w < workers; ++w)
-            pool.emplace_back(format, w);
+        for (size_t h = 0; h < helpers; ++h)
+            pool.emplace_back(help, h);
+        TGlyphFormatter formatter;
         for (size_t b = 0; b < batches; ++b) {
-            TBatchBuffer &buffer = bufferOf(b);
-            int64_t holds = buffer.Holds.load();
-            while (holds != static_cast<int64_t>(b)) {
-                if (holds == TBatchBuffer::Failed)
-                    std::rethrow_exception(errors[b % workers]);
-                buffer.Holds.wait(holds);
-                holds = buffer.Holds.load();
+            TBatchSlot &slot = ring[b % ringSize];
+            int64_t holds = slot.Holds.load();
+            if (holds != static_cast<int64_t>(b)) {
+                size_t untaken = b;
+                if (next.compare_exchange_strong(untaken, b + 1)) {
+                    format(formatter, b);
+                } else {
+                    // A helper has it in hand.
+                    while (holds != static_cast<int64_t>(b)) {
+                        if (holds == TBatchSlot::Failed) {
+                            for (const std::exception_ptr &e : errors)
+                                if (e)
+                                    std::rethrow_exception(e);
+                            throw std::logic_error("BDF writer: a batch failed without an error");
+                        }
+                        slot.Holds.wait(holds);
+                        holds = slot.Holds.load();
+                    }
+                }
             }
-            write(buffer.Text.view());
-            buffer.Holds.store(TBatchBuffer::Free);
-            buffer.Holds.notify_all();
+            write(slot.Text.view());
+            written.store(b + 1);
+            written.notify_all();
         }
     } catch (...) {
         stopAll();

@@ -28,8 +28,8 @@ void AppendBDF(const TBDFFont &font, TByteBuffer &out, const std::function<void(
 // Writes slot.Font to path (not to slot.FileName, which stays as it is). On success
 // clears slot.Modified; on failure throws TFileError, leaves an earlier file at path
 // byte-identical and the flag set, so the unsaved work is still guarded.
-// threads: 0 for one per core on fonts of many glyphs, n for exactly n; the
-// bytes written never depend on it.
+// threads: 0 or 1 to format on the saving thread (the fastest measured), n to
+// share the formatting with n - 1 helper threads; the bytes never depend on it.
 void SaveBDF(const std::string &path, TProjectRecord &slot, int threads = 0);
 
 // The text FormatBDF makes, handed to write piece by piece in order, formatted
