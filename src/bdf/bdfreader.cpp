@@ -127,11 +127,12 @@ class TWordsMemo {
 public:
     std::array<int32_t, N> operator()(std::string_view value)
     {
-        if (value.size() == Length && std::memcmp(value.data(), Text, Length) == 0)
+        // An empty value may have no data pointer at all, which memcmp must not see.
+        if (value.size() == Length && (Length == 0 || std::memcmp(value.data(), Text, Length) == 0))
             return Values;
         Values = Words<N>(value);
         Length = value.size() <= sizeof Text ? value.size() : SIZE_MAX;
-        if (Length != SIZE_MAX)
+        if (Length != SIZE_MAX && Length > 0)
             std::memcpy(Text, value.data(), Length);
         return Values;
     }
@@ -584,6 +585,49 @@ struct TRangeSurvey {
     bool HasNul = false;
 };
 
+// Adds what positions [from, to) of text hold to survey: the glyph starts
+// (STARTCHAR at the text's start or after a line break) and any NUL byte. text
+// begins at offset base of the whole text.
+void SurveyPiece(std::string_view text, size_t from, size_t to, size_t base, TRangeSurvey &survey)
+{
+    constexpr std::string_view Key = "STARTCHAR";
+    auto found = [&](size_t at) {
+        if (text.compare(at, Key.size(), Key) == 0 && (at == 0 || IsLineBreak(text[at - 1]))) {
+            ++survey.GlyphStarts;
+            survey.FirstGlyph = std::min(survey.FirstGlyph, base + at);
+        }
+    };
+    size_t i = from;
+#ifdef __SSE2__
+    // Sixteen positions at once: a line break followed by "ST" is looked at
+    // closely, and a NUL anywhere is noted.
+    if (i == 0 && i < to) {
+        survey.HasNul = survey.HasNul || text[0] == '\0';
+        found(0);
+        i = 1;
+    }
+    auto load = [&](size_t at) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(text.data() + at)); };
+    while (i + 16 <= to && i + 17 <= text.size()) {
+        const __m128i before = load(i - 1), here = load(i), after = load(i + 1);
+        const unsigned breaks = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_or_si128(_mm_cmpeq_epi8(before, _mm_set1_epi8('\n')), _mm_cmpeq_epi8(before, _mm_set1_epi8('\r')))));
+        const unsigned s = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(here, _mm_set1_epi8('S'))));
+        const unsigned t = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(after, _mm_set1_epi8('T'))));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(here, _mm_setzero_si128())) != 0)
+            survey.HasNul = true;
+        for (unsigned hits = breaks & s & t; hits != 0; hits &= hits - 1)
+            found(i + static_cast<size_t>(__builtin_ctz(hits)));
+        i += 16;
+    }
+#endif
+    for (; i < to; ++i) {
+        if (text[i] == '\0')
+            survey.HasNul = true;
+        else if (text[i] == 'S')
+            found(i);
+    }
+}
+
 // Surveys [from, to) of src through buffer, a window of window bytes. The byte
 // before each piece shows whether its first byte starts a line, and a few bytes
 // after it complete a keyword that begins inside.
@@ -599,16 +643,7 @@ TRangeSurvey SurveyRange(const TTextSource &src, size_t from, size_t to, TByteBu
         const size_t got = src.read(pos - before, buffer.data(), before + own + Key.size());
         if (got <= before)
             break;
-        const std::string_view text(buffer.data(), got);
-        const size_t ownEnd = std::min(got, before + own);
-        if (std::memchr(text.data() + before, '\0', ownEnd - before))
-            survey.HasNul = true;
-        for (size_t at = text.find(Key, before); at < ownEnd; at = text.find(Key, at + 1)) {
-            if (at == 0 || IsLineBreak(text[at - 1])) {
-                ++survey.GlyphStarts;
-                survey.FirstGlyph = std::min(survey.FirstGlyph, pos - before + at);
-            }
-        }
+        SurveyPiece(std::string_view(buffer.data(), got), before, std::min(got, before + own), pos - before, survey);
         pos += own;
     }
     return survey;

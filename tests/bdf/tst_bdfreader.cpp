@@ -74,6 +74,9 @@ void TstBDFReader::glyphs_data()
     QTest::newRow("row-ten-digits") << Glyph("0041", "32 1 0 0", "00FFFFFFFF\n") << 0 << "41/32/1/0/0:FFFFFFFF";
     QTest::newRow("row-nine-significant-is-0") << Glyph("0041", "32 1 0 0", "123456789\n") << 0 << "41/32/1/0/0:0";
     QTest::newRow("row-blank-line-is-0") << Glyph("0041", "8 3 0 0", "80\n\n01\n") << 0 << "41/8/3/0/0:80,0,1";
+    QTest::newRow("metrics-lines-without-values")
+        << QByteArray("STARTCHAR 0041\nSWIDTH\nDWIDTH\nBBX\nBITMAP\nENDCHAR\nSTARTCHAR 0042\nBBX\nENDCHAR\n") << 0
+        << "41/0/0/0/0: 42/0/0/0/0:";
     QTest::newRow("bbx-many-blanks") << Glyph("0041", "  5   3  -1  -2 ", "") << 0 << "41/5/3/-1/-2:";
     QTest::newRow("bbx-tab-joins-words") << Glyph("0041", "5\t3 -1 -2", "") << 0 << "41/0/-1/-2/0:";
     QTest::newRow("debug-0-keeps-stray-bits") << Glyph("0041", "5 1 0 0", "1F8\n") << 0 << "41/5/1/0/0:1F8";
