@@ -8,6 +8,7 @@
 #include <array>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <stdexcept>
 #include <thread>
 #ifdef __SSE2__
@@ -821,19 +822,39 @@ TReadResult ReadText(const TTextSource &src, TBDFFont &font, const TBDFReadOptio
     for (size_t i = 0; i < parts; ++i)
         slot[i + 1] = slot[i] + counts[i];
 
+    // Each part makes its own glyphs in the list's storage before it scans into
+    // them, so the list is built and its pages first touched on every thread.
     TGlyphList chars;
-    chars.resize(slot[parts]);
+    chars.reserve(slot[parts]);
+    TBDFChar *const storage = chars.data();
     std::vector<TBDFFont> heads(parts);
     std::vector<TBDFReadReport> reports(parts);
     std::vector<TPartState> states(parts);
     std::vector<char> exact(parts, 0);
+    std::vector<char> made(parts, 0);
     heads[0] = std::move(font);
-    RunOnThreads(parts, [&](size_t i) {
-        states[i].StartsInBitmap = i > 0 && BitmapModeAt(src, cuts[i]);
-        TGlyphOut out(chars.data() + slot[i], slot[i + 1] - slot[i]);
-        reports[i] = ScanRange(src, cuts[i], cuts[i + 1], heads[i], out, options, states[i], buffers[i], window);
-        exact[i] = out.filledExactly();
-    });
+    std::exception_ptr failure;
+    try {
+        RunOnThreads(parts, [&](size_t i) {
+            std::uninitialized_value_construct_n(storage + slot[i], slot[i + 1] - slot[i]);
+            made[i] = 1;
+            states[i].StartsInBitmap = i > 0 && BitmapModeAt(src, cuts[i]);
+            TGlyphOut out(storage + slot[i], slot[i + 1] - slot[i]);
+            reports[i] = ScanRange(src, cuts[i], cuts[i + 1], heads[i], out, options, states[i], buffers[i], window);
+            exact[i] = out.filledExactly();
+        });
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (std::find(made.begin(), made.end(), 0) == made.end()) {
+        AdoptConstructed(chars, slot[parts]);
+    } else {
+        for (size_t i = 0; i < parts; ++i)
+            if (made[i])
+                std::destroy_n(storage + slot[i], slot[i + 1] - slot[i]);
+    }
+    if (failure)
+        std::rethrow_exception(failure);
     font = std::move(heads[0]);
     if (std::find(exact.begin(), exact.end(), 0) != exact.end())
         return TReadResult::Changed;

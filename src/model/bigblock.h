@@ -8,6 +8,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <stdexcept>
+#include <utility>
+#include <vector>
 
 // Blocks are taken in whole huge pages.
 constexpr size_t HugePageBytes = size_t{2} << 20;
@@ -23,6 +26,11 @@ void FreeBigBlock(void *block, size_t bytes) noexcept;
 size_t BigBlockSize(size_t bytes) noexcept;
 
 // std::allocator, except that big blocks come from AllocateBigBlock.
+// True on a thread while a list takes over elements already constructed in its
+// spare capacity (AdoptConstructed): default construction through the allocator
+// then leaves each element as it is.
+inline thread_local bool AdoptingConstructed = false;
+
 template <class T>
 struct TBigBlockAllocator {
     using value_type = T;
@@ -53,8 +61,34 @@ struct TBigBlockAllocator {
     }
 
     template <class U>
+    void construct(U *p)
+    {
+        if (!AdoptingConstructed)
+            ::new (static_cast<void *>(p)) U();
+    }
+    template <class U, class... Args>
+    void construct(U *p, Args &&...args)
+    {
+        ::new (static_cast<void *>(p)) U(std::forward<Args>(args)...);
+    }
+
+    template <class U>
     bool operator==(const TBigBlockAllocator<U> &) const noexcept
     {
         return true;
     }
 };
+
+// Makes list n elements long, where the elements from its size up to n were
+// already constructed in its capacity by the caller (with placement new,
+// possibly on several threads at once, so that each thread first touches the
+// pages it fills). n must not exceed the capacity, so nothing moves.
+template <class T>
+void AdoptConstructed(std::vector<T, TBigBlockAllocator<T>> &list, size_t n)
+{
+    if (n > list.capacity())
+        throw std::logic_error("AdoptConstructed beyond the capacity");
+    AdoptingConstructed = true;
+    list.resize(n);
+    AdoptingConstructed = false;
+}

@@ -84,6 +84,7 @@ private slots:
     void matchesVector_data();
     void matchesVector();
     void bigBlocksAreAlignedAndReusable();
+    void adoptedGlyphsKeepTheirContents();
 };
 
 void TstGlyphRows::matchesVector_data()
@@ -133,6 +134,34 @@ void TstGlyphRows::bigBlocksAreAlignedAndReusable()
         QCOMPARE(list[glyphs - 1].Bitmap, (std::vector<uint64_t>{1, 2, 3}));
         QCOMPARE(copy.front().Encoding, 7);
         QCOMPARE(copy.size(), glyphs);
+    }
+}
+
+// Glyphs made in a list's spare room (as the reader's threads make them) become
+// the list's own, with what was put in them; the list frees their rows (the
+// sanitizer build would report a leak), and growing it afterwards keeps them.
+void TstGlyphRows::adoptedGlyphsKeepTheirContents()
+{
+    for (size_t glyphs : {size_t{0}, size_t{3}, size_t{30000}}) {
+        TGlyphList list;
+        list.push_back(TBDFChar{});
+        list.reserve(glyphs + 1);
+        TBDFChar *room = list.data() + 1;
+        std::uninitialized_value_construct_n(room, glyphs);
+        for (size_t i = 0; i < glyphs; ++i) {
+            room[i].Encoding = static_cast<int32_t>(i);
+            room[i].Bitmap.assign(i % 40, uint64_t(i));
+        }
+        AdoptConstructed(list, glyphs + 1);
+        QCOMPARE(list.size(), glyphs + 1);
+        for (size_t i = 0; i < glyphs; ++i) {
+            QCOMPARE(list[i + 1].Encoding, static_cast<int32_t>(i));
+            QCOMPARE(list[i + 1].Bitmap, std::vector<uint64_t>(i % 40, uint64_t(i)));
+        }
+        // Ordinary growth still value-initializes.
+        list.resize(glyphs + 3);
+        QCOMPARE(list.back(), TBDFChar{});
+        QVERIFY_THROWS_EXCEPTION(std::logic_error, AdoptConstructed(list, list.capacity() + 1));
     }
 }
 
