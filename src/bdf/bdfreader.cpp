@@ -67,6 +67,14 @@ size_t ShortHexLine(const char *p, const char *end)
     return 0;
 }
 
+// Past the line break at p (CR LF, LF or CR), if there is one before end.
+const char *SkipLineBreak(const char *p, const char *end)
+{
+    if (p == end)
+        return p;
+    return p + ((*p == '\r' && p + 1 < end && p[1] == '\n') ? 2 : 1);
+}
+
 bool IsAllHex(std::string_view text)
 {
     for (char c : text)
@@ -331,9 +339,7 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, TGlyphOut &glyphs, co
             for (const char *q = glyphBody; q < glyphEnd;) {
                 const char *lineEnd = FindLineEnd(q, glyphEnd);
                 std::string_view line(q, static_cast<size_t>(lineEnd - q));
-                q = lineEnd;
-                if (q < glyphEnd)
-                    q += (*q == '\r' && q + 1 < glyphEnd && q[1] == '\n') ? 2 : 1;
+                q = SkipLineBreak(lineEnd, glyphEnd);
                 if (IsRowLine(line, mode))
                     rows.push_back(ParseRow(line, ch.BBXWidth, cut, options.Debug));
             }
@@ -354,37 +360,22 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, TGlyphOut &glyphs, co
     const char *const end = p + text.size();
     while (p < end) {
         const char *start = p;
-        // The usual row, as ParseRow reads it, in one pass: a line of nothing but
-        // hexadecimal digits (never a keyword) of a glyph up to 32 pixels wide.
+        // The usual row, as ParseRow reads it, in one pass: a short line of nothing
+        // but hexadecimal digits (never a keyword) of a glyph up to 32 pixels wide.
+        // Any other line is read below.
         if (bitmapMode && last && lastWidth <= 32 && options.Debug == 0) {
             if (const size_t n = ShortHexLine(p, end)) {
                 uint64_t value = 0;
                 for (size_t i = 0; i < n; ++i)
                     value = (value << 4) | static_cast<uint64_t>(HexDigitValue(p[i]));
                 rows.push_back(value);
-                p += n;
-                p += (*p == '\r' && p + 1 < end && p[1] == '\n') ? 2 : 1;
-                continue;
-            }
-            uint64_t value = 0;
-            int significant = 0;
-            const char *q = p;
-            for (int d; q < end && (d = HexDigitValue(*q)) >= 0; ++q) {
-                significant += (significant != 0 || d != 0);
-                value = (value << 4) | static_cast<uint64_t>(d);
-            }
-            if (q > p && significant <= 8 && (q == end || *q == '\n' || *q == '\r')) {
-                rows.push_back(value);
-                p = q;
-                if (p < end)
-                    p += (*p == '\r' && p + 1 < end && p[1] == '\n') ? 2 : 1;
+                p = SkipLineBreak(p + n, end);
                 continue;
             }
         }
         p = FindLineEnd(p, end);
         std::string_view line(start, static_cast<size_t>(p - start));
-        if (p < end)
-            p += (*p == '\r' && p + 1 < end && p[1] == '\n') ? 2 : 1;
+        p = SkipLineBreak(p, end);
 
         switch (line.empty() ? '\0' : line[0]) {
         case 'S':

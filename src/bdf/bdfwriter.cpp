@@ -142,6 +142,17 @@ char *PutDecimal(char *p, int64_t value)
     return std::to_chars(p, p + 24, value).ptr;
 }
 
+// The low `bytes` bytes of value as two digits each.
+// Inlined, so the row loops below unroll for their fixed widths.
+[[gnu::always_inline]] inline char *PutHexBytes(char *p, uint64_t value, int bytes)
+{
+    for (int i = bytes - 1; i >= 0; --i) {
+        std::memcpy(p + 2 * i, DigitPairs.Hex + 2 * (value & 0xFF), 2);
+        value >>= 8;
+    }
+    return p + 2 * bytes;
+}
+
 // FormatHex(value, minDigits): at least minDigits digits, more when the value needs them.
 char *PutHex(char *p, uint64_t value, int minDigits)
 {
@@ -149,12 +160,7 @@ char *PutHex(char *p, uint64_t value, int minDigits)
     // is written a byte at a time.
     if (minDigits % 2 == 0 && minDigits >= 2 && minDigits <= 16 &&
         (minDigits == 16 || (value >> (4 * minDigits)) == 0)) {
-        for (int i = minDigits / 2 - 1; i >= 0; --i) {
-            p[2 * i] = DigitPairs.Hex[2 * (value & 0xFF)];
-            p[2 * i + 1] = DigitPairs.Hex[2 * (value & 0xFF) + 1];
-            value >>= 8;
-        }
-        return p + minDigits;
+        return PutHexBytes(p, value, minDigits / 2);
     }
     static constexpr char hex[] = "0123456789ABCDEF";
     int digits = 1;
@@ -176,11 +182,7 @@ char *PutRows(char *p, const TGlyphRows &rows)
         if ((row >> (8 * Bytes)) != 0) {
             p = PutHex(p, row, 2 * Bytes);
         } else {
-            for (int i = Bytes - 1; i >= 0; --i) {
-                std::memcpy(p + 2 * i, DigitPairs.Hex + 2 * (row & 0xFF), 2);
-                row >>= 8;
-            }
-            p += 2 * Bytes;
+            p = PutHexBytes(p, row, Bytes);
         }
         p = Put(p, "\r\n");
     }
