@@ -25,8 +25,10 @@ struct TAppState {
     std::vector<TTypeface> Typefaces;
     int32_t CollectionUid = 0;
     int32_t KPixelAspectRatio = 0;
-    // The project file read last; its folder holds the typeface pictures.
+    // The project file read last, as an absolute path; its folder holds the typeface pictures.
     std::string ProjectFileName;
+    // The font paths as that file wrote them, so that a save over it keeps them.
+    std::vector<std::string> ProjectFontTexts;
     // Row trimming of the reader, set by a project.
     int Debug = 0;
     bool ProjectModified = false;

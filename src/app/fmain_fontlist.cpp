@@ -3,6 +3,7 @@
 
 #include "bdf/bdfreader.h"
 #include "bdf/bdfwriter.h"
+#include "bdf/paths.h"
 #include "chartable/chartablewidget.h"
 #include "editor/glyphgrids.h"
 #include "model/textfuncs.h"
@@ -81,7 +82,8 @@ void TFormMain::OpenFonts(const QStringList &paths)
         // Read into a slot of its own first: a file that cannot be read (or holds
         // no font) leaves no slot behind, so the list and the fonts stay parallel.
         TProjectRecord slot;
-        const std::string file = PathFromQ(path);
+        // Named once and for all: later saves go to this file wherever the program is.
+        const std::string file = FullPath(PathFromQ(path));
         TBDFReadReport report = OpenBDF(file, slot.Font, {State.Debug});
         slot.FileName = file;
         LastBdfFolder = QFileInfo(path).absolutePath();

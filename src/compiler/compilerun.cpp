@@ -4,7 +4,6 @@
 #include "compilersource.h"
 #include "model/fileerror.h"
 
-#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -69,8 +68,6 @@ TCompileResult CompileFontStore(const std::string &source, const std::string &pr
 {
     const std::string folder = programFolder.empty() ? "." : programFolder;
     WriteFileAtomically(folder + "/out.gd", source);
-    // The compiler runs in the program's folder, which stays the working folder after it.
-    QDir::setCurrent(PathText(folder));
     const TRunResult run = RunAndCapture(folder + "/" + CompilerFileName, {"out.gd", "out.gdr"}, folder, keepWaiting);
 
     TCompileResult result;

@@ -45,8 +45,9 @@ struct TCompileResult {
 };
 
 // Writes source as out.gd into programFolder (a failure throws TFileError before
-// anything runs), makes programFolder the working folder, runs "fnttran.exe
-// out.gd out.gdr" there and, when it reports success, copies out.gdr to target.
+// anything runs), runs "fnttran.exe out.gd out.gdr" with programFolder as the
+// child's working folder (this process keeps its own) and, when it reports
+// success, copies out.gdr to target.
 // A compiler that cannot start, a cancel, or a copy that fails makes the result
 // a failure with a log line that says why; target is written only on success.
 TCompileResult CompileFontStore(const std::string &source, const std::string &programFolder, const std::string &target,

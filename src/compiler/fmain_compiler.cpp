@@ -8,6 +8,7 @@
 #include "app/uikit.h"
 #include "bdf/bdfreader.h"
 #include "bdf/fileio.h"
+#include "bdf/paths.h"
 #include "chartable/chartablewidget.h"
 #include "compilerun.h"
 #include "compilersource.h"
@@ -322,7 +323,8 @@ void TFormMain::OpenBitloom(const std::string &path)
     State.CollectionUid = project.CollectionUid;
     State.KPixelAspectRatio = project.KPixelAspectRatio;
     State.Debug = project.Debug;
-    State.ProjectFileName = path;
+    State.ProjectFileName = FullPath(path);
+    State.ProjectFontTexts = project.FontFiles;
     State.Typefaces = project.Typefaces;
     {
         QSignalBlocker block(ListBox2);
@@ -369,8 +371,10 @@ void TFormMain::ReplaceFonts(std::vector<TProjectRecord> fonts)
 void TFormMain::SaveProject(const std::string &path)
 {
     TProjectFile project;
+    std::vector<std::string> fontPaths;
     for (const TProjectRecord &slot : State.Fonts)
-        project.FontFiles.push_back(slot.FileName);
+        fontPaths.push_back(slot.FileName);
+    project.FontFiles = ProjectFontTexts(fontPaths, State.ProjectFontTexts, State.ProjectFileName, path);
     project.CollectionUid = State.CollectionUid;
     project.KPixelAspectRatio = State.KPixelAspectRatio;
     project.Typefaces = State.Typefaces;
@@ -387,6 +391,9 @@ void TFormMain::SaveProject(const std::string &path)
         throw TFileError::WithMessage("Unable to write to " + path + ": " + e.reason(), path, e.reason());
     }
     State.ProjectModified = false;
+    // Later saves over the same file keep the texts it now holds.
+    if (SameFile(path, State.ProjectFileName))
+        State.ProjectFontTexts = project.FontFiles;
     SetStatus("Saved " + path, 0);
 }
 

@@ -2,6 +2,7 @@
 
 #include "bdf/bdfreader.h"
 #include "bdf/fileio.h"
+#include "bdf/paths.h"
 #include "model/fileerror.h"
 #include "model/textfuncs.h"
 
@@ -296,15 +297,58 @@ bool IsRegularFile(const std::string &path)
 
 std::optional<std::string> ResolveFontPath(const std::string &stored, const std::string &projectFileName)
 {
-    if (IsRegularFile(stored))
-        return stored;
-    const size_t slash = projectFileName.find_last_of('/');
-    if (stored.empty() || stored[0] == '/' || slash == std::string::npos)
+    if (stored.empty())
         return std::nullopt;
-    const std::string beside = projectFileName.substr(0, slash + 1) + stored;
-    if (IsRegularFile(beside))
-        return beside;
+    if (stored[0] == '/')
+        return IsRegularFile(stored) ? std::optional(FullPath(stored)) : std::nullopt;
+    for (const std::string &candidate : {FolderOf(AbsolutePath(projectFileName)) + "/" + stored, stored})
+        if (IsRegularFile(candidate))
+            return FullPath(candidate);
     return std::nullopt;
+}
+
+namespace {
+
+// fontPath relative to folder when it lies in or below it; the folders are
+// compared with their links resolved, so a project reached through a link still
+// gets relative paths.
+std::optional<std::string> PathBelow(const std::string &fontPath, const std::string &folder)
+{
+    const std::string absolute = AbsolutePath(fontPath);
+    const std::string fontFolder = CanonicalFolder(FolderOf(absolute));
+    std::string base = CanonicalFolder(folder);
+    if (base != "/")
+        base.push_back('/');
+    const std::string name = absolute.substr(absolute.find_last_of('/') + 1);
+    if ((fontFolder + "/").compare(0, base.size(), base) != 0)
+        return std::nullopt;
+    const std::string below = fontFolder.size() + 1 > base.size() ? fontFolder.substr(base.size()) + "/" : "";
+    return below + name;
+}
+
+} // namespace
+
+std::vector<std::string> ProjectFontTexts(const std::vector<std::string> &fontPaths,
+                                          const std::vector<std::string> &readTexts, const std::string &readFrom,
+                                          const std::string &target)
+{
+    const std::string folder = FolderOf(AbsolutePath(target));
+    const bool sameProject = !readFrom.empty() && SameFile(readFrom, target);
+    std::vector<std::string> out;
+    out.reserve(fontPaths.size());
+    for (const std::string &path : fontPaths) {
+        std::optional<std::string> text;
+        if (sameProject)
+            for (const std::string &read : readTexts)
+                if (!read.empty() && SameFile(read[0] == '/' ? read : folder + "/" + read, path)) {
+                    text = read;
+                    break;
+                }
+        if (!text)
+            text = PathBelow(path, folder);
+        out.push_back(text ? *text : AbsolutePath(path));
+    }
+    return out;
 }
 
 std::optional<int> MoveTarget(int index, int count, int direction)

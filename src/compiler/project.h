@@ -80,10 +80,20 @@ std::optional<std::string> TypefaceNameProblem(const std::vector<TTypeface> &typ
 // project file, the working folder.
 std::string TypefacePicturePath(const std::string &projectFileName, const std::string &typefaceName);
 
-// The file a font path of a project names: the path as stored when it names a
-// regular file from the working folder, else a relative path looked up beside
-// the project file; nothing when neither exists.
+// The file a font path of a project names, as an absolute path: an absolute
+// path as stored; a relative one beside the project file, or else (for projects
+// written relative to the folder they were saved from) from the working folder;
+// nothing when no regular file is found.
 std::optional<std::string> ResolveFontPath(const std::string &stored, const std::string &projectFileName);
+
+// The path text of each font (fontPaths, any form) in a project file saved at
+// target. Saved over the file it was read from (readFrom), a font keeps the text
+// that file held for it (readTexts) while that text, read beside target, still
+// names the same file; any other font is written relative to target's folder
+// when it lies in or below it, and as an absolute path otherwise.
+std::vector<std::string> ProjectFontTexts(const std::vector<std::string> &fontPaths,
+                                          const std::vector<std::string> &readTexts, const std::string &readFrom,
+                                          const std::string &target);
 
 // A project file as opened: its contents, the fonts it lists that could be
 // read (FileName as ResolveFontPath found them), and one line per listed font

@@ -8,6 +8,7 @@
 #include "bdf/bdfreader.h"
 #include "bdf/bdfwriter.h"
 #include "bdf/fileio.h"
+#include "bdf/paths.h"
 #include "chartable/chartablewidget.h"
 #include "compiler/compilerun.h"
 #include "importops.h"
@@ -91,7 +92,7 @@ void TFormMain::ToolButton15Click()
                             QStringLiteral("\" nor otf2bdf on the PATH."));
         return;
     }
-    const std::string path = PathFromQ(output);
+    const std::string path = FullPath(PathFromQ(output));
     TSetAside old(path);
     // The output is read only after the converter has ended, so a half-written file is never read.
     TBusyBox busy(this, QStringLiteral("Converting the TrueType font..."), ConverterLimitMs);

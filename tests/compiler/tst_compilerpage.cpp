@@ -6,6 +6,7 @@
 #include "bdf/fileio.h"
 #include "common/hostilefiles.h"
 #include "compiler/project.h"
+#include "editor/glyphgrids.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -44,6 +45,8 @@ private slots:
     void failedSaveKeepsOldFileAndFlag();
     void missingAndUnreadableFontsAreReported();
     void relativeFontPathsFoundBesideProject();
+    void editsLandInTheFilesOpened_data();
+    void editsLandInTheFilesOpened();
     void commandLineOpensProject();
     void notAProjectChangesNothing_data();
     void notAProjectChangesNothing();
@@ -69,6 +72,7 @@ private:
     TTypeface &Face(int i) { return Form->State.Typefaces[size_t(i)]; }
 
     TWindowFixture Fixture;
+    const QString StartFolder = QDir::currentPath();
     std::unique_ptr<TScriptedPrompts> &Script = Fixture.Script;
     std::unique_ptr<TFormMain> &Form = Fixture.Form;
 };
@@ -83,6 +87,7 @@ void TstCompilerPage::init()
 
 void TstCompilerPage::cleanup()
 {
+    QDir::setCurrent(StartFolder);
     Fixture.tearDown();
 }
 
@@ -230,6 +235,62 @@ void TstCompilerPage::relativeFontPathsFoundBesideProject()
     QCOMPARE(Form->State.Fonts.size(), size_t(1));
     // Quick save writes back to the file that was read.
     QCOMPARE(Form->State.Fonts[0].FileName, Path("proj/c.bdf").toStdString());
+}
+
+void TstCompilerPage::editsLandInTheFilesOpened_data()
+{
+    // The working folder the program runs in, and whether the project is named relative to it.
+    QTest::addColumn<QString>("cwd");
+    QTest::addColumn<bool>("relative");
+    QTest::newRow("project-folder") << "proj" << true;
+    QTest::newRow("above-project") << "." << true;
+    QTest::newRow("elsewhere") << "elsewhere" << true;
+    QTest::newRow("elsewhere-absolute") << "elsewhere" << false;
+}
+
+void TstCompilerPage::editsLandInTheFilesOpened()
+{
+    QFETCH(QString, cwd);
+    QFETCH(bool, relative);
+    for (const char *folder : {"proj/fonts", "elsewhere", "bin/fonts", "other"})
+        QDir(Fixture.Dir->path()).mkpath(folder);
+    WriteFile(Path("proj/fonts/a.bdf"), SmallFont("FontA", 3));
+    WriteFile(Path("proj/p.bitloom"), "[FontFiles]\r\n1=fonts/a.bdf\r\n[Typefaces]\r\n1=T\r\n[T]\r\n1=FontA\r\n");
+    WriteFile(Path("bin/fnttran.exe"), "#!/bin/sh\ncp out.gd out.gdr\necho out.gdr created\n");
+    QFile(Path("bin/fnttran.exe")).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    Form->ProgramFolder = Path("bin").toStdString();
+    QVERIFY(QDir::setCurrent(Path(cwd)));
+    const QString project = relative ? QDir(Path(cwd)).relativeFilePath(Path("proj/p.bitloom")) : Path("proj/p.bitloom");
+    Form->OpenBitloom(project.toStdString());
+    QCOMPARE(Form->State.Fonts.size(), size_t(1));
+
+    // Paint, compile, quick save: the edit goes into the file that was opened.
+    QTest::mouseClick(Form->RxDrawGrid1, Qt::LeftButton, Qt::NoModifier, QPoint(6, 6));
+    QVERIFY(Form->State.Fonts[0].Modified);
+    Script->SaveAnswers << "store.gdr";
+    Form->ToolButton6Click();
+    QCOMPARE(Form->StatusPanel->text(), QString("Font successfully created!"));
+    QVERIFY(QFile::exists(Path(cwd) + "/store.gdr"));
+    Form->ToolButton25Click();
+    QVERIFY(Script->Errors.isEmpty());
+    QVERIFY(ReadAll(Path("proj/fonts/a.bdf")) != SmallFont("FontA", 3));
+    QVERIFY(!QFile::exists(Path("bin/fonts/a.bdf")));
+
+    // Saved over itself the project keeps its text; saved elsewhere it names the font absolutely.
+    Script->SaveAnswers << Path("proj/p.bitloom") << Path("other/q.bitloom");
+    QVERIFY(Form->ToolButton5Click());
+    QVERIFY(Form->ToolButton5Click());
+    QCOMPARE(ParseProject(ReadAll(Path("proj/p.bitloom")).toStdString()).FontFiles,
+             std::vector<std::string>{"fonts/a.bdf"});
+    QCOMPARE(ParseProject(ReadAll(Path("other/q.bitloom")).toStdString()).FontFiles,
+             std::vector<std::string>{Path("proj/fonts/a.bdf").toStdString()});
+    // Both open from anywhere, with their font.
+    QVERIFY(QDir::setCurrent(Path("bin")));
+    for (const char *name : {"proj/p.bitloom", "other/q.bitloom"}) {
+        Form->OpenBitloom(Path(name).toStdString());
+        QCOMPARE(Form->State.Fonts.size(), size_t(1));
+        QCOMPARE(Form->State.Fonts[0].FileName, Path("proj/fonts/a.bdf").toStdString());
+    }
 }
 
 void TstCompilerPage::commandLineOpensProject()

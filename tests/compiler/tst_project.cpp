@@ -57,6 +57,8 @@ private slots:
     void picturePath_data();
     void picturePath();
     void fontPathsResolveBesideTheProject();
+    void fontPathTexts_data();
+    void fontPathTexts();
     void moveTargets();
     void whatLooksLikeAProject_data();
     void whatLooksLikeAProject();
@@ -284,21 +286,78 @@ void TstProject::picturePath()
 void TstProject::fontPathsResolveBesideTheProject()
 {
     QTemporaryDir dir;
-    QDir(dir.path()).mkdir("fonts");
-    QFile f(dir.filePath("fonts/a.bdf"));
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.close();
-    const std::string project = dir.filePath("demo.bitloom").toStdString();
-    // Relative to the project when the working folder does not have it.
-    QCOMPARE(ResolveFontPath("fonts/a.bdf", project), std::optional<std::string>(dir.filePath("fonts/a.bdf").toStdString()));
-    // A path that names a file from the working folder is taken as it is.
+    QDir(dir.path()).mkpath("proj/fonts");
+    QDir(dir.path()).mkpath("fonts");
+    for (const char *name : {"proj/fonts/a.bdf", "fonts/a.bdf", "fonts/old.bdf"}) {
+        QFile f(dir.filePath(name));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    const std::string project = dir.filePath("proj/demo.bitloom").toStdString();
     const QString old = QDir::currentPath();
     QDir::setCurrent(dir.path());
-    QCOMPARE(ResolveFontPath("fonts/a.bdf", "/elsewhere/p.bitloom"), std::optional<std::string>("fonts/a.bdf"));
+    // Beside the project first, even where the working folder has a file of that name.
+    QCOMPARE(ResolveFontPath("fonts/a.bdf", project), std::optional(dir.filePath("proj/fonts/a.bdf").toStdString()));
+    // A path saved relative to the working folder still opens from there, made absolute.
+    QCOMPARE(ResolveFontPath("./fonts//old.bdf", project), std::optional(dir.filePath("fonts/old.bdf").toStdString()));
+    QCOMPARE(ResolveFontPath("fonts/a.bdf", "proj/demo.bitloom"),
+             std::optional(dir.filePath("proj/fonts/a.bdf").toStdString()));
     QDir::setCurrent(old);
     QCOMPARE(ResolveFontPath("fonts/missing.bdf", project), std::nullopt);
     QCOMPARE(ResolveFontPath("fonts", project), std::nullopt);
     QCOMPARE(ResolveFontPath("", project), std::nullopt);
+}
+
+void TstProject::fontPathTexts_data()
+{
+    // "@" stands for the test's folder: proj/ holds p.bitloom and fonts/a.bdf,
+    // other/ holds b.bdf, link/ is a link to proj/.
+    QTest::addColumn<QString>("font");
+    QTest::addColumn<QStringList>("read");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("read-text-kept") << "@/proj/fonts/a.bdf" << QStringList{"./fonts/a.bdf"} << "proj/p.bitloom"
+                                    << "./fonts/a.bdf";
+    QTest::newRow("read-absolute-kept") << "@/proj/fonts/a.bdf" << QStringList{"@/proj/fonts/a.bdf"}
+                                        << "proj/p.bitloom" << "@/proj/fonts/a.bdf";
+    QTest::newRow("working-folder-text-rewritten") << "@/proj/fonts/a.bdf" << QStringList{"proj/fonts/a.bdf"}
+                                                   << "proj/p.bitloom" << "fonts/a.bdf";
+    QTest::newRow("new-font-below-project") << "@/proj/fonts/a.bdf" << QStringList{} << "proj/p.bitloom"
+                                            << "fonts/a.bdf";
+    QTest::newRow("font-outside-absolute") << "@/other/b.bdf" << QStringList{"../other/b.bdf"} << "proj/q.bitloom"
+                                           << "@/other/b.bdf";
+    QTest::newRow("saved-as-elsewhere") << "@/proj/fonts/a.bdf" << QStringList{"fonts/a.bdf"} << "other/q.bitloom"
+                                        << "@/proj/fonts/a.bdf";
+    QTest::newRow("saved-as-beside-font") << "@/other/b.bdf" << QStringList{"@/other/b.bdf"} << "other/q.bitloom"
+                                          << "b.bdf";
+    QTest::newRow("project-through-link") << "@/proj/fonts/a.bdf" << QStringList{} << "link/p.bitloom"
+                                          << "fonts/a.bdf";
+}
+
+void TstProject::fontPathTexts()
+{
+    QFETCH(QString, font);
+    QFETCH(QStringList, read);
+    QFETCH(QString, target);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    const QString root = QDir(dir.path()).canonicalPath();
+    QDir(root).mkpath("proj/fonts");
+    QDir(root).mkpath("other");
+    QVERIFY(QFile::link(root + "/proj", root + "/link"));
+    for (const char *name : {"proj/p.bitloom", "proj/fonts/a.bdf", "other/b.bdf"}) {
+        QFile f(root + "/" + name);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    std::vector<std::string> texts;
+    for (const QString &t : read)
+        texts.push_back(QString(t).replace("@", root).toStdString());
+    const QString old = QDir::currentPath();
+    QDir::setCurrent(root);
+    const std::vector<std::string> out = ProjectFontTexts({QString(font).replace("@", root).toStdString()}, texts,
+                                                          root.toStdString() + "/proj/p.bitloom",
+                                                          (root + "/" + target).toStdString());
+    QDir::setCurrent(old);
+    QCOMPARE(out, std::vector<std::string>{QString(expected).replace("@", root).toStdString()});
 }
 
 void TstProject::moveTargets()
