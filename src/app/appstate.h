@@ -18,6 +18,8 @@ struct TAppState {
     // Row * 32 + column of the character table's current cell.
     int CurrentCharIndex = 0;
     TCharSelection CharSelection;
+    // Where a Shift+arrow selection starts: the last cell pressed or moved to without Shift.
+    TTableCell SelectionAnchor;
     // Copy of the current glyph taken by the load step; what undo restores.
     TBDFChar UndoChar;
     std::vector<TBDFChar> CharClipboard;

@@ -194,9 +194,12 @@ QWidget *TFormMain::CreateFontPage()
 
 bool TFormMain::event(QEvent *event)
 {
-    if (event->type() == QEvent::WindowActivate && !Activated) {
+    // The project of the command line is read once, as soon as the window is shown
+    // or activated: a window that starts without focus must not stay empty. Read
+    // after the show has been handled, so that its questions have a window.
+    if ((event->type() == QEvent::WindowActivate || event->type() == QEvent::Show) && !Activated) {
         Activated = true;
-        FormActivate();
+        QMetaObject::invokeMethod(this, &TFormMain::FormActivate, Qt::QueuedConnection);
     }
     return QMainWindow::event(event);
 }

@@ -292,6 +292,16 @@ private:
     QString LastTtfFolder;
 
     bool Activated = false;
+    // Whether the typeface panel was filled by the row change of the click under way.
+    bool PanelFilledThisClick = false;
+    // Where projects were last opened or saved; a new project's dialogs start there.
+    QString LastProjectFolder;
+    // Empties the typeface panel: no typeface is selected.
+    void ClearTypefacePanel();
+    // The window's title names the project file at path.
+    void ShowProjectInTitle(const std::string &path);
+    // The folder the project dialogs start in.
+    QString ProjectDialogFolder() const;
 };
 
 // The status line's one panel: its text drawn in the status colour.

@@ -235,11 +235,13 @@ void TCharTable::keyPressEvent(QKeyEvent *event)
         QWidget::keyPressEvent(event);
         return;
     }
-    c = clamped(c);
+    // Keys stop at the last glyph: past it the editor would show no glyph at all.
+    const TBDFFont *font = CurrentFont ? CurrentFont() : nullptr;
+    c = KeyboardTarget(clamped(c), font ? static_cast<int64_t>(font->Chars.size()) : 0);
     if (c == Current)
         return;
     moveCurrent(c);
-    emit movedByKeyboard();
+    emit movedByKeyboard(event->modifiers() & Qt::ShiftModifier);
 }
 
 void TCharTable::wheelEvent(QWheelEvent *event)

@@ -60,8 +60,8 @@ signals:
     // ...then the selection is to be extended to the cell under the pointer
     // (row 9 below the table), only while the table has the focus.
     void leftReleased(TTableCell cell);
-    // A keyboard move of the current cell.
-    void movedByKeyboard();
+    // A keyboard move of the current cell; extend when Shift was held.
+    void movedByKeyboard(bool extend);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -139,7 +139,13 @@ void TFormMain::ConnectCharTable()
     connect(RxDrawGrid2, &TCharTable::leftPressed, this, &TFormMain::RxDrawGrid2MouseDown);
     connect(RxDrawGrid2, &TCharTable::released, this, &TFormMain::RxDrawGrid2Click);
     connect(RxDrawGrid2, &TCharTable::leftReleased, this, &TFormMain::RxDrawGrid2MouseUp);
-    connect(RxDrawGrid2, &TCharTable::movedByKeyboard, this, &TFormMain::RxDrawGrid2Click);
+    // A key moves the selection with the current glyph (Shift extends it), so the
+    // commands act on the glyph the editor shows.
+    connect(RxDrawGrid2, &TCharTable::movedByKeyboard, this, [this](bool extend) {
+        SelectionKeyboardMove(State.CharSelection, State.SelectionAnchor, RxDrawGrid2->currentCell(), extend);
+        RxDrawGrid2Click();
+        RxDrawGrid2->update();
+    });
 
     PopupMenu1 = new QMenu(RxDrawGrid2);
     auto item = [this](const QString &text, const QKeySequence &key) {
@@ -187,6 +193,7 @@ void TFormMain::RxDrawGrid2Click()
 void TFormMain::RxDrawGrid2MouseDown(TTableCell cell)
 {
     SelectionMouseDown(State.CharSelection, cell);
+    State.SelectionAnchor = cell;
 }
 
 void TFormMain::RxDrawGrid2MouseUp(TTableCell cell)

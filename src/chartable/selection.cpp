@@ -1,5 +1,7 @@
 #include "selection.h"
 
+#include <algorithm>
+
 TTableCell TableCellAt(int x, int y)
 {
     TTableCell cell;
@@ -52,6 +54,23 @@ void SelectionMouseUp(TCharSelection &sel, TTableCell cell)
         sel.SelFirstRow = cell.Row;
         sel.SelFirstCol = cell.Col;
     }
+}
+
+void SelectionKeyboardMove(TCharSelection &sel, TTableCell &anchor, TTableCell cell, bool extend)
+{
+    if (!extend)
+        anchor = cell;
+    const bool anchorFirst = CellIndex(anchor.Row, anchor.Col) <= CellIndex(cell.Row, cell.Col);
+    const TTableCell first = anchorFirst ? anchor : cell, last = anchorFirst ? cell : anchor;
+    sel = {first.Row, first.Col, last.Row, last.Col};
+}
+
+TTableCell KeyboardTarget(TTableCell cell, int64_t n)
+{
+    const int64_t last = std::max<int64_t>(n - 1, 0);
+    if (CellIndex(cell.Row, cell.Col) <= last)
+        return cell;
+    return {static_cast<int>(last / TableColumns), static_cast<int>(last % TableColumns)};
 }
 
 std::vector<int> SelectedBlock(const TCharSelection &sel)

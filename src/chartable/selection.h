@@ -59,6 +59,15 @@ void SelectionMouseDown(TCharSelection &sel, TTableCell cell);
 // one, otherwise the new first cell.
 void SelectionMouseUp(TCharSelection &sel, TTableCell cell);
 
+// A keyboard move of the current cell to cell. A plain move makes the selection
+// that one cell and the anchor; an extending one (Shift) selects from the anchor
+// to cell, the earlier of the two in reading order first.
+void SelectionKeyboardMove(TCharSelection &sel, TTableCell &anchor, TTableCell cell, bool extend);
+
+// Where a keyboard move may land in a table of a font of n glyphs: cell, or the
+// last glyph's cell when cell lies past it (cell 0 of an empty font).
+TTableCell KeyboardTarget(TTableCell cell, int64_t n);
+
 // The rectangle of rows SelFirstRow..SelLastRow by columns SelFirstCol..SelLastCol,
 // row by row, as character indices; empty when either range is reversed.
 std::vector<int> SelectedBlock(const TCharSelection &sel);

@@ -212,7 +212,17 @@ void TFormMain::ConnectCompilerPage()
     connect(ToolButton6, &QToolButton::clicked, this, &TFormMain::ToolButton6Click);
     connect(Edit12, &QLineEdit::textChanged, this, &TFormMain::Edit12Change);
     connect(SpeedButton9, &QToolButton::clicked, this, &TFormMain::SpeedButton9Click);
-    connect(ListBox2, &QListWidget::currentRowChanged, this, &TFormMain::ListBox2Click);
+    // Every click refills the panel, also on the row already selected; a click that
+    // changes the row fills it once, when the row changes.
+    connect(ListBox2, &QListWidget::currentRowChanged, this, [this] {
+        ListBox2Click();
+        PanelFilledThisClick = true;
+    });
+    connect(ListBox2, &QListWidget::itemClicked, this, [this] {
+        if (!PanelFilledThisClick)
+            ListBox2Click();
+    });
+    ListBox2->viewport()->installEventFilter(this);
     connect(ListBox2, &QListWidget::itemDoubleClicked, this, &TFormMain::ToolButton8Click);
     connect(ListBox3, &QListWidget::itemDoubleClicked, this, &TFormMain::ToolButton13Click);
     // The user's pick only: the panel's own fill never writes the type back.
@@ -243,6 +253,8 @@ bool TFormMain::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::MouseButtonPress && (watched == ToolBar3 || watched == ToolBar4 || watched == Edit15))
         State.ProjectModified = true;
+    if (event->type() == QEvent::MouseButtonPress && watched == ListBox2->viewport())
+        PanelFilledThisClick = false;
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -276,37 +288,55 @@ void TFormMain::NewProject()
         ListBox2->setCurrentRow(-1);
     }
     setWindowTitle(QStringLiteral("new"));
+    // No typeface is selected: the panel shows none, not the old project's.
+    ClearTypefacePanel();
+}
+
+void TFormMain::ClearTypefacePanel()
+{
     {
         QSignalBlocker block(Memo2);
         Memo2->clear();
     }
     Image2->clear();
     Panel14->setFixedHeight(0);
+    ListBox3->clear();
+    for (QLineEdit *field : {Edit15, Edit16, Edit17, Edit18}) {
+        QSignalBlocker block(field);
+        field->clear();
+    }
+    ComboBox1->setCurrentIndex(-1);
+}
+
+void TFormMain::ShowProjectInTitle(const std::string &path)
+{
+    setWindowTitle(PathToQ(FileNameOnly(path)) + QStringLiteral(" - Редактор шрифтов"));
+}
+
+QString TFormMain::ProjectDialogFolder() const
+{
+    // The project's own folder; for a new project, where projects were last opened or saved.
+    if (!State.ProjectFileName.empty())
+        return PathToQ(FolderOf(State.ProjectFileName));
+    return LastProjectFolder.isEmpty() ? LastBdfFolder : LastProjectFolder;
 }
 
 void TFormMain::ToolButton4Click()
 {
     if (!MayReplaceFonts() || !MayReplaceProject())
         return;
-    QString folder;
-    if (!State.ProjectFileName.empty())
-        folder = QFileInfo(PathToQ(State.ProjectFileName)).absolutePath();
     const QStringList chosen = Prompts().openFileNames(
-        {QStringLiteral("Bitloom Project|*.bitloom|All files|*.*"), QString(), false, false, folder});
+        {QStringLiteral("Bitloom Project|*.bitloom|All files|*.*"), QString(), false, false, ProjectDialogFolder()});
     if (!chosen.isEmpty())
         OpenBitloom(PathFromQ(chosen.first()));
 }
 
 bool TFormMain::ToolButton5Click()
 {
-    QString folder, name;
-    if (!State.ProjectFileName.empty()) {
-        const QFileInfo current(PathToQ(State.ProjectFileName));
-        folder = current.absolutePath();
-        name = current.fileName();
-    }
-    const QString path = Prompts().saveFileName(
-        {QStringLiteral("Bitloom project|*.bitloom|All files|*.*"), QStringLiteral("bitloom"), false, true, folder}, name);
+    const QString name = State.ProjectFileName.empty() ? QString() : PathToQ(FileNameOnly(State.ProjectFileName));
+    const QString path = Prompts().saveFileName({QStringLiteral("Bitloom project|*.bitloom|All files|*.*"),
+                                                 QStringLiteral("bitloom"), false, true, ProjectDialogFolder()},
+                                                name);
     if (path.isEmpty())
         return false;
     SaveProject(PathFromQ(path));
@@ -325,6 +355,7 @@ void TFormMain::OpenBitloom(const std::string &path)
     State.Debug = project.Debug;
     State.ProjectFileName = FullPath(path);
     State.ProjectFontTexts = project.FontFiles;
+    LastProjectFolder = PathToQ(FolderOf(State.ProjectFileName));
     State.Typefaces = project.Typefaces;
     {
         QSignalBlocker block(ListBox2);
@@ -338,6 +369,7 @@ void TFormMain::OpenBitloom(const std::string &path)
         ListBox2->setCurrentRow(ListBox2->count() > 0 ? 0 : -1);
     }
     ListBox2Click();
+    ShowProjectInTitle(State.ProjectFileName);
     SetStatus(path, 0);
     // The user hears of every font left out: the next save drops them from the project.
     if (!opened.Problems.empty()) {
@@ -394,20 +426,24 @@ void TFormMain::SaveProject(const std::string &path)
     // Later saves over the same file keep the texts it now holds.
     if (SameFile(path, State.ProjectFileName))
         State.ProjectFontTexts = project.FontFiles;
+    LastProjectFolder = PathToQ(FolderOf(FullPath(path)));
+    ShowProjectInTitle(path);
     SetStatus("Saved " + path, 0);
 }
 
 void TFormMain::ListBox2Click()
 {
+    const TTypeface *t = State.TypefaceAt(ListBox2->currentRow());
+    if (!t) {
+        ClearTypefacePanel();
+        return;
+    }
     {
         QSignalBlocker block(Memo2);
         Memo2->clear();
     }
     Image2->clear();
     Panel14->setFixedHeight(0);
-    const TTypeface *t = State.TypefaceAt(ListBox2->currentRow());
-    if (!t)
-        return;
     ListBox3->clear();
     for (const std::string &font : t->FontFiles)
         ListBox3->addItem(BytesToText(font));
@@ -553,6 +589,8 @@ void TFormMain::ToolButton9Click()
     State.ProjectModified = true;
     if (ListBox2->count() > 0)
         ListBox2->setCurrentRow(0);
+    else
+        ClearTypefacePanel();
 }
 
 void TFormMain::MoveTypeface(int direction)

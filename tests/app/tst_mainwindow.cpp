@@ -60,7 +60,7 @@ private slots:
     void pixelGridPlacement();
     void tableSelectionAndLoad();
     void releaseBelowTable();
-    void rightClickAndKeysKeepSelection();
+    void rightClickKeepsSelectionKeysMoveIt();
     void tableDrawing();
     void noFontAllGrey();
     void malformedBoxesStayUsable();
@@ -479,8 +479,11 @@ void TstMainWindow::pixelGridPlacement()
     QTest::keyClick(Form->RxDrawGrid2, Qt::Key_Right);
     QCOMPARE(Form->RxDrawGrid1->pos(), frame + QPoint(2 * 13, 2 * 13));
     QCOMPARE(Form->GroupBox1->title(), QString("Current char: 0042"));
-    // An empty cell collapses the grid onto the frame's corner; fields keep their values.
+    // Keys stop at the last glyph.
     QTest::keyClick(Form->RxDrawGrid2, Qt::Key_Right);
+    QCOMPARE(Form->State.CurrentCharIndex, 1);
+    // An empty cell collapses the grid onto the frame's corner; fields keep their values.
+    QTest::mouseClick(Form->RxDrawGrid2, Qt::LeftButton, Qt::NoModifier, TableCellCentre(0, 2));
     QCOMPARE(Form->RxDrawGrid1->pos(), frame);
     QCOMPARE(Form->RxDrawGrid1->size(), QSize(13, 13));
     QCOMPARE(Form->GroupBox1->title(), QString("Current char: 0042"));
@@ -524,7 +527,7 @@ void TstMainWindow::releaseBelowTable()
     QCOMPARE(Form->RxDrawGrid2->topRow(), 1);
 }
 
-void TstMainWindow::rightClickAndKeysKeepSelection()
+void TstMainWindow::rightClickKeepsSelectionKeysMoveIt()
 {
     OpenFiles({"b.bdf"});
     QTest::mouseClick(Form->RxDrawGrid2, Qt::LeftButton, Qt::NoModifier, TableCellCentre(0, 2));
@@ -534,13 +537,25 @@ void TstMainWindow::rightClickAndKeysKeepSelection()
     Form->PopupMenu1->hide();
     QCOMPARE(Form->State.CharSelection, sel);
     QCOMPARE(Form->State.CurrentCharIndex, 2);
+    // Keys move the selection with the current glyph, so a paste lands on the glyph shown.
+    QTest::keyClick(Form->RxDrawGrid2, Qt::Key_C, Qt::ControlModifier);
     for (int i = 0; i < 3; ++i)
         QTest::keyClick(Form->RxDrawGrid2, Qt::Key_Right);
     QCOMPARE(Form->State.CurrentCharIndex, 5);
     QCOMPARE(Form->GroupBox1->title(), QString("Current char: 0046"));
+    QCOMPARE(Form->State.CharSelection, (TCharSelection{0, 5, 0, 5}));
+    const TBDFChar before = Form->State.Fonts[0].Font.Chars[2];
+    QTest::keyClick(Form->RxDrawGrid2, Qt::Key_V, Qt::ControlModifier);
+    QVERIFY(Form->State.Fonts[0].Font.Chars[5].Bitmap == before.Bitmap);
+    QVERIFY(Form->State.Fonts[0].Font.Chars[2] == before);
+    // Shift extends from where the plain moves left off, both ways.
     QTest::keyClick(Form->RxDrawGrid2, Qt::Key_Down);
-    QCOMPARE(Form->State.CurrentCharIndex, 37);
-    QCOMPARE(Form->State.CharSelection, sel);
+    QTest::keyClick(Form->RxDrawGrid2, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(Form->RxDrawGrid2, Qt::Key_Right, Qt::ShiftModifier);
+    QCOMPARE(Form->State.CurrentCharIndex, 39);
+    QCOMPARE(Form->State.CharSelection, (TCharSelection{1, 5, 1, 7}));
+    QTest::keyClick(Form->RxDrawGrid2, Qt::Key_Up, Qt::ShiftModifier);
+    QCOMPARE(Form->State.CharSelection, (TCharSelection{0, 7, 1, 5}));
 }
 
 void TstMainWindow::tableDrawing()

@@ -117,8 +117,14 @@ void TstCompilerPage::openFillsListsAndFonts()
     QCOMPARE(Form->ListBox1->currentRow(), 1);
     QCOMPARE(Form->Edit6->text(), QString("FontB"));
     QCOMPARE(Form->StatusPanel->text(), Path("demo.bitloom"));
+    QCOMPARE(Form->windowTitle(), QString("demo.bitloom - Редактор шрифтов"));
     QVERIFY(!Form->State.ProjectModified);
     QVERIFY(Script->Warnings.isEmpty());
+    // A click on the selected row refills the panel too.
+    Face(0).FontFiles.push_back("FontA");
+    QTest::mouseClick(Form->ListBox2->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      Form->ListBox2->visualItemRect(Form->ListBox2->item(0)).center());
+    QCOMPARE(Form->ListBox3->count(), 2);
 }
 
 void TstCompilerPage::openReplacesFontsAndAsksFirst()
@@ -163,6 +169,10 @@ void TstCompilerPage::newProjectAsksAndResets()
     QCOMPARE(Form->ListBox2->currentRow(), -1);
     QCOMPARE(Face(0).Name, std::string("tf_1"));
     QCOMPARE(Face(0).Type, std::string());
+    // Nothing of the old typefaces stays in the panel.
+    QCOMPARE(Form->ListBox3->count(), 0);
+    QCOMPARE(Form->Edit15->text(), QString());
+    QCOMPARE(Form->ComboBox1->currentIndex(), -1);
     // The fonts and numbers stay.
     QCOMPARE(Form->State.Fonts.size(), size_t(2));
     QCOMPARE(Form->State.CollectionUid, 16);
@@ -184,6 +194,7 @@ void TstCompilerPage::saveRoundTripsAndKeepsHandWrittenKeys()
     QCOMPARE(back.FontFiles, (std::vector<std::string>{Path("a.bdf").toStdString(), Path("b.bdf").toStdString()}));
     QVERIFY(back.Typefaces == Form->State.Typefaces);
     QCOMPARE(back.CollectionUid, 16);
+    QCOMPARE(Script->Dialogs.last().Directory, Fixture.Dir->path());
     // A new file gets no Debug key.
     Script->SaveAnswers << Path("fresh.bitloom");
     QVERIFY(Form->ToolButton5Click());
@@ -296,13 +307,27 @@ void TstCompilerPage::editsLandInTheFilesOpened()
 void TstCompilerPage::commandLineOpensProject()
 {
     OpenDemo();
+    // A window that is shown but never activated (no window manager, focus
+    // stealing prevention) opens it all the same; the platform here always
+    // activates, so the show comes alone.
     TFormMain second;
     second.Arguments = {Path("demo.bitloom").toStdString()};
+    QShowEvent shown;
+    QApplication::sendEvent(&second, &shown);
+    QTRY_COMPARE(second.ListBox2->count(), 2);
+    QCOMPARE(second.State.Fonts.size(), size_t(2));
+    // Activated later, it does not read the project again.
+    second.State.Fonts.pop_back();
     second.show();
     second.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&second));
-    QCOMPARE(second.ListBox2->count(), 2);
-    QCOMPARE(second.State.Fonts.size(), size_t(2));
+    QTest::qWait(10);
+    QCOMPARE(second.State.Fonts.size(), size_t(1));
+    // A project never opened or saved: its save dialog starts where fonts were opened.
+    TFormMain third;
+    third.OpenFonts({Path("a.bdf")});
+    third.ToolButton5Click();
+    QCOMPARE(Script->Dialogs.last().Directory, Fixture.Dir->path());
 }
 
 void TstCompilerPage::notAProjectChangesNothing_data()
