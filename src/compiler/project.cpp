@@ -539,6 +539,9 @@ std::optional<std::string> TypefaceNameProblem(const std::vector<TTypeface> &typ
         return "A typeface name cannot hold \"]\".";
     if (name.find_first_of("\r\n") != std::string_view::npos)
         return "A typeface name cannot hold a line break.";
+    // The file takes blanks off section names and values, so "Bold " would read back as "Bold".
+    if (!name.empty() && (IsBlank(name.front()) || IsBlank(name.back())))
+        return "A typeface name cannot begin or end with a blank.";
     for (const char *reserved : {CommonSection, TypefacesSection, FontFilesSection})
         if (SameIgnoringCase(name, reserved))
             return Quoted(name).append(" is a name the project file uses for itself.");

@@ -88,7 +88,9 @@ std::string LoadComment(std::string_view value, bool escaped);
 // Why a typeface name cannot be used, or nothing when it can. Names become
 // section names: a name that equals another typeface's ignoring letter case
 // (except the one at index self, when renaming), one of the file's own section
-// names, or one holding "]" or a line break would not survive a save and a read.
+// names, one holding "]" or a line break, or one beginning or ending with a
+// blank (a single blank too: the file takes blanks off names) would not survive
+// a save and a read.
 // An empty name is not judged here (the commands refuse it silently).
 std::optional<std::string> TypefaceNameProblem(const std::vector<TTypeface> &typefaces, std::string_view name,
                                                int self = -1);

@@ -348,7 +348,7 @@ void TstCompilerPage::addRenameDeleteAndMove()
     QCOMPARE(Form->ListBox2->count(), 3);
     QCOMPARE(Face(2).Type, std::string("Proportional"));
     QCOMPARE(Form->ListBox2->currentRow(), 0);
-    // Empty text and cancel change nothing; a blank is a name.
+    // Empty text and cancel change nothing.
     Script->TextAnswers << "";
     Form->ToolButton8Click();
     Form->ToolButton8Click();

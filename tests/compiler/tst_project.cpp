@@ -306,7 +306,8 @@ void TstProject::nameProblems_data()
     QTest::newRow("fontfiles") << "FONTFILES" << -1 << true;
     QTest::newRow("bracket") << "a]b" << -1 << true;
     QTest::newRow("line-break") << "a\nb" << -1 << true;
-    QTest::newRow("blank-is-allowed") << " " << -1 << false;
+    QTest::newRow("blank-is-refused") << " " << -1 << true;
+    QTest::newRow("trailing-blank") << "Bold " << -1 << true;
     QTest::newRow("cyrillic-case-is-distinct") << "жирный" << -1 << false;
 }
 
