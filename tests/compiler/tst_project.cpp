@@ -63,6 +63,7 @@ private slots:
     void moveTargets();
     void whatLooksLikeAProject_data();
     void whatLooksLikeAProject();
+    void jpegDecodes_data();
     void jpegDecodes();
     void jpegRefusals_data();
     void jpegRefusals();
@@ -385,15 +386,26 @@ void TstProject::whatLooksLikeAProject()
     QCOMPARE(LooksLikeProject(View(text)), project);
 }
 
+void TstProject::jpegDecodes_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("warning");
+    QTest::newRow("whole") << MakeJpeg(30, 20) << "";
+    QTest::newRow("data-ends-early") << MakeCutJpeg(30, 20) << "Premature end";
+}
+
 void TstProject::jpegDecodes()
 {
-    const QByteArray jpeg = MakeJpeg(30, 20);
-    const TRgbPicture picture = DecodeJpeg(View(jpeg));
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, warning);
+    const TRgbPicture picture = DecodeJpeg(View(bytes));
     QVERIFY2(picture.Error.empty(), picture.Error.c_str());
     QCOMPARE(picture.Width, 30);
     QCOMPARE(picture.Height, 20);
     QCOMPARE(picture.Pixels.size(), size_t(30 * 20 * 3));
     QVERIFY(std::abs(int(picture.Pixels[0]) - 128) <= 2);
+    QVERIFY2(warning.isEmpty() ? picture.Warning.empty() : QString::fromStdString(picture.Warning).contains(warning),
+             picture.Warning.c_str());
 }
 
 void TstProject::jpegRefusals_data()
