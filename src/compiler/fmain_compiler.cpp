@@ -488,6 +488,9 @@ void TFormMain::ShowTypefacePicture(const TTypeface &typeface)
     Image2->setPixmap(QPixmap::fromImage(image));
     Image2->resize(image.size());
     Panel14->setFixedHeight(std::min(image.height(), MaxPictureHeight));
+    // A minor flaw shows what decoded and says what was wrong.
+    if (!picture.Warning.empty())
+        SetStatus("The picture \"" + path + "\" is flawed: " + picture.Warning, 0x0000FF);
 }
 
 void TFormMain::ComboBox1Change(int index)

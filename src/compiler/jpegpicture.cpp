@@ -40,9 +40,12 @@ TRgbPicture DecodeJpeg(std::string_view bytes)
     std::vector<uint8_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
     // LIMITSCANS stops progressive files built to make the decoder loop for minutes.
     if (tjDecompress2(decoder.get(), data, size, pixels.data(), width, width * 3, height, TJPF_RGB,
-                      TJFLAG_LIMITSCANS | TJFLAG_STOPONWARNING) != 0) {
-        picture.Error = tjGetErrorStr2(decoder.get());
-        return picture;
+                      TJFLAG_LIMITSCANS) != 0) {
+        if (tjGetErrorCode(decoder.get()) != TJERR_WARNING) {
+            picture.Error = tjGetErrorStr2(decoder.get());
+            return picture;
+        }
+        picture.Warning = tjGetErrorStr2(decoder.get());
     }
     picture.Width = width;
     picture.Height = height;

@@ -9,6 +9,9 @@
 #define SI_CONVERT_ICU
 #include <SimpleIni.h>
 
+#include <algorithm>
+#include <unordered_map>
+
 #include <sys/stat.h>
 
 namespace {
@@ -32,6 +35,14 @@ bool SameIgnoringCase(std::string_view a, std::string_view b)
         if (Fold(a[i]) != Fold(b[i]))
             return false;
     return true;
+}
+
+std::string Folded(std::string_view name)
+{
+    std::string folded(name);
+    for (char &c : folded)
+        c = Fold(c);
+    return folded;
 }
 
 bool IsEntryKey(const char *key)
@@ -71,44 +82,246 @@ public:
                 out.emplace_back(Ini.GetValue(section, key.pItem, def));
         return out;
     }
-    // Removes every key of the section but keeps the section where it stands.
-    void empty(const char *section)
-    {
-        CSimpleIniA::TNamesDepend keys;
-        Ini.GetAllKeys(section, keys);
-        std::vector<std::string> names;
-        for (const auto &key : keys)
-            names.emplace_back(key.pItem);
-        for (const std::string &name : names)
-            Ini.Delete(section, name.c_str(), false);
-    }
-    void set(const char *section, const char *key, const std::string &value)
-    {
-        Ini.SetValue(section, key, value.c_str());
-    }
-    // A section left without keys is not written.
-    void dropIfEmpty(const char *section)
-    {
-        if (Ini.GetSectionSize(section) <= 0)
-            Ini.Delete(section, nullptr);
-    }
-    std::string text() const
-    {
-        std::string out;
-        Ini.Save(out);
-        std::string crlf;
-        crlf.reserve(out.size() + out.size() / 16);
-        for (char c : out) {
-            if (c == '\n')
-                crlf.push_back('\r');
-            crlf.push_back(c);
-        }
-        return crlf;
-    }
 
 private:
     CSimpleIniA Ini;
 };
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+std::string_view TrimBlanks(std::string_view s)
+{
+    while (!s.empty() && IsBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+
+// One line of project text as SimpleIni reads it. Its reader is line based
+// for every line it accepts: blanks and tabs at either end of a line, a name
+// or a value do not count, a line whose first other character is ";" or "#" is
+// a comment, "[" opens a section up to the first "]" (the rest of the line does
+// not count), a line with "=" after at least one character is a key, and every
+// other line is skipped. Only a UTF-8 byte-order mark at the very start of the
+// text is taken off.
+enum class TLineKind { Blank, Comment, Section, Key, Other, Broken };
+
+struct TIniLine {
+    // The line's bytes, byte-order mark included, and its own line break
+    // (CR LF, CR, LF, or nothing on a last line without one).
+    std::string_view Text;
+    std::string_view Break;
+    TLineKind Kind = TLineKind::Other;
+    // A section's or a key's name, as the reader compares it.
+    std::string_view Name;
+};
+
+// Kind is Broken for a line SimpleIni would misread: a section line without
+// its "]" (the reader then files the following keys under a name made of
+// several lines), or one behind a byte-order mark the reader does not take off.
+TLineKind Classify(std::string_view content, std::string_view &name)
+{
+    std::string_view rest = content;
+    while (!rest.empty() && IsBlank(rest.front()))
+        rest.remove_prefix(1);
+    if (rest.empty())
+        return TLineKind::Blank;
+    if (rest.front() == ';' || rest.front() == '#')
+        return TLineKind::Comment;
+    if (rest.substr(0, ByteOrderMark.size()) == ByteOrderMark) {
+        const std::string_view after = TrimBlanks(rest.substr(ByteOrderMark.size()));
+        if (!after.empty() && after.front() == '[')
+            return TLineKind::Broken;
+    }
+    if (rest.front() == '[') {
+        const size_t close = rest.find(']');
+        if (close == std::string_view::npos)
+            return TLineKind::Broken;
+        name = TrimBlanks(rest.substr(1, close - 1));
+        return TLineKind::Section;
+    }
+    const size_t equals = rest.find('=');
+    if (equals == std::string_view::npos || equals == 0)
+        return TLineKind::Other;
+    name = TrimBlanks(rest.substr(0, equals));
+    return TLineKind::Key;
+}
+
+// The lines of text up to its first NUL byte, where SimpleIni stops reading.
+std::vector<TIniLine> SplitLines(std::string_view text)
+{
+    text = text.substr(0, text.find('\0'));
+    std::vector<TIniLine> lines;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find_first_of("\r\n", pos);
+        size_t breakSize = 0;
+        if (end == std::string_view::npos)
+            end = text.size();
+        else
+            breakSize = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1;
+        TIniLine line;
+        line.Text = text.substr(pos, end - pos);
+        line.Break = text.substr(end, breakSize);
+        std::string_view content = line.Text;
+        if (pos == 0 && content.substr(0, ByteOrderMark.size()) == ByteOrderMark)
+            content.remove_prefix(ByteOrderMark.size());
+        line.Kind = Classify(content, line.Name);
+        lines.push_back(line);
+        pos = end + breakSize;
+    }
+    return lines;
+}
+
+std::string Quoted(std::string_view text)
+{
+    std::string q;
+    q.reserve(text.size() + 2);
+    q.append(1, '"').append(text).append(1, '"');
+    return q;
+}
+
+// A broken section line is reported, never read or saved in some reshaped form.
+void RefuseBrokenLines(const std::vector<TIniLine> &lines)
+{
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].Kind != TLineKind::Broken)
+            continue;
+        const std::string line = "line " + std::to_string(i + 1);
+        std::string shown(lines[i].Text.substr(0, 80));
+        const bool mark = shown.find(ByteOrderMark) != std::string::npos;
+        const std::string reason = mark ? line + " holds a byte-order mark before its section " + Quoted(shown)
+                                        : line + " opens a section without closing it with \"]\": " + Quoted(shown);
+        throw TFileError::WithMessage("The project file has a broken section line: " + reason, std::string(), reason);
+    }
+}
+
+// What a save writes into one section the program owns, and which of its keys
+// are the program's.
+struct TOwnedSection {
+    std::string Name;
+    // Names of the keys the program owns; empty: every key of the section.
+    std::vector<std::string_view> OwnedKeys;
+    std::vector<std::pair<std::string, std::string>> Keys;
+    // A list section without entries is left out.
+    bool DropWhenEmpty = false;
+
+    bool owns(std::string_view key) const
+    {
+        if (OwnedKeys.empty())
+            return true;
+        for (std::string_view owned : OwnedKeys)
+            if (SameIgnoringCase(owned, key))
+                return true;
+        return false;
+    }
+    bool dropped() const { return DropWhenEmpty && Keys.empty(); }
+};
+
+// A value line holds neither a line break (nor a NUL, where reading stops), and
+// the reader takes blanks off its ends: such values are refused, not changed.
+void CheckValue(std::string_view what, std::string_view value)
+{
+    std::string problem;
+    if (value.find_first_of("\r\n") != std::string_view::npos)
+        problem = "holds a line break";
+    else if (value.find('\0') != std::string_view::npos)
+        problem = "holds a NUL byte";
+    else if (!value.empty() && (IsBlank(value.front()) || IsBlank(value.back())))
+        problem = "begins or ends with a blank";
+    else
+        return;
+    const std::string reason = std::string(what) + " " + Quoted(value) + " " + problem +
+                               ", which a project file cannot keep";
+    throw TFileError::WithMessage(reason, std::string(), reason);
+}
+
+// Whether a typeface's name can head a section of its own that reads back under that name.
+bool HoldsOwnSection(const std::string &name)
+{
+    return !name.empty() && !TypefaceNameProblem({}, name);
+}
+
+TOwnedSection TypefaceSection(const TTypeface &t)
+{
+    TOwnedSection own;
+    own.Name = t.Name;
+    CheckValue("The type", t.Type);
+    own.Keys.emplace_back("Type", t.Type);
+    const TStoredComment comment = StoreComment(t.Comments);
+    CheckValue("The comment", comment.Value);
+    own.Keys.emplace_back("Comments", comment.Value);
+    if (comment.Escaped)
+        own.Keys.emplace_back(EscapedKey, "1");
+    own.Keys.emplace_back("FontBoundingBox1", std::to_string(t.FontBoundingBox1));
+    own.Keys.emplace_back("FontBoundingBox2", std::to_string(t.FontBoundingBox2));
+    own.Keys.emplace_back("FontBoundingBox3", std::to_string(t.FontBoundingBox3));
+    own.Keys.emplace_back("FontBoundingBox4", std::to_string(t.FontBoundingBox4));
+    for (size_t j = 0; j < t.FontFiles.size(); ++j) {
+        CheckValue("The font name", t.FontFiles[j]);
+        own.Keys.emplace_back(std::to_string(j + 1), t.FontFiles[j]);
+    }
+    return own;
+}
+
+// The sections a save writes, and where each stands in that list by its folded name.
+std::vector<TOwnedSection> OwnedSections(const TProjectFile &project, std::unordered_map<std::string, size_t> &index)
+{
+    TOwnedSection fonts{FontFilesSection, {}, {}, true};
+    for (size_t i = 0; i < project.FontFiles.size(); ++i) {
+        CheckValue("The font path", project.FontFiles[i]);
+        fonts.Keys.emplace_back(std::to_string(i + 1), project.FontFiles[i]);
+    }
+    TOwnedSection common{CommonSection,
+                         {"CollectionUid", "KPixelAspectRatio"},
+                         {{"CollectionUid", std::to_string(project.CollectionUid)},
+                          {"KPixelAspectRatio", std::to_string(project.KPixelAspectRatio)}},
+                         false};
+    TOwnedSection list{TypefacesSection, {}, {}, true};
+    std::vector<TOwnedSection> sections;
+    for (size_t i = 0; i < project.Typefaces.size(); ++i) {
+        const TTypeface &t = project.Typefaces[i];
+        CheckValue("The typeface name", t.Name);
+        list.Keys.emplace_back(std::to_string(i + 1), t.Name);
+        // A name that cannot head its own section (one read from a hand-made
+        // file) gets none: its section would be another's.
+        if (HoldsOwnSection(t.Name))
+            sections.push_back(TypefaceSection(t));
+    }
+    sections.insert(sections.begin(), {std::move(fonts), std::move(common), std::move(list)});
+    std::vector<TOwnedSection> unique;
+    for (TOwnedSection &section : sections) {
+        // Names equal ignoring letter case share a section: the last one's values are written.
+        const auto [same, fresh] = index.emplace(Folded(section.Name), unique.size());
+        if (fresh)
+            unique.push_back(std::move(section));
+        else
+            unique[same->second].Keys = std::move(section.Keys);
+    }
+    return unique;
+}
+
+void AppendKeys(std::string &out, const TOwnedSection &section)
+{
+    for (const auto &[key, value] : section.Keys)
+        out.append(key).append(1, '=').append(value).append("\r\n");
+}
+
+bool EndsWithBlankLine(std::string_view text)
+{
+    if (text.empty() || (text.back() != '\n' && text.back() != '\r'))
+        return false;
+    text.remove_suffix(text.size() >= 2 && text.substr(text.size() - 2) == "\r\n" ? 2 : 1);
+    const size_t lineStart = text.find_last_of("\r\n");
+    const std::string_view last = lineStart == std::string_view::npos ? text : text.substr(lineStart + 1);
+    return TrimBlanks(last).empty();
+}
 
 } // namespace
 
@@ -125,7 +338,9 @@ int32_t ParseIniInt(std::string_view text, int32_t def)
 
 TStoredComment StoreComment(std::string_view comment)
 {
-    if (comment.find_first_of("\r\n") == std::string_view::npos)
+    // The file takes blanks off a value's ends, so a comment with some there is escaped as well.
+    const bool blankEnds = !comment.empty() && (IsBlank(comment.front()) || IsBlank(comment.back()));
+    if (comment.find_first_of("\r\n") == std::string_view::npos && !blankEnds)
         return {std::string(comment), false};
     TStoredComment stored{{}, true};
     for (char c : comment) {
@@ -143,11 +358,14 @@ TStoredComment StoreComment(std::string_view comment)
             stored.Value.push_back(c);
         }
     }
-    // The file trims values: blanks at either end are escaped too.
-    if (!stored.Value.empty() && stored.Value.front() == ' ')
-        stored.Value.replace(0, 1, "\\s");
-    if (!stored.Value.empty() && stored.Value.back() == ' ')
-        stored.Value.replace(stored.Value.size() - 1, 1, "\\s");
+    auto escapeBlank = [&](size_t at) {
+        if (IsBlank(stored.Value[at]))
+            stored.Value.replace(at, 1, stored.Value[at] == ' ' ? "\\s" : "\\t");
+    };
+    if (!stored.Value.empty())
+        escapeBlank(stored.Value.size() - 1);
+    if (!stored.Value.empty())
+        escapeBlank(0);
     return stored;
 }
 
@@ -171,6 +389,9 @@ std::string LoadComment(std::string_view value, bool escaped)
         case 's':
             out.push_back(' ');
             break;
+        case 't':
+            out.push_back('\t');
+            break;
         default:
             out.push_back(value[i]);
         }
@@ -184,19 +405,16 @@ bool LooksLikeProject(std::string_view text)
         return true;
     if (text.find('\0') != std::string_view::npos)
         return false;
-    CSimpleIniA ini(false, false, false);
-    if (ini.LoadData(text.data(), text.size()) < 0)
-        return false;
-    CSimpleIniA::TNamesDepend sections;
-    ini.GetAllSections(sections);
-    for (const auto &section : sections)
-        if (section.pItem && *section.pItem)
+    // A broken section line still marks a project, one that is then refused with the line named.
+    for (const TIniLine &line : SplitLines(text))
+        if ((line.Kind == TLineKind::Section && !line.Name.empty()) || line.Kind == TLineKind::Broken)
             return true;
     return false;
 }
 
 TProjectFile ParseProject(std::string_view text)
 {
+    RefuseBrokenLines(SplitLines(text));
     TIni ini;
     ini.load(text);
     TProjectFile p;
@@ -222,36 +440,97 @@ TProjectFile ParseProject(std::string_view text)
 
 std::string UpdateProject(std::string_view existing, const TProjectFile &project)
 {
-    TIni ini;
-    ini.load(existing);
-    ini.empty(FontFilesSection);
-    for (size_t i = 0; i < project.FontFiles.size(); ++i)
-        ini.set(FontFilesSection, std::to_string(i + 1).c_str(), project.FontFiles[i]);
-    ini.dropIfEmpty(FontFilesSection);
+    // SimpleIni reads nothing past a NUL: such a file holds nothing a save could keep readable.
+    if (existing.find('\0') != std::string_view::npos)
+        existing = {};
+    const std::vector<TIniLine> lines = SplitLines(existing);
+    RefuseBrokenLines(lines);
+    std::unordered_map<std::string, size_t> index;
+    const std::vector<TOwnedSection> owned = OwnedSections(project, index);
 
-    ini.set(CommonSection, "CollectionUid", std::to_string(project.CollectionUid));
-    ini.set(CommonSection, "KPixelAspectRatio", std::to_string(project.KPixelAspectRatio));
-
-    ini.empty(TypefacesSection);
-    for (size_t i = 0; i < project.Typefaces.size(); ++i) {
-        const TTypeface &t = project.Typefaces[i];
-        const char *s = t.Name.c_str();
-        ini.empty(s);
-        ini.set(TypefacesSection, std::to_string(i + 1).c_str(), t.Name);
-        ini.set(s, "Type", t.Type);
-        const TStoredComment comment = StoreComment(t.Comments);
-        ini.set(s, "Comments", comment.Value);
-        if (comment.Escaped)
-            ini.set(s, EscapedKey, "1");
-        ini.set(s, "FontBoundingBox1", std::to_string(t.FontBoundingBox1));
-        ini.set(s, "FontBoundingBox2", std::to_string(t.FontBoundingBox2));
-        ini.set(s, "FontBoundingBox3", std::to_string(t.FontBoundingBox3));
-        ini.set(s, "FontBoundingBox4", std::to_string(t.FontBoundingBox4));
-        for (size_t j = 0; j < t.FontFiles.size(); ++j)
-            ini.set(s, std::to_string(j + 1).c_str(), t.FontFiles[j]);
+    // Where each owned section's keys go: in place of its first owned key; with
+    // none, after the last key (or the head) of the section's first stretch;
+    // a section the file does not have is added at its end.
+    struct TPlace {
+        ptrdiff_t FirstHead = -1, FirstOwnedKey = -1, LastKeyOfFirstStretch = -1;
+    };
+    std::vector<TPlace> places(owned.size());
+    std::vector<bool> drop(lines.size(), false);
+    ptrdiff_t current = -1;
+    bool firstStretch = false;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const TIniLine &line = lines[i];
+        const auto at = static_cast<ptrdiff_t>(i);
+        if (line.Kind == TLineKind::Section) {
+            const auto found = index.find(Folded(line.Name));
+            current = found == index.end() ? -1 : static_cast<ptrdiff_t>(found->second);
+            if (current < 0)
+                continue;
+            firstStretch = places[current].FirstHead < 0;
+            if (firstStretch)
+                places[current].FirstHead = at;
+            drop[i] = owned[current].dropped();
+        } else if (line.Kind == TLineKind::Key && current >= 0) {
+            TPlace &place = places[current];
+            if (owned[current].owns(line.Name)) {
+                drop[i] = true;
+                if (place.FirstOwnedKey < 0)
+                    place.FirstOwnedKey = at;
+            } else if (firstStretch) {
+                place.LastKeyOfFirstStretch = at;
+            }
+        }
     }
-    ini.dropIfEmpty(TypefacesSection);
-    return ini.text();
+    std::vector<ptrdiff_t> replaceAt(lines.size(), -1), insertAfter(lines.size(), -1);
+    std::vector<size_t> added;
+    for (size_t s = 0; s < owned.size(); ++s) {
+        const TPlace &place = places[s];
+        if (owned[s].dropped())
+            continue;
+        if (place.FirstOwnedKey >= 0)
+            replaceAt[place.FirstOwnedKey] = static_cast<ptrdiff_t>(s);
+        else if (place.FirstHead >= 0)
+            insertAfter[std::max(place.LastKeyOfFirstStretch, place.FirstHead)] = static_cast<ptrdiff_t>(s);
+        else
+            added.push_back(s);
+    }
+
+    std::string out;
+    out.reserve(existing.size() + 64 * owned.size());
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const TIniLine &line = lines[i];
+        if (drop[i]) {
+            // The file's own byte-order mark stays at its start.
+            if (i == 0 && line.Text.substr(0, ByteOrderMark.size()) == ByteOrderMark)
+                out.append(ByteOrderMark);
+            if (replaceAt[i] >= 0)
+                AppendKeys(out, owned[replaceAt[i]]);
+            continue;
+        }
+        // A byte-order mark counts only at the very start: a line with one must not come first.
+        if (out.empty() && i > 0 && line.Text.substr(0, ByteOrderMark.size()) == ByteOrderMark)
+            out.append("\r\n");
+        // Where a dropped line stood between a line ending in a bare CR and one
+        // starting with LF, the two would make one CR LF and a line would vanish.
+        if (!out.empty() && out.back() == '\r' && (line.Text.empty() ? line.Break : line.Text).substr(0, 1) == "\n")
+            out.push_back('\n');
+        out.append(line.Text);
+        if (insertAfter[i] >= 0) {
+            out.append(line.Break.empty() ? std::string_view("\r\n") : line.Break);
+            AppendKeys(out, owned[insertAfter[i]]);
+        } else {
+            out.append(line.Break);
+        }
+    }
+    for (size_t s : added) {
+        if (!out.empty() && out.back() != '\n' && out.back() != '\r')
+            out.append("\r\n");
+        if (!out.empty() && !EndsWithBlankLine(out))
+            out.append("\r\n");
+        out.append(1, '[').append(owned[s].Name).append("]\r\n");
+        AppendKeys(out, owned[s]);
+    }
+    return out;
 }
 
 std::optional<std::string> TypefaceNameProblem(const std::vector<TTypeface> &typefaces, std::string_view name,
@@ -261,18 +540,15 @@ std::optional<std::string> TypefaceNameProblem(const std::vector<TTypeface> &typ
         return "A typeface name cannot hold \"]\".";
     if (name.find_first_of("\r\n") != std::string_view::npos)
         return "A typeface name cannot hold a line break.";
-    auto quoted = [](std::string_view text) {
-        std::string q;
-        q.reserve(text.size() + 2);
-        q.append(1, '"').append(text).append(1, '"');
-        return q;
-    };
+    // The file takes blanks off section names and values, so "Bold " would read back as "Bold".
+    if (!name.empty() && (IsBlank(name.front()) || IsBlank(name.back())))
+        return "A typeface name cannot begin or end with a blank.";
     for (const char *reserved : {CommonSection, TypefacesSection, FontFilesSection})
         if (SameIgnoringCase(name, reserved))
-            return quoted(name).append(" is a name the project file uses for itself.");
+            return Quoted(name).append(" is a name the project file uses for itself.");
     for (size_t i = 0; i < typefaces.size(); ++i)
         if (static_cast<int>(i) != self && SameIgnoringCase(typefaces[i].Name, name))
-            return std::string("A typeface named ").append(quoted(typefaces[i].Name)).append(" is already in the project.");
+            return std::string("A typeface named ").append(Quoted(typefaces[i].Name)).append(" is already in the project.");
     return std::nullopt;
 }
 

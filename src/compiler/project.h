@@ -41,25 +41,43 @@ struct TProjectFile {
 // Reads project text: keys and sections by name regardless of letter case,
 // list entries (keys that read as integers other than -1) in file order, the
 // defaults of missing keys. Text that is no INI at all reads as an empty project.
+// A broken section line ("[" without "]" on its line, or a section line behind
+// a byte-order mark that is not the file's first bytes) throws TFileError
+// naming the line (and no path): the reader would file the keys after it
+// under another section, and a save would make that worse.
 TProjectFile ParseProject(std::string_view text);
 
 // Whether text can be a project file: empty, or INI text with at least one
-// section and no NUL byte. A picture or a font opened as a project is not.
+// named section line (a broken one counts, so that the open names it) and no
+// NUL byte. A picture or a font opened as a project is not.
 bool LooksLikeProject(std::string_view text);
 
 // The project file text after saving project into existing (empty for a new
-// file): the FontFiles, Common and Typefaces sections and each typeface's
-// section are rewritten in place; every other key and section, comments, and the
-// order of what was there stay. Sections with no entries are left out. Lines end
-// in CR LF.
+// file), edited line by line in place. The program owns the FontFiles and
+// Typefaces sections and the section of each typeface it saves (every key in
+// them), and CollectionUid and KPixelAspectRatio in Common; their keys are
+// written where the first of them stood (after the section's last key, or its
+// head, when it has none of them; a missing section is added at the end, in
+// the order of a new file). Every other line, comments, blank lines and other
+// sections and keys, stays byte for byte with its own line break, as does a
+// byte-order mark; written lines end in CR LF. A list section with no entries
+// is left out (its head goes). The text reads back with ParseProject as
+// project, and saving that again gives the same bytes.
+// Throws TFileError when existing has a broken section line (see ParseProject),
+// or when a value cannot stand on one value line (a line break, a NUL, blanks
+// at either end). A typeface whose name cannot head a section of its own (see
+// TypefaceNameProblem; only a hand-made file holds one) is listed but gets no
+// section. Text holding a NUL byte is no project (SimpleIni reads nothing past
+// it) and is replaced whole.
 std::string UpdateProject(std::string_view existing, const TProjectFile &project);
 
 // An INI integer: decimal, or hexadecimal after "$", "0x" or "0X"; anything else gives def.
 int32_t ParseIniInt(std::string_view text, int32_t def);
 
-// A comment as its value line holds it. A comment without line breaks is stored
-// as it is; one with line breaks has them (and its backslashes) escaped, and
-// escaped is set so that the reader knows which form it has.
+// A comment as its value line holds it. A comment without line breaks or
+// blanks at its ends is stored as it is; any other has its line breaks, its
+// backslashes and the blanks (spaces, tabs) at its ends escaped, and escaped is
+// set so that the reader knows which form it has.
 struct TStoredComment {
     std::string Value;
     bool Escaped = false;
@@ -70,7 +88,9 @@ std::string LoadComment(std::string_view value, bool escaped);
 // Why a typeface name cannot be used, or nothing when it can. Names become
 // section names: a name that equals another typeface's ignoring letter case
 // (except the one at index self, when renaming), one of the file's own section
-// names, or one holding "]" or a line break would not survive a save and a read.
+// names, one holding "]" or a line break, or one beginning or ending with a
+// blank (a single blank too: the file takes blanks off names) would not survive
+// a save and a read.
 // An empty name is not judged here (the commands refuse it silently).
 std::optional<std::string> TypefaceNameProblem(const std::vector<TTypeface> &typefaces, std::string_view name,
                                                int self = -1);

@@ -164,6 +164,14 @@ void TFormMain::ToolButton17Click()
         Prompts().showError(QStringLiteral("That grid has more than a million cells; nothing was imported."));
         return;
     }
+    if (cut.TooBigBytes > 0) {
+        constexpr int64_t MiB = int64_t{1} << 20;
+        Prompts().showError(QStringLiteral("The glyphs of that grid would need %1 MiB of rows; at most %2 MiB can be "
+                                           "imported at once, so nothing was imported.")
+                                .arg((cut.TooBigBytes + MiB - 1) / MiB)
+                                .arg(MaxCaptureRowBytes / MiB));
+        return;
+    }
     font = State.CurrentFont();
     if (!font || cut.Glyphs.empty())
         return;

@@ -121,13 +121,19 @@ TCutResult CutCells(const QImage &picture, const TCaptureOptions &options)
         result.TooMany = true;
         return result;
     }
-    const QImage rgb = picture.format() == QImage::Format_RGB888 ? picture : picture.convertToFormat(QImage::Format_RGB888);
-    const int64_t cw = rgb.width() / k, ch = rgb.height() / r;
+    const int64_t cw = picture.width() / k, ch = picture.height() / r;
     const int64_t g = ParseIntDef(options.GridWidth, 1);
     const int64_t glyphWidth = cw - g, glyphHeight = ch - 1;
     const int32_t width = static_cast<int32_t>(std::clamp<int64_t>(glyphWidth, 1, MaxGlyphWidth));
     const int32_t height = static_cast<int32_t>(std::max<int64_t>(glyphHeight, 1));
+    // At most a million cells of fewer than 2^31 rows: no overflow.
+    const int64_t rowBytes = int64_t{k} * r * height * static_cast<int64_t>(sizeof(uint64_t));
+    if (rowBytes > MaxCaptureRowBytes) {
+        result.TooBigBytes = rowBytes;
+        return result;
+    }
     const bool cut = glyphWidth > MaxGlyphWidth;
+    const QImage rgb = picture.format() == QImage::Format_RGB888 ? picture : picture.convertToFormat(QImage::Format_RGB888);
     result.Glyphs.reserve(static_cast<size_t>(k) * static_cast<size_t>(r));
     for (int64_t gy = 0; gy < r; ++gy)
         for (int64_t gx = 0; gx < k; ++gx) {

@@ -56,6 +56,10 @@ struct TCaptureOptions {
 
 // Most cells one import makes: a million glyphs is far beyond any chart.
 constexpr int64_t MaxCaptureCells = 1000000;
+// Most memory the bitmap rows of one import's glyphs may take. A narrow, tall
+// picture cut into many columns makes a glyph of the picture's whole height
+// per cell: a 64 KB picture can ask for over a hundred gigabytes.
+constexpr int64_t MaxCaptureRowBytes = int64_t{256} << 20;
 
 struct TCutResult {
     std::vector<TBDFChar> Glyphs;
@@ -63,9 +67,14 @@ struct TCutResult {
     int CutWide = 0;
     // More than MaxCaptureCells cells were asked for: nothing was cut.
     bool TooMany = false;
+    // Set when the glyphs' rows would take more than MaxCaptureRowBytes: what
+    // they would take. Nothing was cut.
+    int64_t TooBigBytes = 0;
 };
 
 // The glyphs cut from a picture, one per cell in reading order: each cell skips
 // its first g columns and its last row; a pixel whose red component is below 128
-// is ink. A count below 1 (or not a number) cuts nothing.
+// is ink. A count below 1 (or not a number) cuts nothing; so does a grid of
+// more than MaxCaptureCells cells or MaxCaptureRowBytes of rows, checked before
+// anything is allocated.
 TCutResult CutCells(const QImage &picture, const TCaptureOptions &options);

@@ -19,3 +19,13 @@ inline QByteArray MakeJpeg(int width, int height, unsigned char grey = 128)
     tjDestroy(encoder);
     return jpeg;
 }
+
+// The same picture cut a few bytes into its picture data: the decoder warns
+// that the data ends early and fills in the rest.
+inline QByteArray MakeCutJpeg(int width, int height)
+{
+    const QByteArray jpeg = MakeJpeg(width, height);
+    const qsizetype scan = jpeg.indexOf(QByteArray("\xFF\xDA", 2));
+    const int scanHeader = (static_cast<unsigned char>(jpeg[scan + 2]) << 8) | static_cast<unsigned char>(jpeg[scan + 3]);
+    return jpeg.left(scan + 2 + scanHeader + 4);
+}

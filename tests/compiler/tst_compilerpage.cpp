@@ -434,7 +434,7 @@ void TstCompilerPage::addRenameDeleteAndMove()
     QCOMPARE(Form->ListBox2->count(), 3);
     QCOMPARE(Face(2).Type, std::string("Proportional"));
     QCOMPARE(Form->ListBox2->currentRow(), 0);
-    // Empty text and cancel change nothing; a blank is a name.
+    // Empty text and cancel change nothing.
     Script->TextAnswers << "";
     Form->ToolButton8Click();
     Form->ToolButton8Click();
@@ -591,6 +591,14 @@ void TstCompilerPage::corruptPictureShowsDecoderError()
     QCOMPARE(Form->Panel14->height(), 0);
     QCOMPARE(Form->Edit15->text(), QString("2"));
     QCOMPARE(Form->Memo2->toPlainText(), QString("bad one"));
+    // A picture whose data ends early shows what decoded, with the decoder's warning in the status line.
+    Script->Errors.clear();
+    WriteFile(Path("Good.jpg"), MakeCutJpeg(20, 30));
+    Form->ListBox2->setCurrentRow(0);
+    QVERIFY(Script->Errors.isEmpty());
+    QCOMPARE(Form->Panel14->height(), 30);
+    QVERIFY2(Form->StatusPanel->text().contains(Path("Good.jpg")) && Form->StatusPanel->text().contains("Premature end"),
+             qPrintable(Form->StatusPanel->text()));
 }
 
 void TstCompilerPage::compileFromTheWindow()

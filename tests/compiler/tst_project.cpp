@@ -1,6 +1,7 @@
 // The project file and the typeface rules, without a window.
 #include "compiler/jpegpicture.h"
 #include "compiler/project.h"
+#include "model/fileerror.h"
 
 #include <QtTest>
 
@@ -47,6 +48,8 @@ private slots:
     void newFileLayout();
     void saveOverLargerFileKeepsOnlyCurrentEntries();
     void handWrittenKeysSurvive();
+    void savesKeepWhatTheyDoNotOwn_data();
+    void savesKeepWhatTheyDoNotOwn();
     void emptyFontListWritesNoSection();
     void bytesKeptAsTheyAre();
     void comments_data();
@@ -62,6 +65,7 @@ private slots:
     void moveTargets();
     void whatLooksLikeAProject_data();
     void whatLooksLikeAProject();
+    void jpegDecodes_data();
     void jpegDecodes();
     void jpegRefusals_data();
     void jpegRefusals();
@@ -181,6 +185,59 @@ void TstProject::handWrittenKeysSurvive()
     QVERIFY(!Text(UpdateProject("", p)).contains("Debug"));
 }
 
+void TstProject::savesKeepWhatTheyDoNotOwn_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    // Bytes that every save keeps as they stand; empty when the text is refused.
+    QTest::addColumn<QByteArray>("kept");
+    // The line a refusal names.
+    QTest::addColumn<int>("brokenLine");
+    const QByteArray common = "[Common]\r\nCollectionUid=5\r\n";
+    QTest::newRow("section-without-bracket") << QByteArray("[FontFiles]\r\n1=a.bdf\r\n[Common\r\nCollectionUid=5\r\n") << QByteArray() << 3;
+    QTest::newRow("bom-before-a-later-section") << QByteArray("\r\n\xEF\xBB\xBF[Common]\r\nCollectionUid=5\r\n") << QByteArray() << 2;
+    QTest::newRow("comment-after-last-key") << common + "; the end\r\n" << QByteArray("; the end\r\n") << 0;
+    QTest::newRow("comment-keeps-blank-ends") << "  ; note  \r\n" + common << QByteArray("  ; note  \r\n") << 0;
+    QTest::newRow("comment-in-rewritten-section") << "[Typefaces]\r\n; the list\r\n1=A\r\n" + common
+                                                  << QByteArray("[Typefaces]\r\n; the list\r\n") << 0;
+    QTest::newRow("bom-after-blanks-on-a-key") << " \r\n\xEF\xBB\xBFkey=1\r\n" + common << QByteArray(" \r\n\xEF\xBB\xBFkey=1\r\n") << 0;
+    QTest::newRow("lf-lines-of-other-sections") << common + "[Extra]\nkeep = me \n\n" << QByteArray("[Extra]\nkeep = me \n\n") << 0;
+}
+
+void TstProject::savesKeepWhatTheyDoNotOwn()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QByteArray, kept);
+    QFETCH(int, brokenLine);
+    if (brokenLine > 0) {
+        // Refused when opened and when saved into, naming the line.
+        QTemporaryDir dir;
+        const QString path = dir.filePath("p.bitloom");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(text) == text.size());
+        f.close();
+        const QString line = "line " + QString::number(brokenLine);
+        try {
+            OpenProjectFile(path.toStdString());
+            QFAIL("opened");
+        } catch (const TFileError &e) {
+            QVERIFY2(QString::fromStdString(e.what()).contains(line), e.what());
+        }
+        try {
+            UpdateProject(View(text), TProjectFile{});
+            QFAIL("saved");
+        } catch (const TFileError &e) {
+            QVERIFY2(QString::fromStdString(e.what()).contains(line), e.what());
+        }
+        return;
+    }
+    const TProjectFile p = ParseProject(View(text));
+    QCOMPARE(p.CollectionUid, 5);
+    const QByteArray once = Text(UpdateProject(View(text), p));
+    QVERIFY(once.contains(kept));
+    QVERIFY(ParseProject(View(once)) == p);
+    QCOMPARE(Text(UpdateProject(View(once), ParseProject(View(once)))), once);
+}
+
 void TstProject::emptyFontListWritesNoSection()
 {
     TProjectFile p;
@@ -212,6 +269,7 @@ void TstProject::comments_data()
     QTest::newRow("escape-look-alike-without-breaks") << "a\\nb\\\\c\\s";
     QTest::newRow("blank-ends-with-breaks") << " indented\nand trailing ";
     QTest::newRow("only-breaks") << "\n\n";
+    QTest::newRow("one-line-blank-ends") << "  indented\t";
     QTest::newRow("semicolon-first") << ";not an ini comment";
     QTest::newRow("cyrillic") << "Комментарий\nвторая строка";
 }
@@ -251,7 +309,8 @@ void TstProject::nameProblems_data()
     QTest::newRow("fontfiles") << "FONTFILES" << -1 << true;
     QTest::newRow("bracket") << "a]b" << -1 << true;
     QTest::newRow("line-break") << "a\nb" << -1 << true;
-    QTest::newRow("blank-is-allowed") << " " << -1 << false;
+    QTest::newRow("blank-is-refused") << " " << -1 << true;
+    QTest::newRow("trailing-blank") << "Bold " << -1 << true;
     QTest::newRow("cyrillic-case-is-distinct") << "жирный" << -1 << false;
 }
 
@@ -386,15 +445,26 @@ void TstProject::whatLooksLikeAProject()
     QCOMPARE(LooksLikeProject(View(text)), project);
 }
 
+void TstProject::jpegDecodes_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("warning");
+    QTest::newRow("whole") << MakeJpeg(30, 20) << "";
+    QTest::newRow("data-ends-early") << MakeCutJpeg(30, 20) << "Premature end";
+}
+
 void TstProject::jpegDecodes()
 {
-    const QByteArray jpeg = MakeJpeg(30, 20);
-    const TRgbPicture picture = DecodeJpeg(View(jpeg));
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, warning);
+    const TRgbPicture picture = DecodeJpeg(View(bytes));
     QVERIFY2(picture.Error.empty(), picture.Error.c_str());
     QCOMPARE(picture.Width, 30);
     QCOMPARE(picture.Height, 20);
     QCOMPARE(picture.Pixels.size(), size_t(30 * 20 * 3));
     QVERIFY(std::abs(int(picture.Pixels[0]) - 128) <= 2);
+    QVERIFY2(warning.isEmpty() ? picture.Warning.empty() : QString::fromStdString(picture.Warning).contains(warning),
+             picture.Warning.c_str());
 }
 
 void TstProject::jpegRefusals_data()

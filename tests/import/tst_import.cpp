@@ -202,6 +202,10 @@ void TstImport::bitPlacementAndInk()
     QCOMPARE(negative.Glyphs[0].Bitmap[0], uint64_t(1) << 5);
     // Too many cells: nothing.
     QVERIFY(CutCells(Chart(4, 4), {"100000", "100000", "1"}).TooMany);
+    // Rows past the budget: nothing, and what the grid would take (20000 glyphs of 2047 rows).
+    const TCutResult tall = CutCells(Chart(1, 2048), {"20000", "1", "1"});
+    QVERIFY(tall.Glyphs.empty());
+    QCOMPARE(tall.TooBigBytes, int64_t(20000) * 2047 * 8);
 }
 
 void TstImport::wideCellsKeepSixtyFourColumns()
@@ -304,6 +308,14 @@ void TstImport::pictureImportThroughTheWindow()
     Form->ToolButton17Click();
     QCOMPARE(Script->Errors.size(), 1);
     QVERIFY(Script->Errors.first().contains(Path("liar.bmp")));
+    QCOMPARE(font.Chars.size(), size_t(450));
+    // A grid past the rows budget is refused with what it would need.
+    WriteFile(Path("tall.bmp"), Bmp(Chart(1, 2048)));
+    Script->OpenAnswers << QStringList{Path("tall.bmp")};
+    Script->CaptureAnswers << TCaptureOptions{"20000", "1", "1"};
+    Form->ToolButton17Click();
+    QCOMPARE(Script->Errors.size(), 2);
+    QVERIFY2(Script->Errors.last().contains("313 MiB"), qPrintable(Script->Errors.last()));
     QCOMPARE(font.Chars.size(), size_t(450));
     // Cancel imports nothing.
     Script->OpenAnswers << QStringList{Path("chart.bmp")};
