@@ -368,9 +368,10 @@ void TFormMain::OpenBitloom(const std::string &path)
         QSignalBlocker block(ListBox2);
         ListBox2->setCurrentRow(ListBox2->count() > 0 ? 0 : -1);
     }
-    ListBox2Click();
     ShowProjectInTitle(State.ProjectFileName);
+    // Before the panel is filled, so a warning about the first typeface's picture stays.
     SetStatus(path, 0);
+    ListBox2Click();
     // The user hears of every font left out: the next save drops them from the project.
     if (!opened.Problems.empty()) {
         QStringList lines;

@@ -646,7 +646,11 @@ TOpenedProject OpenProjectFile(const std::string &path)
     }
     if (!LooksLikeProject(text))
         throw TFileError::WithMessage("\"" + path + "\" is not a Bitloom project", path, "not a Bitloom project");
-    opened.File = ParseProject(text);
+    try {
+        opened.File = ParseProject(text);
+    } catch (const TFileError &e) {
+        throw TFileError::WithMessage("Cannot open \"" + path + "\": " + e.reason(), path, e.reason());
+    }
     for (const std::string &stored : opened.File.FontFiles) {
         const std::optional<std::string> found = ResolveFontPath(stored, path);
         if (!found) {

@@ -221,6 +221,7 @@ void TstProject::savesKeepWhatTheyDoNotOwn()
             QFAIL("opened");
         } catch (const TFileError &e) {
             QVERIFY2(QString::fromStdString(e.what()).contains(line), e.what());
+            QVERIFY2(QString::fromStdString(e.what()).contains(path), e.what());
         }
         try {
             UpdateProject(View(text), TProjectFile{});
