@@ -37,10 +37,17 @@ extern "C" __attribute__((visibility("default"))) int BitloomWindowMain(int argc
 namespace {
 
 volatile std::sig_atomic_t Interrupted = 0;
+volatile std::sig_atomic_t CompilerRunning = 0;
 
-void Interrupt(int)
+// While the compiler runs, an interrupt ends the run; before, it ends the program as usual.
+void Interrupt(int signal)
 {
-    Interrupted = 1;
+    if (CompilerRunning) {
+        Interrupted = 1;
+        return;
+    }
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
 }
 
 } // namespace
@@ -56,5 +63,8 @@ extern "C" __attribute__((visibility("default"))) int BitloomCompileMain(int arg
     for (int signal : {SIGINT, SIGTERM, SIGHUP})
         std::signal(signal, Interrupt);
     const std::string programFolder = QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
-    return RunCompileCommand(*args, programFolder, std::cout, std::cerr, [] { return Interrupted == 0; });
+    return RunCompileCommand(*args, programFolder, std::cout, std::cerr, [] {
+        CompilerRunning = 1;
+        return Interrupted == 0;
+    });
 }

@@ -155,14 +155,16 @@ TRunResult RunAndCapture(const std::string &program, const std::vector<std::stri
     }
     result.Started = true;
     // Waiting reads both pipes as they fill, so neither ever blocks the child.
-    while (!child.waitForFinished(20)) {
-        if (child.state() == QProcess::NotRunning)
-            break;
+    // keepWaiting is asked first right after the start: a stop that came while
+    // the child was starting ends it at once.
+    while (child.state() != QProcess::NotRunning) {
         if (keepWaiting && !keepWaiting()) {
             EndProcessGroup(child);
             result.Cancelled = true;
             break;
         }
+        if (child.waitForFinished(20))
+            break;
     }
     Append(out, child.readAllStandardOutput());
     Append(err, child.readAllStandardError());

@@ -9,8 +9,9 @@
 #include <string_view>
 #include <vector>
 
-// Called every few milliseconds while a child runs (to keep a window painted);
-// returning false asks for the child to be ended.
+// Called as soon as a child has started and then every few milliseconds while
+// it runs (to keep a window painted); returning false asks for the child to be
+// ended.
 using TKeepWaiting = std::function<bool()>;
 
 // One output stream of a child, kept within a fixed size however much it prints:
