@@ -1,6 +1,7 @@
 #include "compilerun.h"
 
 #include "bdf/fileio.h"
+#include "bdf/paths.h"
 #include "compilersource.h"
 #include "model/fileerror.h"
 
@@ -186,7 +187,7 @@ std::string FolderHolding(const std::vector<std::string> &folders, const std::st
 std::string CompilerFolderFromEnvironment()
 {
     const char *named = std::getenv(CompilerFolderVariable);
-    return named ? named : "";
+    return named ? AbsolutePath(named) : "";
 }
 
 namespace {
@@ -215,8 +216,9 @@ void RememberCompilerFolder(const std::string &folder)
 
 std::string ResolveCompilerFolder(const std::string &named, const std::string &programFolder)
 {
+    // Absolute, since the compiler is started by its path from inside the folder.
     if (!named.empty())
-        return named;
+        return AbsolutePath(named);
     const std::string environment = CompilerFolderFromEnvironment();
     if (!environment.empty())
         return environment;

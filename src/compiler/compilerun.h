@@ -75,16 +75,16 @@ inline constexpr const char *CompilerFolderVariable = "BITLOOM_COMPILER_DIR";
 // fileName; empty when none does.
 std::string FolderHolding(const std::vector<std::string> &folders, const std::string &fileName);
 
-// The folder named by BITLOOM_COMPILER_DIR; empty when it is not set.
+// The folder named by BITLOOM_COMPILER_DIR, made absolute; empty when it is not set.
 std::string CompilerFolderFromEnvironment();
 // The compiler folder the user chose once, kept in the window's settings.
 std::string RememberedCompilerFolder();
 void RememberCompilerFolder(const std::string &folder);
 
-// Where a compile runs: named (the command line's --compiler-dir) when given,
-// else the folder BITLOOM_COMPILER_DIR names, else programFolder when it holds
-// the compiler, else the remembered folder when it holds it; empty when none of
-// them applies (the window then asks for a folder).
+// Where a compile runs: named (the command line's --compiler-dir, made
+// absolute) when given, else the folder BITLOOM_COMPILER_DIR names, else
+// programFolder when it holds the compiler, else the remembered folder when it
+// holds it; empty when none of them applies (the window then asks for a folder).
 std::string ResolveCompilerFolder(const std::string &named, const std::string &programFolder);
 
 // Refuses a compiler folder the compile cannot work in, before anything runs:

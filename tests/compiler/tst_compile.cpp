@@ -521,6 +521,8 @@ void TstCompile::compilerFolderOnTheCommandLine_data()
     QTest::addColumn<QString>("written");
     QTest::newRow("option") << QStringList{"--compile", "P", "T", "--compiler-dir", "DIR"} << "" << 0 << "" << "T";
     QTest::newRow("environment") << QStringList{"--compile", "P", "T"} << "DIR" << 0 << "" << "T";
+    QTest::newRow("relative-option") << QStringList{"--compile", "P", "T", "--compiler-dir", "compiler"} << "" << 0
+                                     << "" << "T";
     QTest::newRow("option-before-environment")
         << QStringList{"--compile", "--compiler-dir", "DIR", "P", "T"} << "EMPTY" << 0 << "" << "T";
     QTest::newRow("unwritable-refused") << QStringList{"--compile", "P", "T", "--compiler-dir", "/sys"} << "" << 1
