@@ -48,6 +48,7 @@ public:
     bool askYesNo(const QString &, TAskIcon, TAskDefault) override { return false; }
     QStringList openFileNames(const TFileDialogSetup &) override { return {}; }
     QString saveFileName(const TFileDialogSetup &, const QString &) override { return {}; }
+    QString chooseFolder(const QString &, const QString &) override { return {}; }
     void showError(const QString &text) override { std::fprintf(stderr, "error: %s\n", qPrintable(text)); }
     void showWarning(const QString &) override { ++Warnings; }
     std::optional<QString> askText(const QString &) override { return std::nullopt; }

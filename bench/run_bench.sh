@@ -43,3 +43,13 @@ echo "== window handlers on unifont (offscreen)"
 "$bench_ui" "$unifont"
 echo "== window handlers on a font with two-billion-pixel boxes (offscreen)"
 "$bench_ui" "$malformed"
+echo "== bitloom --compile whose compiler prints 100 MB of bare line breaks, then fails"
+# Each output stream keeps a fixed amount, so the peak must not follow the output.
+flood=$data/flood
+mkdir -p "$flood"
+printf 'STARTFONT 2.1\nFONT F\nSTARTCHAR 0041\nENCODING 65\nBBX 1 1 0 0\nBITMAP\n80\nENDCHAR\nENDFONT\n' > "$flood/f.bdf"
+printf '[FontFiles]\n1=f.bdf\n[Typefaces]\n1=T\n[T]\n1=F\n' > "$flood/p.bitloom"
+printf '#!/bin/sh\nhead -c 100000000 /dev/zero | tr "\\0" "\\n"\nexit 1\n' > "$flood/fnttran.exe"
+chmod +x "$flood/fnttran.exe"
+"$bench_process" 3 sh -c '"$0" --compile "$1/p.bitloom" "$1/t.gdr" --compiler-dir "$1"; [ $? -eq 1 ]' \
+  "$bitloom" "$flood"

@@ -208,7 +208,8 @@ public:
     void ToolButton6Click();
     void Edit12Change(const QString &text);
     void SpeedButton9Click();
-    // Where fnttran.exe is looked for and out.gd written: the program's own folder.
+    // The program's own folder (tests name another): the compiler and the
+    // converter's map are looked for there before the compiler folder.
     std::string ProgramFolder;
     // The preview picture and the sample text's length after its last change.
     QImage PreviewImage;

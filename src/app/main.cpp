@@ -1,5 +1,6 @@
 #include "app/convert.h"
 #include "app/windowmain.h"
+#include "compiler/compilecli.h"
 
 #include <climits>
 #include <cstring>
@@ -14,8 +15,10 @@ void PrintUsage(std::ostream &out)
 {
     out << "Usage: bitloom [PROJECT.bitloom]          start the editor, opening the project\n"
            "       bitloom --convert IN.bdf OUT.bdf   rewrite a BDF font in Bitloom's layout\n"
-           "       bitloom --source PROJECT OUT.gd    write a project's compiler source\n"
+           "       bitloom --source PROJECT [OUT.gd]  write a project's compiler source (without\n"
+           "                                          OUT.gd: out.gd in the compiler folder)\n"
            "       bitloom --compile PROJECT OUT.gdr  compile a project into a font store\n"
+           "         (both take --compiler-dir DIR: the folder of fnttran.exe, where it runs)\n"
            "       bitloom --version                  print the version\n"
            "       bitloom --help                     print this text\n";
 }
@@ -72,7 +75,7 @@ int main(int argc, char **argv)
         return RunConvert(argv[2], argv[3], std::cout, std::cerr);
     }
     if (argc >= 2 && (std::strcmp(argv[1], "--source") == 0 || std::strcmp(argv[1], "--compile") == 0)) {
-        if (argc != 4) {
+        if (!ParseCompileArguments(argc, argv)) {
             PrintUsage(std::cerr);
             return 2;
         }

@@ -107,6 +107,11 @@ QString TWidgetPrompts::saveFileName(const TFileDialogSetup &setup, const QStrin
     return dialog->selectedFiles().first();
 }
 
+QString TWidgetPrompts::chooseFolder(const QString &caption, const QString &directory)
+{
+    return QFileDialog::getExistingDirectory(Parent(), caption, directory);
+}
+
 void TWidgetPrompts::showError(const QString &text)
 {
     QMessageBox::critical(Parent(), QApplication::applicationDisplayName(), text);

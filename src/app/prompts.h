@@ -37,6 +37,9 @@ public:
     virtual QStringList openFileNames(const TFileDialogSetup &setup) = 0;
     // Chosen path; empty when cancelled. proposedName is offered in the name field.
     virtual QString saveFileName(const TFileDialogSetup &setup, const QString &proposedName) = 0;
+    // A folder dialog with caption, starting in directory: the chosen folder, or
+    // empty when cancelled.
+    virtual QString chooseFolder(const QString &caption, const QString &directory) = 0;
     virtual void showError(const QString &text) = 0;
     virtual void showWarning(const QString &text) = 0;
     // "Редактировать текст" filled with text: the edited text, or nothing when cancelled.
@@ -62,6 +65,7 @@ public:
     bool askYesNo(const QString &text, TAskIcon icon, TAskDefault defaultButton) override;
     QStringList openFileNames(const TFileDialogSetup &setup) override;
     QString saveFileName(const TFileDialogSetup &setup, const QString &proposedName) override;
+    QString chooseFolder(const QString &caption, const QString &directory) override;
     void showError(const QString &text) override;
     void showWarning(const QString &text) override;
     std::optional<QString> askText(const QString &text) override;

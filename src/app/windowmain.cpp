@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QFile>
 
+#include <csignal>
 #include <iostream>
 
 #include "dialogs.h"
@@ -33,13 +34,37 @@ extern "C" __attribute__((visibility("default"))) int BitloomWindowMain(int argc
     return app.exec();
 }
 
+namespace {
+
+volatile std::sig_atomic_t Interrupted = 0;
+volatile std::sig_atomic_t CompilerRunning = 0;
+
+// While the compiler runs, an interrupt ends the run; before, it ends the program as usual.
+void Interrupt(int signal)
+{
+    if (CompilerRunning) {
+        Interrupted = 1;
+        return;
+    }
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+} // namespace
+
 extern "C" __attribute__((visibility("default"))) int BitloomCompileMain(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const std::string command = argv[1], project = argv[2], target = argv[3];
-    if (command == "--source")
-        return RunSourceCommand(project, target, std::cout, std::cerr);
-    // The compiler is looked for in the program's own folder.
-    const std::string folder = QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
-    return RunCompileCommand(project, target, folder, std::cout, std::cerr);
+    const std::optional<TCompileArguments> args = ParseCompileArguments(argc, argv);
+    if (!args)
+        return 2;
+    // The compiler runs in a process group of its own, which a terminal's Ctrl+C
+    // does not reach: the interrupt ends the run, and the run ends the group.
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        std::signal(signal, Interrupt);
+    const std::string programFolder = QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
+    return RunCompileCommand(*args, programFolder, std::cout, std::cerr, [] {
+        CompilerRunning = 1;
+        return Interrupted == 0;
+    });
 }

@@ -1,7 +1,6 @@
 #include "compilecli.h"
 
 #include "bdf/fileio.h"
-#include "compilerun.h"
 #include "compilersource.h"
 #include "model/fileerror.h"
 #include "project.h"
@@ -39,27 +38,35 @@ int Guarded(const std::string &projectPath, std::ostream &err, Body body)
 
 } // namespace
 
-int RunSourceCommand(const std::string &projectPath, const std::string &outPath, std::ostream &out, std::ostream &err)
+int RunCompileCommand(const TCompileArguments &args, const std::string &programFolder, std::ostream &out,
+                      std::ostream &err, const TKeepWaiting &keepWaiting)
 {
-    return Guarded(projectPath, err, [&] {
-        const TOpenedProject p = Open(projectPath, err);
-        WriteFileAtomically(outPath, Source(p));
-        out << projectPath << " -> " << outPath << ": " << p.Fonts.size() << " fonts, " << p.File.Typefaces.size()
-            << " typefaces\n";
-        return 0;
-    });
-}
-
-int RunCompileCommand(const std::string &projectPath, const std::string &target, const std::string &programFolder,
-                      std::ostream &out, std::ostream &err)
-{
-    return Guarded(projectPath, err, [&] {
-        const TOpenedProject p = Open(projectPath, err);
+    return Guarded(args.Project, err, [&] {
+        const bool source = args.Command == "--source";
+        std::string folder;
+        if (!source || args.Output.empty()) {
+            folder = ResolveCompilerFolder(args.CompilerDir, programFolder);
+            if (folder.empty()) {
+                err << "bitloom: " << CompilerFileName << " is neither beside the program (\"" << programFolder
+                    << "\") nor in a remembered compiler folder; name its folder with --compiler-dir DIR or "
+                    << CompilerFolderVariable << "=DIR\n";
+                return 1;
+            }
+            CheckCompilerFolder(folder);
+        }
+        const TOpenedProject p = Open(args.Project, err);
+        if (source) {
+            const std::string outPath = args.Output.empty() ? folder + "/out.gd" : args.Output;
+            WriteFileAtomically(outPath, Source(p));
+            out << args.Project << " -> " << outPath << ": " << p.Fonts.size() << " fonts, "
+                << p.File.Typefaces.size() << " typefaces\n";
+            return 0;
+        }
         if (p.Fonts.empty()) {
-            err << "bitloom: \"" << projectPath << "\" opens no fonts: nothing to compile\n";
+            err << "bitloom: \"" << args.Project << "\" opens no fonts: nothing to compile\n";
             return 1;
         }
-        const TCompileResult result = CompileFontStore(Source(p), programFolder, target);
+        const TCompileResult result = CompileFontStore(Source(p), folder, args.Output, keepWaiting);
         for (const std::string &line : result.Log)
             out << line << '\n';
         out << result.Status << '\n';

@@ -30,6 +30,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QToolBar>
@@ -77,6 +78,23 @@ QImage ToImage(const TRgbPicture &picture)
         std::memcpy(image.scanLine(y), picture.Pixels.data() + size_t(y) * size_t(picture.Width) * 3,
                     size_t(picture.Width) * 3);
     return image;
+}
+
+// The folder the compile runs in (ResolveCompilerFolder); when none applies, a
+// folder the user chooses, checked and remembered for later compiles. Empty
+// when the user cancels.
+std::string CompilerFolder(const std::string &programFolder)
+{
+    const std::string found = ResolveCompilerFolder({}, programFolder);
+    if (!found.empty())
+        return found;
+    const QString chosen = Prompts().chooseFolder(QStringLiteral("Folder of fnttran.exe, where compiles run"), QString());
+    if (chosen.isEmpty())
+        return {};
+    const std::string folder = PathFromQ(chosen);
+    CheckCompilerFolder(folder);
+    RememberCompilerFolder(folder);
+    return folder;
 }
 
 } // namespace
@@ -689,22 +707,29 @@ void TFormMain::ToolButton6Click()
 {
     if (State.Fonts.empty())
         return;
+    const std::string folder =
+        CompilerFolder(ProgramFolder.empty() ? PathFromQ(QCoreApplication::applicationDirPath()) : ProgramFolder);
+    if (folder.empty())
+        return;
     const QString target = Prompts().saveFileName(
         {QStringLiteral("GDR font|*.gdr|All files|*.*"), QStringLiteral("gdr"), false, true, QString()}, QString());
     if (target.isEmpty())
         return;
-    const std::string source =
-        WriteCompilerSource(State.Fonts, State.Typefaces, State.CollectionUid, State.KPixelAspectRatio);
-    const std::string folder = ProgramFolder.empty() ? PathFromQ(QCoreApplication::applicationDirPath()) : ProgramFolder;
+    // A source that cannot be written stops the compile with the log as it was.
+    PrepareCompile(WriteCompilerSource(State.Fonts, State.Typefaces, State.CollectionUid, State.KPixelAspectRatio),
+                   folder);
+    Memo1->clear();
 
     // The window stays painted while the compiler runs, without a time limit.
     TBusyBox busy(this, QStringLiteral("Compiling the font store..."));
-    Memo1->clear();
-    const TCompileResult result = CompileFontStore(source, folder, PathFromQ(target), [&] { return busy.keepWaiting(); });
+    const TCompileResult result = RunCompiler(folder, PathFromQ(target), [&] { return busy.keepWaiting(); });
     QStringList log;
     for (const std::string &line : result.Log)
         log << BytesToText(line);
     Memo1->setPlainText(log.join('\n'));
+    // The verdict is on the last lines, however long the log.
+    Memo1->moveCursor(QTextCursor::End);
+    Memo1->verticalScrollBar()->setValue(Memo1->verticalScrollBar()->maximum());
     SetStatus(result.Status, result.Colour);
 }
 

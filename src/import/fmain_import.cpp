@@ -96,16 +96,23 @@ void TFormMain::ToolButton15Click()
     TSetAside old(path);
     // The output is read only after the converter has ended, so a half-written file is never read.
     TBusyBox busy(this, QStringLiteral("Converting the TrueType font..."), ConverterLimitMs);
-    const TRunResult run = RunAndCapture(*converter, ConverterArguments(options, path, PathFromQ(inputs.first())), folder,
-                                         [&] { return busy.keepWaiting(); }, TChildEnvironment::Inherited);
+    const TRunResult run = RunAndCapture(*converter, ConverterArguments(options, path, PathFromQ(inputs.first())),
+                                         ConverterFolder(folder), [&] { return busy.keepWaiting(); },
+                                         TChildEnvironment::Inherited);
+    if (!run.Started) {
+        Prompts().showError(BytesToText(run.StartError));
+        return;
+    }
     if (run.Cancelled) {
         std::remove(path.c_str());
         if (busy.timedOut())
             Prompts().showError(QStringLiteral("The TrueType converter did not finish within 60 seconds; no font was added."));
         return;
     }
-    if (!Exists(path))
+    if (!Exists(path)) {
+        Prompts().showError(BytesToText(ConverterFailureText(run)));
         return;
+    }
 
     // The converter names each glyph by its original code and remaps ENCODING:
     // the first read takes the names, so the font keeps the original codes.

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <sys/stat.h>
+#include <unistd.h>
 
 int32_t ConverterSize(const std::string &sizeText)
 {
@@ -35,12 +36,37 @@ std::optional<std::string> FindConverter(const std::string &programFolder)
 {
     const std::string own = programFolder + "/TTF2BDF.EXE";
     struct stat st {};
-    if (::stat(own.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+    // One that cannot run is passed over, as a missing one is.
+    if (::stat(own.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(own.c_str(), X_OK) == 0)
         return own;
     const QString found = QStandardPaths::findExecutable(QStringLiteral("otf2bdf"));
     if (found.isEmpty())
         return std::nullopt;
     return QFile::encodeName(found).toStdString();
+}
+
+std::string ConverterFolder(const std::string &programFolder)
+{
+    const std::string found = FolderHolding(
+        {CompilerFolderFromEnvironment(), programFolder, RememberedCompilerFolder()}, ConverterMapFileName);
+    return found.empty() ? programFolder : found;
+}
+
+std::string ConverterFailureText(const TRunResult &run)
+{
+    // Converters say what went wrong in their last words.
+    constexpr size_t LastLines = 5;
+    std::string text = "The TrueType converter made no font (" +
+                       (run.Crashed ? std::string("it crashed") : "exit status " + std::to_string(run.ExitCode)) + ")";
+    std::vector<std::string> printed;
+    for (const std::vector<std::string> *lines : {&run.OutLines, &run.ErrLines})
+        printed.insert(printed.end(), lines->end() - std::min(lines->size(), LastLines), lines->end());
+    if (printed.empty())
+        return text + " and printed nothing.";
+    text += ". It printed last:";
+    for (const std::string &line : printed)
+        text += "\n" + line;
+    return text;
 }
 
 std::string ImportedFontName(const std::string &outputPath)

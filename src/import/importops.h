@@ -2,6 +2,7 @@
 // cutting a picture of a character chart into glyphs. No widgets.
 #pragma once
 
+#include "compiler/compilerun.h"
 #include "model/bdfmodel.h"
 
 #include <QImage>
@@ -32,10 +33,20 @@ std::string ConverterCommandLine(const std::string &programFolder, const TTrueTy
 std::vector<std::string> ConverterArguments(const TTrueTypeOptions &options, const std::string &output,
                                             const std::string &input);
 
-// The converter to run: TTF2BDF.EXE in the program's folder when it is there,
-// otherwise otf2bdf found on the PATH (it takes the same options); nothing when
-// neither exists.
+// The converter to run: TTF2BDF.EXE in the program's folder when it is there
+// and executable, otherwise otf2bdf found on the PATH (it takes the same
+// options); nothing when neither exists.
 std::optional<std::string> FindConverter(const std::string &programFolder);
+
+// The converter's working folder, where it reads gdr.map: the first of the
+// compiler folder named by BITLOOM_COMPILER_DIR, the program's folder and the
+// remembered compiler folder that holds the map; the program's folder when none
+// does.
+std::string ConverterFolder(const std::string &programFolder);
+
+// What to tell when a converter run made no font: its exit status and the last
+// lines it printed (standard output, then standard error).
+std::string ConverterFailureText(const TRunResult &run);
 
 // The name a TrueType import gives its font: the output's file name without
 // folder and extension ("/f/big12.bdf" gives "big12").

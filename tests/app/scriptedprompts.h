@@ -38,6 +38,14 @@ public:
         ProposedNames << proposedName;
         return SaveAnswers.isEmpty() ? QString() : SaveAnswers.takeFirst();
     }
+    // Answers of the folder dialog; nothing left means cancel.
+    QList<QString> FolderAnswers;
+    QStringList FolderCaptions;
+    QString chooseFolder(const QString &caption, const QString &) override
+    {
+        FolderCaptions << caption;
+        return FolderAnswers.isEmpty() ? QString() : FolderAnswers.takeFirst();
+    }
     // Answers of the text and pick dialogs; nothing left means cancel.
     QList<QString> TextAnswers;
     QList<QString> PickAnswers;

@@ -1,5 +1,6 @@
 // The compiler source, the compiler run with stand-in compilers written at test
 // time, and the preview picture.
+#include "app/windowtestutil.h"
 #include "bdf/fileio.h"
 #include "compiler/compilecli.h"
 #include "compiler/compilerun.h"
@@ -8,8 +9,11 @@
 #include "common/hostilefiles.h"
 #include "model/fileerror.h"
 
+#include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QtTest>
 
+#include <csignal>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -64,6 +68,29 @@ QByteArray ReadAll(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// Whether a process is still running; an ended one that nobody has reaped yet is not.
+bool Running(const QByteArray &pid)
+{
+    const QByteArray stat = ReadAll("/proc/" + QString::fromLatin1(pid.trimmed()) + "/stat");
+    const qsizetype close = stat.lastIndexOf(')');
+    return close > 0 && stat.size() > close + 2 && stat[close + 2] != 'Z';
+}
+
+// A project of one font, F, in folder.
+QString WriteProject(const QString &folder)
+{
+    QFile font(folder + "/f.bdf");
+    if (!font.open(QIODevice::WriteOnly))
+        return {};
+    font.write("STARTFONT 2.1\nFONT F\nSTARTCHAR 0041\nENDCHAR\nENDFONT\n");
+    font.close();
+    QFile project(folder + "/p.bitloom");
+    if (!project.open(QIODevice::WriteOnly))
+        return {};
+    project.write("[FontFiles]\n1=f.bdf\n2=gone.bdf\n[Typefaces]\n1=T\n[T]\n1=F\n");
+    return project.fileName();
+}
+
 QColor Pixel(const QImage &image, int x, int y)
 {
     return image.pixelColor(x, y);
@@ -82,6 +109,7 @@ QImage Block(int w, int h)
 class TstCompile : public QObject {
     Q_OBJECT
 private slots:
+    void init();
     void twoFontsNoTypefaces();
     void placementReplacesBox_data();
     void placementReplacesBox();
@@ -99,8 +127,15 @@ private slots:
     void compileCopiesOnlyOnSuccess();
     void failedCopyIsAFailure();
     void unwritableSourceStopsBeforeRunning();
-    void cancelEndsTheCompiler();
+    void cancelEndsEverything_data();
+    void cancelEndsEverything();
+    void failuresSayWhy_data();
+    void failuresSayWhy();
     void commandLineCompile();
+    void compilerFolderOnTheCommandLine_data();
+    void compilerFolderOnTheCommandLine();
+    void compileThroughTheWindow_data();
+    void compileThroughTheWindow();
     void previewPositions_data();
     void previewPositions();
     void previewGrowsAndPads();
@@ -293,7 +328,7 @@ void TstCompile::compileCopiesOnlyOnSuccess()
     WriteCompiler(dir.path(), "echo junk > out.gdr; echo 'out.gdr created '; echo 'bad glyph' >&2\n");
     result = CompileFontStore("second\r\n", dir.path().toStdString(), target.toStdString());
     QVERIFY(!result.Success);
-    QCOMPARE(result.Log, std::vector<std::string>{"bad glyph"});
+    QCOMPARE(result.Log, (std::vector<std::string>{"out.gdr created ", "bad glyph"}));
     QCOMPARE(ReadAll(target), QByteArray("the source\r\n"));
     QCOMPARE(ReadAll(dir.path() + "/out.gd"), QByteArray("second\r\n"));
 }
@@ -336,19 +371,101 @@ void TstCompile::unwritableSourceStopsBeforeRunning()
     QVERIFY(!QFile::exists(dir.path() + "/out.gd"));
 }
 
-void TstCompile::cancelEndsTheCompiler()
+void TstCompile::init()
 {
+    QSettings("Bitloom", "Bitloom").remove("Compiler");
+    qunsetenv(CompilerFolderVariable);
+}
+
+void TstCompile::cancelEndsEverything_data()
+{
+    // Each compiler prints, then writes the pid of what must end to child.pid.
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<bool>("commandLine");
+    QTest::newRow("compiler-itself") << QByteArray("echo started; echo $$ > child.pid; exec sleep 60\n") << false;
+    QTest::newRow("wrapper-script-child") << QByteArray("echo started; sleep 60 & echo $! > child.pid; wait\n") << false;
+    QTest::newRow("child-ignores-terminate")
+        << QByteArray("echo started; (trap '' TERM; exec sleep 60) & echo $! > child.pid; wait\n") << false;
+    QTest::newRow("command-line-interrupted")
+        << QByteArray("echo started; sleep 60 & echo $! > child.pid; wait\n") << true;
+}
+
+void TstCompile::cancelEndsEverything()
+{
+    QFETCH(QByteArray, script);
+    QFETCH(bool, commandLine);
     QTemporaryDir dir;
-    WriteCompiler(dir.path(), "echo started; exec sleep 60\n");
+    WriteCompiler(dir.path(), script);
+    const QString pidFile = dir.path() + "/child.pid";
+    auto started = [&] { return ReadAll(pidFile).endsWith('\n'); };
     QElapsedTimer t;
     t.start();
-    int calls = 0;
-    const TCompileResult result = CompileFontStore("s", dir.path().toStdString(), (dir.path() + "/t.gdr").toStdString(),
-                                                   [&] { return ++calls < 5; });
+    std::vector<std::string> log;
+    if (commandLine) {
+        QProcess p;
+        p.start(qEnvironmentVariable("BITLOOM_EXE"),
+                {"--compile", WriteProject(dir.path()), dir.path() + "/t.gdr", "--compiler-dir", dir.path()});
+        QTRY_VERIFY_WITH_TIMEOUT(started(), 10000);
+        ::kill(pid_t(p.processId()), SIGINT);
+        QVERIFY(p.waitForFinished(20000));
+        QCOMPARE(p.exitCode(), 1);
+        for (const QByteArray &line : p.readAllStandardOutput().split('\n'))
+            log.push_back(line.toStdString());
+    } else {
+        const TCompileResult result = CompileFontStore("s", dir.path().toStdString(), (dir.path() + "/t.gdr").toStdString(),
+                                                       [&] { return !started() && t.elapsed() < 10000; });
+        QVERIFY(!result.Success);
+        log = result.Log;
+    }
     QVERIFY(t.elapsed() < 20000);
+    QVERIFY(started());
+    QVERIFY2(!Running(ReadAll(pidFile)), "the compiler's child outlived the cancel");
+    // What was printed before the cancel is shown, then why the run ended.
+    QCOMPARE(log.front(), std::string("started"));
+    QVERIFY(std::find(log.begin(), log.end(), "The compiler was stopped before it finished.") != log.end());
+    QVERIFY(!QFile::exists(dir.path() + "/t.gdr"));
+}
+
+void TstCompile::failuresSayWhy_data()
+{
+    // Every run leaves a store of an earlier run in the folder.
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<QStringList>("logStart");
+    QTest::addColumn<QString>("logEnd");
+    QTest::addColumn<bool>("cut");
+    QTest::newRow("success-claimed-without-new-store")
+        << QByteArray("echo out.gdr created\n") << QStringList{"out.gdr created"}
+        << "The compiler printed \"out.gdr created\" but made no out.gdr." << false;
+    QTest::newRow("error-on-standard-output")
+        << QByteArray("echo 'line 3: bad glyph'; echo 'giving up' >&2; exit 1\n")
+        << QStringList{"line 3: bad glyph", "giving up"} << "giving up" << false;
+    // About 2.7 MB of output: its first and its last megabyte are kept.
+    QTest::newRow("flood-keeps-both-ends") << QByteArray("seq 1 400000; exit 1\n") << QStringList{"1", "2"} << "400000"
+                                           << true;
+}
+
+void TstCompile::failuresSayWhy()
+{
+    QFETCH(QByteArray, script);
+    QFETCH(QStringList, logStart);
+    QFETCH(QString, logEnd);
+    QFETCH(bool, cut);
+    QTemporaryDir dir;
+    WriteCompiler(dir.path(), script);
+    WriteFile(dir.path() + "/out.gdr", "a store of an earlier run");
+    const QString target = dir.path() + "/store.gdr";
+    const TCompileResult result = CompileFontStore("s", dir.path().toStdString(), target.toStdString());
     QVERIFY(!result.Success);
-    QVERIFY(!result.Log.empty());
-    QVERIFY(QString::fromStdString(result.Log.back()).contains("stopped"));
+    QCOMPARE(result.Status, std::string("Error! Font NOT created!"));
+    QVERIFY(!QFile::exists(target));
+    QStringList log;
+    for (const std::string &line : result.Log)
+        log << QString::fromStdString(line);
+    QCOMPARE(log.mid(0, logStart.size()), logStart);
+    QCOMPARE(log.last(), logEnd);
+    const bool saysCut = !log.filter(QRegularExpression("^\\[\\.\\.\\. \\d+ bytes left out \\.\\.\\.\\]$")).isEmpty();
+    QCOMPARE(saysCut, cut);
+    QVERIFY(log.size() < 400000);
 }
 
 void TstCompile::commandLineCompile()
@@ -360,14 +477,7 @@ void TstCompile::commandLineCompile()
     QVERIFY(QFile::copy(QFileInfo(exe).absolutePath() + "/libbitloom_window.so", dir.path() + "/libbitloom_window.so"));
     QFile::setPermissions(dir.path() + "/bitloom", QFile::ReadOwner | QFile::ExeOwner);
     WriteCompiler(dir.path(), "cp out.gd out.gdr; echo compiling; echo out.gdr created\n");
-    QFile font(dir.path() + "/f.bdf");
-    QVERIFY(font.open(QIODevice::WriteOnly));
-    font.write("STARTFONT 2.1\nFONT F\nSTARTCHAR 0041\nENDCHAR\nENDFONT\n");
-    font.close();
-    QFile project(dir.path() + "/p.bitloom");
-    QVERIFY(project.open(QIODevice::WriteOnly));
-    project.write("[FontFiles]\n1=f.bdf\n2=gone.bdf\n[Typefaces]\n1=T\n[T]\n1=F\n");
-    project.close();
+    QVERIFY(!WriteProject(dir.path()).isEmpty());
 
     // Relative paths on the command line mean the folder it was given in, not the program's.
     QProcess p;
@@ -398,6 +508,127 @@ void TstCompile::commandLineCompile()
     p.start(dir.path() + "/bitloom", {"--compile", dir.path() + "/p.bitloom"});
     QVERIFY(p.waitForFinished(30000));
     QCOMPARE(p.exitCode(), 2);
+}
+
+void TstCompile::compilerFolderOnTheCommandLine_data()
+{
+    // DIR holds a compiler, EMPTY none; the program's own folder holds none.
+    // written: the file that must hold the source or the store (SOURCE: DIR/out.gd).
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("environment");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("errorSays");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("option") << QStringList{"--compile", "P", "T", "--compiler-dir", "DIR"} << "" << 0 << "" << "T";
+    QTest::newRow("environment") << QStringList{"--compile", "P", "T"} << "DIR" << 0 << "" << "T";
+    QTest::newRow("relative-option") << QStringList{"--compile", "P", "T", "--compiler-dir", "compiler"} << "" << 0
+                                     << "" << "T";
+    QTest::newRow("option-before-environment")
+        << QStringList{"--compile", "--compiler-dir", "DIR", "P", "T"} << "EMPTY" << 0 << "" << "T";
+    QTest::newRow("unwritable-refused") << QStringList{"--compile", "P", "T", "--compiler-dir", "/sys"} << "" << 1
+                                        << "The compiler folder \"/sys\" is not writable" << "";
+    QTest::newRow("none-says-how") << QStringList{"--compile", "P", "T"} << "" << 1
+                                   << "name its folder with --compiler-dir DIR or BITLOOM_COMPILER_DIR=DIR" << "";
+    QTest::newRow("source-into-compiler-folder")
+        << QStringList{"--source", "P", "--compiler-dir", "DIR"} << "" << 0 << "" << "SOURCE";
+}
+
+void TstCompile::compilerFolderOnTheCommandLine()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, environment);
+    QFETCH(int, exitCode);
+    QFETCH(QString, errorSays);
+    QFETCH(QString, written);
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir("compiler");
+    QDir(dir.path()).mkdir("empty");
+    const QString compiler = dir.path() + "/compiler";
+    WriteCompiler(compiler, "cp out.gd out.gdr; echo out.gdr created\n");
+    const QMap<QString, QString> words = {{"P", WriteProject(dir.path())}, {"T", dir.path() + "/t.gdr"},
+                                          {"DIR", compiler},                {"EMPTY", dir.path() + "/empty"},
+                                          {"SOURCE", compiler + "/out.gd"}};
+    for (QString &a : args)
+        a = words.value(a, a);
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (!environment.isEmpty())
+        env.insert(CompilerFolderVariable, words[environment]);
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(dir.path());
+    p.start(qEnvironmentVariable("BITLOOM_EXE"), args);
+    QVERIFY(p.waitForFinished(30000));
+    const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+    QCOMPARE(p.exitCode(), exitCode);
+    QVERIFY2(err.contains(errorSays), qPrintable(err));
+    if (!written.isEmpty())
+        QVERIFY(ReadAll(words[written]).contains("Typeface T\r\n"));
+    QCOMPARE(QFile::exists(words["T"]), written == "T");
+    QCOMPARE(QDir(dir.path() + "/empty").isEmpty(), true);
+}
+
+void TstCompile::compileThroughTheWindow_data()
+{
+    // The compiler lies in the program's folder, in a folder chosen when asked, or nowhere.
+    QTest::addColumn<QString>("compilerIn");
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<QString>("folderAnswer");
+    QTest::addColumn<bool>("sourceFails");
+    QTest::addColumn<QString>("logEnd");
+    QTest::addColumn<QString>("errorSays");
+    QTest::addColumn<int>("asked");
+    const QByteArray ok = "cp out.gd out.gdr; echo out.gdr created\n";
+    QTest::newRow("log-kept-when-source-unwritable") << "bin" << ok << "" << true << "earlier log" << "out.gd" << 0;
+    QTest::newRow("long-log-shows-its-end") << "bin" << "seq 1 3000; " + ok << "" << false << "out.gdr created" << ""
+                                            << 0;
+    QTest::newRow("asks-for-the-folder-once") << "chosen" << ok << "chosen" << false << "out.gdr created" << "" << 1;
+    QTest::newRow("unwritable-folder-refused")
+        << "" << ok << "/sys" << false << "earlier log" << "The compiler folder \"/sys\" is not writable" << 2;
+}
+
+void TstCompile::compileThroughTheWindow()
+{
+    QFETCH(QString, compilerIn);
+    QFETCH(QByteArray, script);
+    QFETCH(QString, folderAnswer);
+    QFETCH(bool, sourceFails);
+    QFETCH(QString, logEnd);
+    QFETCH(QString, errorSays);
+    QFETCH(int, asked);
+    TWindowFixture fixture;
+    QVERIFY(fixture.setUp());
+    const QString folder = fixture.Dir->path();
+    QDir(folder).mkdir("bin");
+    QDir(folder).mkdir("chosen");
+    if (!compilerIn.isEmpty())
+        WriteCompiler(folder + "/" + compilerIn, script);
+    fixture.Form->ProgramFolder = (folder + "/bin").toStdString();
+    WriteFile(folder + "/a.bdf", SmallFont("A", 3));
+    fixture.Form->OpenFonts({folder + "/a.bdf"});
+    fixture.Form->Memo1->setPlainText("earlier log");
+    if (!folderAnswer.isEmpty())
+        fixture.Script->FolderAnswers << (folderAnswer == "chosen" ? folder + "/chosen" : folderAnswer) << folderAnswer;
+    fixture.Script->SaveAnswers << folder + "/t.gdr" << folder + "/t.gdr";
+    if (sourceFails)
+        SetSaveFaultHook([](TSaveStep step) { return step == TSaveStep::Write ? ENOSPC : 0; });
+    QString error;
+    // Twice: a folder chosen once is not asked for again.
+    for (int run = 0; run < 2; ++run) {
+        try {
+            fixture.Form->ToolButton6Click();
+        } catch (const TFileError &e) {
+            error = QString::fromStdString(e.what());
+        }
+    }
+    SetSaveFaultHook(nullptr);
+    QCOMPARE(fixture.Form->Memo1->toPlainText().split('\n').last(), logEnd);
+    QVERIFY2(errorSays.isEmpty() ? error.isEmpty() : error.contains(errorSays), qPrintable(error));
+    QCOMPARE(fixture.Script->FolderCaptions.size(), asked);
+    QCOMPARE(QFile::exists(folder + "/t.gdr"), errorSays.isEmpty());
+    const QScrollBar *bar = fixture.Form->Memo1->verticalScrollBar();
+    QCOMPARE(bar->value(), bar->maximum());
+    QCOMPARE(bar->maximum() > 0, script.startsWith("seq") && !sourceFails);
+    fixture.tearDown();
 }
 
 void TstCompile::previewPositions_data()
@@ -448,5 +679,12 @@ void TstCompile::previewGrowsAndPads()
     QVERIFY(preview.height() <= 16384);
 }
 
-QTEST_MAIN(TstCompile)
+int main(int argc, char **argv)
+{
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    QApplication app(argc, argv);
+    TstCompile test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_compile.moc"

@@ -4,6 +4,7 @@
 #include "app/fmain.h"
 #include "app/windowtestutil.h"
 #include "bdf/bdfreader.h"
+#include "compiler/compilerun.h"
 #include "import/importops.h"
 
 #include <QBuffer>
@@ -53,7 +54,8 @@ private slots:
     void bitPlacementAndInk();
     void wideCellsKeepSixtyFourColumns();
     void trueTypeEndToEnd();
-    void failedConversionKeepsOldFile();
+    void converterFaults_data();
+    void converterFaults();
     void pictureImportThroughTheWindow();
 
 private:
@@ -258,27 +260,74 @@ void TstImport::trueTypeEndToEnd()
     QCOMPARE(back.FontName, std::string("dejavu9"));
 }
 
-void TstImport::failedConversionKeepsOldFile()
+void TstImport::converterFaults_data()
 {
-    QDir(Fixture.Dir->path()).mkdir("bin");
+    // TTF2BDF.EXE beside the program (none when empty), whether it may run, a
+    // stand-in otf2bdf on the PATH, and gdr.map in the remembered compiler folder.
+    // A converter that makes a font copies made.bdf to the path after -o.
+    const QByteArray makes = "while [ $# -gt 1 ]; do [ \"$1\" = -o ] && out=$2; shift; done\ncp ../made.bdf \"$out\"\n";
+    QTest::addColumn<QByteArray>("beside");
+    QTest::addColumn<bool>("runs");
+    QTest::addColumn<bool>("otf2bdf");
+    QTest::addColumn<bool>("map");
+    QTest::addColumn<QStringList>("errorSays");
+    QTest::newRow("converter-made-no-font")
+        << QByteArray("#!/bin/sh\necho 'reading x.ttf'\necho 'cannot read the font' >&2\nexit 3\n") << true << false
+        << false << QStringList{"made no font (exit status 3)", "\nreading x.ttf\ncannot read the font"};
+    QTest::newRow("not-executable-gives-way-to-otf2bdf")
+        << QByteArray("#!/bin/sh\n" + makes) << false << true << false << QStringList{};
+    QTest::newRow("cannot-start-says-why") << QByteArray("MZ\x90\0\3\0\0\0", 8) << true << false << false
+                                           << QStringList{"Cannot start \"", "/bin/TTF2BDF.EXE\": "};
+    QTest::newRow("map-from-compiler-folder")
+        << QByteArray("#!/bin/sh\n[ -f gdr.map ] || { echo 'no gdr.map' >&2; exit 2; }\n" + makes) << true << false
+        << true << QStringList{};
+}
+
+void TstImport::converterFaults()
+{
+    QFETCH(QByteArray, beside);
+    QFETCH(bool, runs);
+    QFETCH(bool, otf2bdf);
+    QFETCH(bool, map);
+    QFETCH(QStringList, errorSays);
+    QDir top(Fixture.Dir->path());
+    for (const char *sub : {"bin", "path", "compiler"})
+        top.mkdir(sub);
     Form->ProgramFolder = Path("bin").toStdString();
-    QFile converter(Path("bin/TTF2BDF.EXE"));
-    QVERIFY(converter.open(QIODevice::WriteOnly));
-    converter.write("#!/bin/sh\necho 'cannot read the font' >&2\nexit 3\n");
-    converter.close();
-    converter.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    auto tool = [](const QString &path, const QByteArray &text, bool executable) {
+        WriteFile(path, text);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | (executable ? QFile::ExeOwner : QFile::Permission()));
+    };
+    tool(Path("bin/TTF2BDF.EXE"), beside, runs);
+    if (otf2bdf)
+        tool(Path("path/otf2bdf"), beside, true);
+    if (map) {
+        WriteFile(Path("compiler/gdr.map"), "");
+        RememberCompilerFolder(Path("compiler").toStdString());
+    }
+    WriteFile(Path("made.bdf"), SmallFont("Made", 2));
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", Path("path").toLocal8Bit() + ":" + path);
     WriteFile(Path("keep.bdf"), SmallFont("Keep", 2));
-    const QByteArray before = SmallFont("Keep", 2);
     WriteFile(Path("x.ttf"), "not really");
     Script->OpenAnswers << QStringList{Path("x.ttf")};
     Script->TrueTypeAnswers << TTrueTypeOptions{"9", 1};
     Script->SaveAnswers << Path("keep.bdf");
     Form->ToolButton15Click();
-    QCOMPARE(Form->ListBox1->count(), 0);
-    QFile kept(Path("keep.bdf"));
-    QVERIFY(kept.open(QIODevice::ReadOnly));
-    QCOMPARE(kept.readAll(), before);
-    QCOMPARE(QDir(Fixture.Dir->path()).entryList(QDir::Files), (QStringList{"keep.bdf", "x.ttf"}));
+    qputenv("PATH", path);
+    QSettings("Bitloom", "Bitloom").remove("Compiler");
+    const QString shown = Script->Errors.join('\n');
+    for (const QString &part : errorSays)
+        QVERIFY2(shown.contains(part), qPrintable(shown));
+    QCOMPARE(Script->Errors.size(), errorSays.isEmpty() ? 0 : 1);
+    QCOMPARE(Form->ListBox1->count(), errorSays.isEmpty() ? 1 : 0);
+    // A failed conversion puts the old file back, and leaves nothing else behind.
+    if (!errorSays.isEmpty()) {
+        QFile kept(Path("keep.bdf"));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), SmallFont("Keep", 2));
+    }
+    QCOMPARE(top.entryList(QDir::Files), (QStringList{"keep.bdf", "made.bdf", "x.ttf"}));
 }
 
 void TstImport::pictureImportThroughTheWindow()
