@@ -6,7 +6,7 @@
 #include "errorhandler.h"
 #include "fontlist.h"
 #include "prompts.h"
-#include "textconv.h"
+#include "platform/textconv.h"
 #include "uikit.h"
 
 #include <QAction>

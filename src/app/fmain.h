@@ -9,6 +9,7 @@
 
 #include "appstate.h"
 #include "editor/gridgeometry.h"
+#include "platform/folders.h"
 
 #include <QImage>
 #include <QMainWindow>
@@ -211,6 +212,7 @@ public:
     // The program's own folder (tests name another): the compiler and the
     // converter's map are looked for there before the compiler folder.
     std::string ProgramFolder;
+    std::string ProgramFolderNow() const { return ProgramFolder.empty() ? ExecutableFolder() : ProgramFolder; }
     // The preview picture and the sample text's length after its last change.
     QImage PreviewImage;
     int PreviewLength = 0;

@@ -9,7 +9,7 @@
 #include "model/textfuncs.h"
 #include "fontlist.h"
 #include "prompts.h"
-#include "textconv.h"
+#include "platform/textconv.h"
 
 #include <QFileInfo>
 

@@ -1,13 +1,6 @@
 #include "fontlist.h"
 
 #include <ctime>
-#include <sys/stat.h>
-
-std::string FileNameOnly(const std::string &path)
-{
-    size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 std::string FontListCaption(const TProjectRecord &slot)
 {
@@ -64,8 +57,7 @@ std::string StartupProjectArgument(const std::vector<std::string> &args)
     const std::string ext = ".bitloom";
     if (arg.size() <= ext.size() || arg.compare(arg.size() - ext.size(), ext.size(), ext) != 0)
         return {};
-    struct stat st {};
-    if (::stat(arg.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (!IsRegularFile(arg))
         return {};
     return arg;
 }

@@ -1,6 +1,7 @@
 // Operations of the open-font list that need no window.
 #pragma once
 
+#include "bdf/paths.h"
 #include "model/bdfmodel.h"
 
 #include <cstdint>
@@ -9,9 +10,6 @@
 
 // Row text of a slot: FontName + " (" + file name without folder + ")".
 std::string FontListCaption(const TProjectRecord &slot);
-
-// The file name of a path without its folder.
-std::string FileNameOnly(const std::string &path);
 
 // Milliseconds since the system started, wrapping at 2^32 like a tick counter.
 uint32_t TickCount();

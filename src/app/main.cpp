@@ -1,4 +1,5 @@
 #include "app/convert.h"
+#include "bdf/paths.h"
 #include "app/windowmain.h"
 #include "compiler/compilecli.h"
 
@@ -30,9 +31,7 @@ std::string ExecutableDir()
     ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
     if (n <= 0)
         return ".";
-    std::string path(buf, static_cast<size_t>(n));
-    size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? "." : path.substr(0, slash);
+    return FolderOf(std::string(buf, static_cast<size_t>(n)));
 }
 
 // The window library: beside this executable in a build folder, in the

@@ -11,6 +11,7 @@
 #include "errorhandler.h"
 #include "fmain.h"
 #include "compiler/compilecli.h"
+#include "platform/folders.h"
 #include "prompts.h"
 
 extern "C" __attribute__((visibility("default"))) int BitloomWindowMain(int argc, char **argv)
@@ -62,8 +63,7 @@ extern "C" __attribute__((visibility("default"))) int BitloomCompileMain(int arg
     // does not reach: the interrupt ends the run, and the run ends the group.
     for (int signal : {SIGINT, SIGTERM, SIGHUP})
         std::signal(signal, Interrupt);
-    const std::string programFolder = QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
-    return RunCompileCommand(*args, programFolder, std::cout, std::cerr, [] {
+    return RunCompileCommand(*args, ExecutableFolder(), std::cout, std::cerr, [] {
         CompilerRunning = 1;
         return Interrupted == 0;
     });

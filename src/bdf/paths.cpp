@@ -57,6 +57,35 @@ std::string FolderOf(const std::string &path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+bool PathExists(const std::string &path)
+{
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0;
+}
+
+bool NameTaken(const std::string &path)
+{
+    struct stat st {};
+    return !path.empty() && ::lstat(path.c_str(), &st) == 0;
+}
+
+bool IsRegularFile(const std::string &path)
+{
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool IsExecutableFile(const std::string &path)
+{
+    return IsRegularFile(path) && ::access(path.c_str(), X_OK) == 0;
+}
+
+std::string FileNameOnly(const std::string &path)
+{
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 bool SameFile(const std::string &a, const std::string &b)
 {
     struct stat sa {}, sb {};

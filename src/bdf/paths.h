@@ -21,6 +21,19 @@ std::string FolderOf(const std::string &path);
 // otherwise the same absolute text.
 bool SameFile(const std::string &a, const std::string &b);
 
+// File tests, one meaning each. Links are followed except by NameTaken.
+// Something is at path (a file, folder, device...).
+bool PathExists(const std::string &path);
+// The name is in use, even by a link that leads nowhere: creating path would clash.
+bool NameTaken(const std::string &path);
+// A regular file is at path.
+bool IsRegularFile(const std::string &path);
+// A regular file is at path and this user may run it.
+bool IsExecutableFile(const std::string &path);
+
+// The file name part of a path: the text after its last "/" ("/a/b.bdf" gives "b.bdf").
+std::string FileNameOnly(const std::string &path);
+
 // The path of the existing folder `folder` with every link resolved, or
 // AbsolutePath(folder) when it cannot be resolved.
 std::string CanonicalFolder(const std::string &folder);

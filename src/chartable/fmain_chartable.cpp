@@ -1,7 +1,7 @@
 // The character table, the character commands under it and the font header panel.
 #include "app/fmain.h"
 
-#include "app/textconv.h"
+#include "platform/textconv.h"
 #include "app/uikit.h"
 #include "charops.h"
 #include "editor/glyphops.h"

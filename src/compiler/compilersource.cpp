@@ -51,24 +51,6 @@ std::string WriteCompilerSource(const std::vector<TProjectRecord> &fonts, const 
     return std::string(text.view());
 }
 
-std::vector<std::string> SplitOutputLines(std::string_view bytes)
-{
-    if (size_t nul = bytes.find('\0'); nul != std::string_view::npos)
-        bytes = bytes.substr(0, nul);
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < bytes.size()) {
-        size_t end = bytes.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
-            lines.emplace_back(bytes.substr(start));
-            break;
-        }
-        lines.emplace_back(bytes.substr(start, end - start));
-        start = end + ((bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') ? 2 : 1);
-    }
-    return lines;
-}
-
 bool CompileSucceeded(const std::vector<std::string> &outLines)
 {
     return !outLines.empty() && outLines.back() == CompilerSuccessLine;

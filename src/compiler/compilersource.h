@@ -21,11 +21,6 @@ std::optional<TFontBox> TypefaceBox(const TBDFFont &font, const std::vector<TTyp
 std::string WriteCompilerSource(const std::vector<TProjectRecord> &fonts, const std::vector<TTypeface> &typefaces,
                                 int32_t collectionUid, int32_t kPixelAspectRatio);
 
-// A child's output as lines: a line ends at CR LF, a lone CR or a lone LF; a
-// last line without a break counts; a break at the very end adds no empty line;
-// a NUL byte ends the text.
-std::vector<std::string> SplitOutputLines(std::string_view bytes);
-
 // What the compiler prints last on success.
 inline constexpr std::string_view CompilerSuccessLine = "out.gdr created";
 

@@ -4,7 +4,7 @@
 #include "app/busybox.h"
 #include "app/fontlist.h"
 #include "app/prompts.h"
-#include "app/textconv.h"
+#include "platform/textconv.h"
 #include "app/uikit.h"
 #include "bdf/bdfreader.h"
 #include "bdf/fileio.h"
@@ -39,7 +39,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <sys/stat.h>
 
 namespace {
 
@@ -63,12 +62,6 @@ QLineEdit *PlacementField(QWidget *parent, QGridLayout *grid, int column, const 
     e->setMaximumWidth(FieldWidth(*e, QStringLiteral("-0000000")));
     grid->addWidget(e, 1, column);
     return e;
-}
-
-bool FileExists(const std::string &path)
-{
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0;
 }
 
 QImage ToImage(const TRgbPicture &picture)
@@ -433,7 +426,7 @@ void TFormMain::SaveProject(const std::string &path)
         // The whole new file is made in memory from the old one and written in one
         // checked step: a failed save leaves the old file as it was.
         std::string existing;
-        if (FileExists(path)) {
+        if (PathExists(path)) {
             const TByteBuffer bytes = ReadFileBytes(path);
             existing.assign(bytes.data(), bytes.size());
         }
@@ -489,7 +482,7 @@ void TFormMain::ListBox2Click()
 void TFormMain::ShowTypefacePicture(const TTypeface &typeface)
 {
     const std::string path = TypefacePicturePath(State.ProjectFileName, typeface.Name);
-    if (!FileExists(path))
+    if (!PathExists(path))
         return;
     TRgbPicture picture;
     try {
@@ -707,8 +700,7 @@ void TFormMain::ToolButton6Click()
 {
     if (State.Fonts.empty())
         return;
-    const std::string folder =
-        CompilerFolder(ProgramFolder.empty() ? PathFromQ(QCoreApplication::applicationDirPath()) : ProgramFolder);
+    const std::string folder = CompilerFolder(ProgramFolderNow());
     if (folder.empty())
         return;
     const QString target = Prompts().saveFileName(

@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <unordered_map>
 
-#include <sys/stat.h>
 
 namespace {
 
@@ -554,22 +553,11 @@ std::optional<std::string> TypefaceNameProblem(const std::vector<TTypeface> &typ
 
 std::string TypefacePicturePath(const std::string &projectFileName, const std::string &typefaceName)
 {
-    const size_t slash = projectFileName.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : projectFileName.substr(0, slash);
+    const std::string folder = FolderOf(projectFileName);
     const size_t dot = typefaceName.find_last_of('.');
     const std::string stem = dot == std::string::npos ? typefaceName : typefaceName.substr(0, dot);
     return folder + "/" + stem + ".jpg";
 }
-
-namespace {
-
-bool IsRegularFile(const std::string &path)
-{
-    struct stat st {};
-    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-} // namespace
 
 std::optional<std::string> ResolveFontPath(const std::string &stored, const std::string &projectFileName)
 {
@@ -638,9 +626,8 @@ std::optional<int> MoveTarget(int index, int count, int direction)
 TOpenedProject OpenProjectFile(const std::string &path)
 {
     TOpenedProject opened;
-    struct stat st {};
     std::string text;
-    if (::stat(path.c_str(), &st) == 0) {
+    if (PathExists(path)) {
         const TByteBuffer bytes = ReadFileBytes(path);
         text.assign(bytes.data(), bytes.size());
     }

@@ -1,7 +1,7 @@
 // The glyph editor: the three stacked grids, painting, and the side panel.
 #include "app/fmain.h"
 
-#include "app/textconv.h"
+#include "platform/textconv.h"
 #include "app/uikit.h"
 #include "chartable/chartablewidget.h"
 #include "glyphgrids.h"

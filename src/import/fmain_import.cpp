@@ -4,13 +4,14 @@
 #include "app/busybox.h"
 #include "app/fontlist.h"
 #include "app/prompts.h"
-#include "app/textconv.h"
+#include "platform/textconv.h"
 #include "bdf/bdfreader.h"
 #include "bdf/bdfwriter.h"
 #include "bdf/fileio.h"
 #include "bdf/paths.h"
 #include "chartable/chartablewidget.h"
-#include "compiler/compilerun.h"
+#include "platform/childprocess.h"
+#include "platform/folders.h"
 #include "importops.h"
 #include "model/fileerror.h"
 
@@ -19,18 +20,11 @@
 #include <QListWidget>
 
 #include <cstdio>
-#include <sys/stat.h>
 
 namespace {
 
 // Converters big fonts keep busy for a while; past this the run is given up.
 constexpr qint64 ConverterLimitMs = 60000;
-
-bool Exists(const std::string &path)
-{
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
-}
 
 // An existing output file moved out of the converter's way, put back unless a
 // new font replaced it: a failed conversion never costs the user the old file.
@@ -38,11 +32,11 @@ class TSetAside {
 public:
     explicit TSetAside(const std::string &path) : Path(path)
     {
-        if (!Exists(path))
+        if (!NameTaken(path))
             return;
         for (int i = 0; i < 1000 && Aside.empty(); ++i) {
             const std::string candidate = path + ".before-import-" + std::to_string(i);
-            if (!Exists(candidate))
+            if (!NameTaken(candidate))
                 Aside = candidate;
         }
         if (Aside.empty() || std::rename(path.c_str(), Aside.c_str()) != 0)
@@ -85,7 +79,7 @@ void TFormMain::ToolButton15Click()
     if (output.isEmpty())
         return;
     LastTtfFolder = QFileInfo(inputs.first()).absolutePath();
-    const std::string folder = ProgramFolder.empty() ? PathFromQ(QCoreApplication::applicationDirPath()) : ProgramFolder;
+    const std::string folder = ProgramFolderNow();
     const std::optional<std::string> converter = FindConverter(folder);
     if (!converter) {
         Prompts().showError(QStringLiteral("No TrueType converter: neither TTF2BDF.EXE in \"") + PathToQ(folder) +
@@ -109,7 +103,7 @@ void TFormMain::ToolButton15Click()
             Prompts().showError(QStringLiteral("The TrueType converter did not finish within 60 seconds; no font was added."));
         return;
     }
-    if (!Exists(path)) {
+    if (!NameTaken(path)) {
         Prompts().showError(BytesToText(ConverterFailureText(run)));
         return;
     }

@@ -1,5 +1,6 @@
 #include "importops.h"
 
+#include "bdf/paths.h"
 #include "model/textfuncs.h"
 
 #include <QFile>
@@ -7,8 +8,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 int32_t ConverterSize(const std::string &sizeText)
 {
@@ -35,9 +34,8 @@ std::vector<std::string> ConverterArguments(const TTrueTypeOptions &options, con
 std::optional<std::string> FindConverter(const std::string &programFolder)
 {
     const std::string own = programFolder + "/TTF2BDF.EXE";
-    struct stat st {};
     // One that cannot run is passed over, as a missing one is.
-    if (::stat(own.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(own.c_str(), X_OK) == 0)
+    if (IsExecutableFile(own))
         return own;
     const QString found = QStandardPaths::findExecutable(QStringLiteral("otf2bdf"));
     if (found.isEmpty())
@@ -71,8 +69,7 @@ std::string ConverterFailureText(const TRunResult &run)
 
 std::string ImportedFontName(const std::string &outputPath)
 {
-    const size_t slash = outputPath.find_last_of('/');
-    std::string name = slash == std::string::npos ? outputPath : outputPath.substr(slash + 1);
+    std::string name = FileNameOnly(outputPath);
     const size_t dot = name.find_last_of('.');
     if (dot != std::string::npos)
         name.erase(dot);

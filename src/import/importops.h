@@ -2,7 +2,8 @@
 // cutting a picture of a character chart into glyphs. No widgets.
 #pragma once
 
-#include "compiler/compilerun.h"
+#include "platform/childprocess.h"
+#include "platform/folders.h"
 #include "model/bdfmodel.h"
 
 #include <QImage>

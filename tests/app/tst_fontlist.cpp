@@ -1,5 +1,5 @@
 #include "app/fontlist.h"
-#include "app/textconv.h"
+#include "platform/textconv.h"
 
 #include <QtTest>
 
