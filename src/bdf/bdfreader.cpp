@@ -10,6 +10,7 @@
 #include <exception>
 #include <memory>
 #include <stdexcept>
+#include <system_error>
 #include <thread>
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -727,8 +728,13 @@ TBDFReadReport ScanRange(const TTextSource &src, size_t from, size_t to, TBDFFon
     return report;
 }
 
-// Runs work(0) .. work(n - 1) at once, work(0) on this thread. The first
-// exception a worker throws is thrown here once all have ended.
+TThreadStartHook ThreadStartHook = nullptr;
+
+// Runs work(0) .. work(n - 1) at once, work(0) on this thread. When a thread
+// cannot be started (the system has none left, or no memory for its stack),
+// this thread does the work of that one and of all after it, so the result is
+// the same, only slower. The first exception a work throws is thrown here once
+// all have ended.
 template <class Work>
 void RunOnThreads(size_t n, Work work)
 {
@@ -741,10 +747,20 @@ void RunOnThreads(size_t n, Work work)
         }
     };
     std::vector<std::thread> workers;
-    workers.reserve(n);
-    for (size_t i = 1; i < n; ++i)
-        workers.emplace_back(guarded, i);
+    size_t started = 1;
+    try {
+        workers.reserve(n);
+        for (; started < n; ++started) {
+            if (ThreadStartHook && ThreadStartHook())
+                throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+            workers.emplace_back(guarded, started);
+        }
+    } catch (...) {
+        // A thread left joinable would end the program; those started run on.
+    }
     guarded(0);
+    for (size_t i = started; i < n; ++i)
+        guarded(i);
     for (std::thread &w : workers)
         w.join();
     for (const std::exception_ptr &e : errors)
@@ -875,6 +891,11 @@ TReadResult ReadText(const TTextSource &src, TBDFFont &font, const TBDFReadOptio
 }
 
 } // namespace
+
+void SetThreadStartHook(TThreadStartHook hook)
+{
+    ThreadStartHook = hook;
+}
 
 TBDFReadReport ParseBDF(std::string_view text, TBDFFont &font, const TBDFReadOptions &options)
 {

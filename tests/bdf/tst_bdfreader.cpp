@@ -7,6 +7,7 @@
 
 #include <QtTest>
 
+#include <atomic>
 #include <chrono>
 #include <fcntl.h>
 #include <future>
@@ -331,19 +332,38 @@ void TstBDFReader::threadsDoNotChangeTheResult()
 // whole: the font is the one a single scan of the text gives, whatever the
 // threads and windows, with a byte-order mark, and with a NUL byte (where the
 // text ends) far into the file.
+namespace {
+
+// Thread starts in this read so far, and from which one on they fail (0: none fails).
+std::atomic<int> ThreadStarts{0};
+int FirstFailingStart = 0;
+bool FailThreadStart()
+{
+    return FirstFailingStart > 0 && ++ThreadStarts >= FirstFailingStart;
+}
+
+} // namespace
+
 void TstBDFReader::bigFileReadInPiecesGivesTheSameFont_data()
 {
     QTest::addColumn<QByteArray>("prefix");
     QTest::addColumn<int>("nulAt");
-    QTest::newRow("plain") << QByteArray() << -1;
-    QTest::newRow("byte-order-mark") << QByteArray("\xEF\xBB\xBF") << -1;
-    QTest::newRow("nul-late") << QByteArray() << (7 << 20);
+    QTest::addColumn<int>("failingStart");
+    QTest::newRow("plain") << QByteArray() << -1 << 0;
+    QTest::newRow("byte-order-mark") << QByteArray("\xEF\xBB\xBF") << -1 << 0;
+    QTest::newRow("nul-late") << QByteArray() << (7 << 20) << 0;
+    // The system stops giving threads from the n-th start of a read on: the
+    // threads already started end and the read goes on without the others.
+    QTest::newRow("no-thread-starts") << QByteArray() << -1 << 1;
+    QTest::newRow("threads-run-out-in-the-survey") << QByteArray() << -1 << 2;
+    QTest::newRow("threads-run-out-in-the-scan") << QByteArray() << -1 << 9;
 }
 
 void TstBDFReader::bigFileReadInPiecesGivesTheSameFont()
 {
     QFETCH(QByteArray, prefix);
     QFETCH(int, nulAt);
+    QFETCH(int, failingStart);
     QByteArray text = prefix + "STARTFONT 2.1\nFONT big\nCHARS 1\n";
     text.reserve(9 << 20);
     for (int i = 0; text.size() < (8 << 20); ++i) {
@@ -376,7 +396,11 @@ void TstBDFReader::bigFileReadInPiecesGivesTheSameFont()
     for (int threads : {0, 1, 2, 3, 7}) {
         for (size_t window : {size_t{0}, size_t{4096}}) {
             TBDFFont font;
+            ThreadStarts = 0;
+            FirstFailingStart = failingStart;
+            SetThreadStartHook(FailThreadStart);
             const TBDFReadReport report = OpenBDF(path, font, {0, TCodeSource::Encoding, threads, window});
+            SetThreadStartHook(nullptr);
             const QString what = QString("%1 threads, window %2").arg(threads).arg(window);
             QVERIFY2(font == reference, qPrintable(what));
             QVERIFY2(report.SawEndFont == expected.SawEndFont, qPrintable(what));
