@@ -169,6 +169,15 @@ TAtomicFileWriter::TAtomicFileWriter(const std::string &path) : Path(path), Targ
         if (!S_ISREG(st.st_mode))
             ThrowWrite(path, FileKind(st.st_mode));
         mode = st.st_mode & 07777;
+        // The rename replaces a file whatever its permissions; one the user may
+        // not write (made read-only) is refused, as writing it in place would be.
+        if (replacing) {
+            int err = InjectedFault(TSaveStep::Permission);
+            if (err == 0 && ::access(Target.c_str(), W_OK) != 0)
+                err = errno;
+            if (err != 0)
+                ThrowWrite(path, TFileError::SystemReason(err));
+        }
     } else if (errno != ENOENT) {
         ThrowWrite(path, TFileError::SystemReason(errno));
     }

@@ -39,9 +39,10 @@ TByteBuffer ReadFileBytes(const std::string &path);
 // rename is checked, and a failure at any of them throws TFileError with the path
 // and the system's reason, removes the temporary file and leaves an earlier file
 // at path byte-identical. A target that exists and is neither a regular file nor
-// a symbolic link to one is refused before anything is created; through a link,
-// the file it points to is replaced and the link stays. A replaced file keeps its
-// permission bits.
+// a symbolic link to one, or that the user may not write (access(W_OK): a file
+// made read-only, "Permission denied"), is refused before anything is created;
+// through a link, the file it points to is replaced and the link stays. A
+// replaced file keeps its permission bits.
 class TAtomicFileWriter {
 public:
     explicit TAtomicFileWriter(const std::string &path);
@@ -72,7 +73,8 @@ private:
 void WriteFileAtomically(const std::string &path, std::string_view data);
 
 // The steps of a save, for tests that make one of them fail.
-enum class TSaveStep { Create, Write, Sync, Close, Rename };
+// Permission is the check that the user may write the file a save replaces.
+enum class TSaveStep { Permission, Create, Write, Sync, Close, Rename };
 // When set, called before each step of every save; a nonzero result is taken as
 // the errno that step failed with. Null (the default) injects nothing.
 using TSaveFaultHook = int (*)(TSaveStep);
