@@ -938,6 +938,7 @@ TBDFReadReport OpenBDF(const std::string &path, TBDFFont &font, const TBDFReadOp
     case TReadResult::Changed:
         throw TFileError("Cannot open file", path, "the file changed while it was read");
     }
+    file.checkUnchanged();
     if (!report.isFont())
         throw TFileError::NotAFont(path);
     font = std::move(read);

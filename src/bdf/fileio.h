@@ -6,6 +6,8 @@
 
 #include <string>
 #include <string_view>
+#include <sys/types.h>
+#include <time.h>
 
 // A regular file open for reading at any offset, for readers that take a big
 // file piece by piece (several threads may read at once). Throws TFileError as
@@ -22,12 +24,28 @@ public:
     size_t size() const { return Size; }
     // Up to len bytes from offset into dst; fewer only at the end of the file.
     size_t readAt(size_t offset, char *dst, size_t len) const;
+    // Throws TFileError ("the file changed while it was read") when the file's
+    // size, modification or change time differ from when it was opened, or the
+    // path now names another file (or none): what was read may mix two versions.
+    // A change that keeps all of them (a rewrite within one tick of the file
+    // system's clock) goes unseen.
+    void checkUnchanged() const;
 
 private:
     std::string Path;
     int Fd = -1;
     size_t Size = 0;
+    // The file as it was when opened, for checkUnchanged.
+    dev_t Device = 0;
+    ino_t Inode = 0;
+    timespec Modified{};
+    timespec Changed{};
 };
+
+// For tests: when set, called by checkUnchanged before it looks at the file, so
+// a test can change the file between the read and the check.
+using TReadCheckHook = void (*)(const std::string &path);
+void SetReadCheckHook(TReadCheckHook hook);
 
 // The bytes of a regular file. Throws TFileError with the path and the system's
 // reason; directories, devices, FIFOs and sockets are refused without reading

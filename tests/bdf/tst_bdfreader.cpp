@@ -1,5 +1,6 @@
 #include "bdf/bdfreader.h"
 #include "bdf/bdfwriter.h"
+#include "bdf/fileio.h"
 #include "bdftestutil.h"
 #include "common/hostilefiles.h"
 #include "model/fileerror.h"
@@ -57,6 +58,8 @@ private slots:
     void hugeInputsStayBounded();
     void headerFieldsMissingKeepCallersValues();
     void unreadableFileLeavesFontAlone();
+    void fileChangedWhileReadIsRefused_data();
+    void fileChangedWhileReadIsRefused();
 };
 
 void TstBDFReader::glyphs_data()
@@ -618,6 +621,74 @@ void TstBDFReader::unreadableFileLeavesFontAlone()
         QVERIFY(std::string(e.what()).find("No such file") != std::string::npos);
     }
     QVERIFY(font == copy);
+}
+
+namespace {
+
+// How the file is changed once it has been read, before the reader checks it.
+QByteArray Change;
+void ChangeFile(const std::string &path)
+{
+    QFile f(QString::fromStdString(path));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray text = f.readAll();
+    f.close();
+    if (Change == "rewrite") {
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        f.write(QByteArray(text).replace("80", "40"));
+    } else if (Change == "append") {
+        QVERIFY(f.open(QIODevice::Append));
+        f.write("ENDFONT\n");
+    } else if (Change == "rename") {
+        QFile other(QString::fromStdString(path + ".new"));
+        QVERIFY(other.open(QIODevice::WriteOnly));
+        other.write(text);
+        other.close();
+        QCOMPARE(::rename((path + ".new").c_str(), path.c_str()), 0);
+    }
+}
+
+} // namespace
+
+void TstBDFReader::fileChangedWhileReadIsRefused_data()
+{
+    QTest::addColumn<QByteArray>("change");
+    QTest::addColumn<int>("threads");
+    QTest::newRow("rewritten-same-size-one-thread") << QByteArray("rewrite") << 1;
+    QTest::newRow("rewritten-same-size-threads") << QByteArray("rewrite") << 3;
+    QTest::newRow("grown-one-thread") << QByteArray("append") << 1;
+    QTest::newRow("replaced-by-rename-one-thread") << QByteArray("rename") << 1;
+}
+
+void TstBDFReader::fileChangedWhileReadIsRefused()
+{
+    QFETCH(QByteArray, change);
+    QFETCH(int, threads);
+    QTemporaryDir dir;
+    const std::string path = (dir.path() + "/font.bdf").toStdString();
+    QFile f(QString::fromStdString(path));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    for (int i = 0; i < 9; ++i)
+        f.write(Glyph(QByteArray::number(0x41 + i, 16), "8 1 0 0", "80\n"));
+    f.close();
+    // An old time, so the change surely gives the file another one.
+    const timespec old[2] = {{946684800, 0}, {946684800, 0}};
+    QCOMPARE(::utimensat(AT_FDCWD, path.c_str(), old, 0), 0);
+    TBDFFont font;
+    font.FontName = "before";
+    Change = change;
+    SetReadCheckHook(ChangeFile);
+    std::string message;
+    try {
+        OpenBDF(path, font, {0, TCodeSource::Encoding, threads});
+    } catch (const TFileError &e) {
+        QCOMPARE(e.path(), path);
+        message = e.what();
+    }
+    SetReadCheckHook(nullptr);
+    QVERIFY2(message.find("the file changed while it was read") != std::string::npos, message.c_str());
+    QCOMPARE(font.FontName, std::string("before"));
+    QVERIFY(font.Chars.empty());
 }
 
 QTEST_APPLESS_MAIN(TstBDFReader)
