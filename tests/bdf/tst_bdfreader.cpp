@@ -134,6 +134,20 @@ void TstBDFReader::glyphs_data()
     QTest::newRow("ten-kb-name") << Glyph(QByteArray(10240, 'Z'), "8 1 0 0", "80\n") << 0 << "0/8/1/0/0:80";
     QTest::newRow("one-mib-row-line-is-blank") << Glyph("0041", "8 2 0 0", QByteArray(1 << 20, 'F') + "\n01\n") << 0
                                                << "41/8/2/0/0:0,1";
+    // Lines longer than a read window: read with small windows they pass by in
+    // pieces, and must read as they do whole.
+    const QByteArray zeros(300, '0'), blanks(300, ' ');
+    QTest::newRow("long-row-leading-zeros") << Glyph("0041", "8 1 0 0", zeros + "A5\n") << 0 << "41/8/1/0/0:A5";
+    QTest::newRow("long-row-wide") << Glyph("0041", "40 1 0 0", zeros + "FFFFFFFFFF\n") << 0 << "41/40/1/0/0:FFFFFFFFFF";
+    QTest::newRow("long-row-cut-not-hex-at-its-end") << Glyph("0041", "72 1 0 0", "F" + zeros + "X\n") << 0
+                                                     << "41/64/1/0/0:0";
+    QTest::newRow("long-row-dollar-value") << Glyph("0041", "8 1 0 0", blanks + "-$" + zeros + "2\n") << 0
+                                           << "41/8/1/0/0:FFFFFFFE";
+    QTest::newRow("long-row-dollar-not-a-value") << Glyph("0041", "40 1 0 0", zeros + "1$\n") << 0 << "41/40/1/0/0:0";
+    QTest::newRow("long-rows-read-again-for-a-later-bbx")
+        << QByteArray("STARTCHAR 0041\nBITMAP\n" + zeros + "FFFFFFFFFF\n" + blanks + "$" + zeros +
+                      "F\nBBX 40 2 0 0\nENDCHAR\n")
+        << 0 << "41/40/2/0/0:FFFFFFFFFF,F";
     QTest::newRow("truncated-mid-row") << QByteArray("STARTFONT 2.1\nFONT t\nSTARTCHAR 0041\nBBX 8 2 0 0\nBITMAP\n8")
                                        << 0 << "41/8/2/0/0:8";
     QTest::newRow("truncated-mid-keyword") << QByteArray("STARTCHAR 0041\nBBX 8 2 0 0\nBITMAP\n80\nENDCH") << 0
@@ -316,8 +330,9 @@ void TstBDFReader::threadsDoNotChangeTheResult()
     QFETCH(int, debug);
     TBDFFont one;
     const TBDFReadReport single = ParseBDF(View(text), one, {debug, TCodeSource::Encoding, 1});
-    // Windows of a byte or a few cut the text into pieces at every glyph start
-    // and widen for every glyph; with several threads, parts begin mid-text.
+    // Windows of a byte or a few cut the text into pieces of a line or less, so
+    // glyphs go on across pieces and most lines are longer than the window;
+    // with several threads, parts begin mid-text.
     for (int threads : {1, 2, 3, 5, 16}) {
         for (size_t window : {size_t{1}, size_t{7}, size_t{64}, size_t{0}}) {
             TBDFFont many;
