@@ -25,6 +25,25 @@ if [ ! -s "$malformed" ]; then
     done
     echo ENDFONT; } > "$malformed"
 fi
+# unifont with 1 GiB (BENCH_JUNK_MB) that is no font beside it: text or zero bytes
+# (a sparse file) after ENDFONT, or comment lines before the first glyph.
+junk=${BENCH_JUNK_MB:-1024}
+junk_text=$data/junk-text-${junk}M.bdf junk_zero=$data/junk-zero-${junk}M.bdf
+junk_comments=$data/junk-comments-${junk}M.bdf
+if [ ! -s "$junk_text" ]; then
+  # yes ends on a broken pipe, which pipefail would take for a failure.
+  { cat "$unifont"; (yes "text after ENDFONT that belongs to no font, repeated until the file is big" || true) |
+      head -c "${junk}M"; } > "$junk_text"
+fi
+if [ ! -s "$junk_zero" ]; then
+  cp "$unifont" "$junk_zero" && truncate -s "+${junk}M" "$junk_zero"
+fi
+if [ ! -s "$junk_comments" ]; then
+  { awk '/^STARTCHAR/{exit} {print}' "$unifont"
+    (yes "COMMENT a comment before the first glyph, repeated until the file is big" || true) | head -c "${junk}M"
+    echo
+    awk '/^STARTCHAR/{on=1} on{print}' "$unifont"; } > "$junk_comments"
+fi
 ls -l "$unifont" "$big"
 echo "== in process (unifont)"
 BITLOOM_BENCH_BDF=$unifont "$bench_bdf" --benchmark_repetitions=1
@@ -35,8 +54,13 @@ echo "== whole process, bitloom --convert unifont.bdf, paired with dd conv=fdata
 echo "== whole process, bitloom --convert 100 MB, paired with dd conv=fdatasync"
 "$bench_process" 7 "$bitloom" --convert "$big" "$data/out-big.bdf" \
   --vs dd if="$big" of="$data/copy-big.bdf" bs=1M conv=fdatasync
+# Peak memory must follow the font, not the file: compare with unifont's above.
+for f in "$junk_text" "$junk_zero" "$junk_comments"; do
+  echo "== whole process, bitloom --convert $(basename "$f") (unifont and ${junk} MiB that is no font)"
+  "$bench_process" 3 "$bitloom" --convert "$f" "$data/out-junk.bdf"
+done
 echo "== file sizes (peak memory above is to be read against these)"
-ls -l "$unifont" "$big" | awk '{printf "%s %.1f MiB\n", $NF, $5 / 1048576}' 
+ls -l "$unifont" "$big" "$junk_text" "$junk_zero" "$junk_comments" | awk '{printf "%s %.1f MiB\n", $NF, $5 / 1048576}' 
 echo "== reference: wc -l unifont.bdf"
 "$bench_process" 7 wc -l "$unifont"
 echo "== window handlers on unifont (offscreen)"

@@ -87,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     TBDFFont parts;
     TBDFReadOptions split = options;
     split.Threads = 3;
-    // Small windows cut the text into pieces at glyph starts and widen for long glyphs.
+    // Small windows cut the text into pieces of a few lines, and most lines are longer than the window.
     split.WindowBytes = 1 + ((flags >> 3) & 31);
     const TBDFReadReport parallel = ParseBDF(input, parts, split);
     if (!(parts == first) || parallel.CutGlyphs != single.CutGlyphs || parallel.SawStartFont != single.SawStartFont ||

@@ -10,6 +10,7 @@
 #include <exception>
 #include <memory>
 #include <stdexcept>
+#include <system_error>
 #include <thread>
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -294,36 +295,344 @@ private:
     size_t Overflow = 0;
 };
 
-// The scan of one piece of text that begins at a glyph start (or the text's
-// start). Header fields go to font, glyphs to glyphs; glyphs added before this
-// piece are left alone.
-TBDFReadReport Scan(std::string_view text, TBDFFont &font, TGlyphOut &glyphs, const TBDFReadOptions &options,
-                    TPartState &part)
+// Where the text of a read comes from: a file taken piece by piece, or text
+// already in memory. Several threads may read at once.
+class TTextSource {
+public:
+    virtual ~TTextSource() = default;
+    virtual size_t size() const = 0;
+    // Up to len bytes of text from offset into dst; fewer only at the end.
+    virtual size_t read(size_t offset, char *dst, size_t len) const = 0;
+};
+
+class TMemorySource final : public TTextSource {
+public:
+    explicit TMemorySource(std::string_view text) : Text(text) {}
+    size_t size() const override { return Text.size(); }
+    size_t read(size_t offset, char *dst, size_t len) const override
+    {
+        if (offset >= Text.size())
+            return 0;
+        len = std::min(len, Text.size() - offset);
+        std::memcpy(dst, Text.data() + offset, len);
+        return len;
+    }
+
+private:
+    std::string_view Text;
+};
+
+// A file's text from byte `skip` on (past a byte-order mark).
+class TFileSource final : public TTextSource {
+public:
+    TFileSource(const TReadableFile &file, size_t skip) : File(file), Skip(std::min(skip, file.size())) {}
+    size_t size() const override { return File.size() - Skip; }
+    size_t read(size_t offset, char *dst, size_t len) const override
+    {
+        if (offset >= size())
+            return 0;
+        return File.readAt(Skip + offset, dst, std::min(len, size() - offset));
+    }
+
+private:
+    const TReadableFile &File;
+    size_t Skip;
+};
+
+// The first Size bytes of another text: where a NUL byte ends it.
+class TPrefixSource final : public TTextSource {
+public:
+    TPrefixSource(const TTextSource &text, size_t size) : Text(text), Size(std::min(size, text.size())) {}
+    size_t size() const override { return Size; }
+    size_t read(size_t offset, char *dst, size_t len) const override
+    {
+        if (offset >= Size)
+            return 0;
+        return Text.read(offset, dst, std::min(len, Size - offset));
+    }
+
+private:
+    const TTextSource &Text;
+    size_t Size;
+};
+
+// The text is read through a window of this many bytes per thread; a longer
+// line passes through it as it is read (see TLongLine).
+constexpr size_t DefaultWindow = 2 << 20;
+
+bool IsLineBreak(char c)
 {
-    TBDFReadReport report;
-    const bool namesGiveCodes = options.Codes == TCodeSource::Names;
-    bool bitmapMode = part.StartsInBitmap;
-    unsigned headerSet = 0;
-    // Rows of the last glyph are parsed as they come, by the rule of the width
-    // the glyph has at that moment, and stored with one exact allocation when
-    // the glyph ends.
-    TGlyphRows rows;
-    rows.reserve(256);
-    // The last glyph's width as its BBX line gave it (before any cut to 64), and
-    // whether a BBX line changed it after rows were read: then the glyph's lines
-    // are read again at its end, so its rows follow the rule of its final width.
-    int64_t lastWidth = 0;
-    bool rereadRows = false;
-    // Where the last glyph's lines begin, and whether they begin in bitmap mode
+    return c == '\n' || c == '\r';
+}
+
+// A line longer than the read window, taken in as it streams past and handed on
+// as a short line that the scan reads exactly as the whole one: its first
+// HeadBytes (as far as any keyword and its value reach), then a few characters
+// that stand for the rest as the row rules read it. A row reads the whole line
+// as plain hexadecimal (its first 16 digits, or its digits after the leading
+// zeros when there are at most 16) or as blanks, a sign and a "$" value of at
+// most 8 digits after the leading zeros; anything else reads as 0. So the rest
+// is kept as those digits, as more than 16 of them, as a "$" value, or as a
+// character no rule takes. Memory stays HeadBytes and a few dozen bytes,
+// however long the line.
+class TLongLine {
+public:
+    void clear()
+    {
+        Text.clear();
+        Length = 0;
+        AllHex = true;
+        HexDigits = 0;
+        HexTail.clear();
+        Dollar = false;
+        Value = TValue::Blanks;
+        ValueDigits = 0;
+        ValueTail.clear();
+    }
+
+    // The next bytes of the line (no line break among them).
+    void add(std::string_view bytes)
+    {
+        // Once no row rule can take the line, only a "$" somewhere still matters.
+        if (Length >= HeadBytes && !AllHex && Value == TValue::None) {
+            Dollar = Dollar || bytes.find('$') != std::string_view::npos;
+            Length += bytes.size();
+            return;
+        }
+        for (char c : bytes)
+            take(c);
+    }
+
+    // The stand-in for the whole line; valid until the next clear.
+    std::string_view text()
+    {
+        if (Length <= HeadBytes)
+            return Text;
+        Text.resize(HeadBytes);
+        if (AllHex)
+            Text += HexDigits <= 16 ? HexTail : std::string(17, '1');
+        else if (!Dollar)
+            Text += 'G';
+        else if (Value == TValue::Digits && ValueDigits <= 8)
+            Text += ValueTail;
+        else
+            Text += "$G";
+        return Text;
+    }
+
+private:
+    // How far ValueText reaches ("FONTBOUNDINGBOX " and 255 characters), and more.
+    static constexpr size_t HeadBytes = 272;
+
+    // What ParseIntDef reads of a line that holds a "$" so far.
+    enum class TValue { Blanks, Sign, Digits, None };
+
+    void take(char c)
+    {
+        const bool past = Length++ >= HeadBytes;
+        if (!past)
+            Text += c;
+        const int d = HexDigitValue(c);
+        if (AllHex) {
+            if (d < 0)
+                AllHex = false;
+            else if ((HexDigits > 0 || d != 0) && HexDigits <= 16 && ++HexDigits <= 16 && past)
+                HexTail += c;
+        }
+        Dollar = Dollar || c == '$';
+        switch (Value) {
+        case TValue::Blanks:
+            if (c == '+' || c == '-' || c == '$') {
+                Value = c == '$' ? TValue::Digits : TValue::Sign;
+                if (past)
+                    ValueTail += c;
+            } else if (c != ' ') {
+                Value = TValue::None;
+            }
+            break;
+        case TValue::Sign:
+            Value = c == '$' ? TValue::Digits : TValue::None;
+            if (c == '$' && past)
+                ValueTail += c;
+            break;
+        case TValue::Digits:
+            if (d < 0)
+                Value = TValue::None;
+            else if ((ValueDigits > 0 || d != 0) && ValueDigits <= 8 && ++ValueDigits <= 8 && past)
+                ValueTail += c;
+            break;
+        case TValue::None:
+            break;
+        }
+    }
+
+    std::string Text;
+    size_t Length = 0;
+    // Plain hexadecimal so far; its digits after the leading zeros (counted to
+    // 17), and those past the head.
+    bool AllHex = true;
+    int HexDigits = 0;
+    std::string HexTail;
+    bool Dollar = false;
+    // Blanks, a sign and a "$" value so far; its digits after the leading zeros
+    // (counted to 9), and what of sign, "$" and digits lies past the head.
+    TValue Value = TValue::Blanks;
+    int ValueDigits = 0;
+    std::string ValueTail;
+};
+
+// Hands the text in [from, to) of src to take(text, begin, end) in pieces of
+// whole lines, read through buffer, window bytes at a time (a smaller text takes
+// a buffer its size): text holds the bytes from offset begin to end, and its
+// last byte ends a line, unless the text ends there. A line longer than the
+// window comes alone, as longLine's stand-in for it, with begin at the line's
+// start and end past its line break. The text ends at a NUL byte, if there is
+// one; returns where it ended.
+template <class Take>
+size_t ForEachPiece(const TTextSource &src, size_t from, size_t to, TByteBuffer &buffer, size_t window,
+                    TLongLine &longLine, Take take)
+{
+    buffer.resize(std::max<size_t>(std::min(window, to - from), 1));
+    // The bytes held at the start of buffer begin at offset pos - have.
+    size_t pos = from;
+    size_t have = 0;
+    bool end = from >= to;
+    auto fill = [&] {
+        const size_t want = std::min(buffer.size() - have, to - pos);
+        const size_t got = want > 0 ? src.read(pos, buffer.data() + have, want) : 0;
+        end = end || got < want || pos + got >= to;
+        size_t kept = got;
+        if (const void *nul = std::memchr(buffer.data() + have, '\0', got)) {
+            kept = static_cast<size_t>(static_cast<const char *>(nul) - (buffer.data() + have));
+            end = true;
+        }
+        pos += kept;
+        have += kept;
+    };
+    // A line ended by CR just before: an LF that follows belongs to its line break.
+    char before = 0;
+    bool afterCR = from > 0 && src.read(from - 1, &before, 1) == 1 && before == '\r';
+    auto dropFirst = [&] {
+        std::memmove(buffer.data(), buffer.data() + 1, --have);
+    };
+    for (;;) {
+        if (!end)
+            fill();
+        if (afterCR && have > 0) {
+            afterCR = false;
+            if (buffer.data()[0] == '\n') {
+                dropFirst();
+                continue;
+            }
+        }
+        if (have == 0)
+            return pos;
+        const std::string_view held(buffer.data(), have);
+        const size_t at = pos - have;
+        size_t cut = held.size();
+        if (!end) {
+            const size_t lastBreak = held.find_last_of("\r\n");
+            cut = lastBreak == std::string_view::npos ? 0 : lastBreak + 1;
+        }
+        if (cut > 0) {
+            take(held.substr(0, cut), at, at + cut);
+            afterCR = held[cut - 1] == '\r';
+            std::memmove(buffer.data(), buffer.data() + cut, have - cut);
+            have -= cut;
+            continue;
+        }
+        // The window holds part of one line only.
+        longLine.clear();
+        for (;;) {
+            const size_t n = static_cast<size_t>(FindLineEnd(buffer.data(), buffer.data() + have) - buffer.data());
+            longLine.add(std::string_view(buffer.data(), n));
+            std::memmove(buffer.data(), buffer.data() + n, have - n);
+            have -= n;
+            if (have > 0 || end)
+                break;
+            fill();
+        }
+        if (have > 0) {
+            afterCR = buffer.data()[0] == '\r';
+            dropFirst();
+        }
+        take(longLine.text(), at, pos - have);
+    }
+}
+
+// What the scan of a part carries from one piece of its text to the next,
+// where the glyph being read may go on.
+struct TScanState {
+    bool BitmapMode = false;
+    unsigned HeaderSet = 0;
+    TBDFReadReport Report;
+    // The glyph the lines belong to: none until the part's first STARTCHAR.
+    TBDFChar *Last = nullptr;
+    // Its rows so far, parsed as they come by the rule of the width the glyph
+    // has at that moment, and stored with one exact allocation when it ends.
+    TGlyphRows Rows;
+    // Its width as its BBX line gave it (before any cut to 64), and whether a
+    // BBX line changed it after rows were read: then the glyph's lines are read
+    // again at its end, so its rows follow the rule of its final width.
+    int64_t LastWidth = 0;
+    bool RereadRows = false;
+    // Where its lines begin in the text, and whether they begin in bitmap mode
     // (a glyph before it may have had no ENDCHAR).
+    size_t GlyphBody = 0;
+    bool GlyphStartsInBitmap = false;
+};
+
+// Where a part is read from, with what reading a glyph's lines again takes
+// when they began in an earlier piece.
+struct TPartSource {
+    const TTextSource &Text;
+    size_t Window;
+    TByteBuffer Buffer;
+    TLongLine LongLine;
+};
+
+// Adds to rows the rows among the lines of text, for a glyph of width (cut to
+// 64 when cut), with mode the bitmap mode the lines begin in.
+void AddRows(std::string_view text, bool &mode, int32_t width, bool cut, int debug, TGlyphRows &rows)
+{
+    const char *const end = text.data() + text.size();
+    for (const char *q = text.data(); q < end;) {
+        const char *lineEnd = FindLineEnd(q, end);
+        const std::string_view line(q, static_cast<size_t>(lineEnd - q));
+        q = SkipLineBreak(lineEnd, end);
+        if (IsRowLine(line, mode))
+            rows.push_back(ParseRow(line, width, cut, debug));
+    }
+}
+
+// Scans text, whole lines of a part from offset begin to end (a piece that
+// ForEachPiece gave, so a long line's stand-in spans more of the part than its
+// own length). Header fields go to font, glyphs to glyphs; state carries what
+// goes on into the next piece. final (with an empty text at the part's end)
+// ends the last glyph.
+void Scan(std::string_view text, size_t begin, size_t endOffset, bool final, TBDFFont &font, TGlyphOut &glyphs,
+          const TBDFReadOptions &options, TScanState &state, TPartSource &source)
+{
+    TBDFReadReport &report = state.Report;
+    unsigned &headerSet = state.HeaderSet;
+    const bool namesGiveCodes = options.Codes == TCodeSource::Names;
+    bool bitmapMode = state.BitmapMode;
+    TGlyphRows rows = std::move(state.Rows);
+    int64_t lastWidth = state.LastWidth;
+    bool rereadRows = state.RereadRows;
+    TBDFChar *last = state.Last;
+    size_t glyphBodyAt = state.GlyphBody;
+    bool glyphStartsInBitmap = state.GlyphStartsInBitmap;
+    // Where the last glyph's lines begin when that is in this piece.
     const char *glyphBody = nullptr;
-    bool glyphStartsInBitmap = false;
+    const char *const end = text.data() + text.size();
+    auto offsetOf = [begin, endOffset, start = text.data(), end](const char *q) {
+        return q == end ? endOffset : begin + static_cast<size_t>(q - start);
+    };
 
     TWordsMemo<2> swidth, dwidth;
     TWordsMemo<4> bbx;
 
-    // The glyph the lines belong to: none until this piece's first STARTCHAR.
-    TBDFChar *last = nullptr;
     auto finishGlyph = [&](const char *glyphEnd) {
         if (!last)
             return;
@@ -336,12 +645,14 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, TGlyphOut &glyphs, co
         if (rereadRows) {
             rows.clear();
             bool mode = glyphStartsInBitmap;
-            for (const char *q = glyphBody; q < glyphEnd;) {
-                const char *lineEnd = FindLineEnd(q, glyphEnd);
-                std::string_view line(q, static_cast<size_t>(lineEnd - q));
-                q = SkipLineBreak(lineEnd, glyphEnd);
-                if (IsRowLine(line, mode))
-                    rows.push_back(ParseRow(line, ch.BBXWidth, cut, options.Debug));
+            if (glyphBody) {
+                AddRows(std::string_view(glyphBody, static_cast<size_t>(glyphEnd - glyphBody)), mode, ch.BBXWidth, cut,
+                        options.Debug, rows);
+            } else {
+                ForEachPiece(source.Text, glyphBodyAt, offsetOf(glyphEnd), source.Buffer, source.Window,
+                             source.LongLine, [&](std::string_view lines, size_t, size_t) {
+                                 AddRows(lines, mode, ch.BBXWidth, cut, options.Debug, rows);
+                             });
             }
             rereadRows = false;
         }
@@ -357,7 +668,6 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, TGlyphOut &glyphs, co
     };
 
     const char *p = text.data();
-    const char *const end = p + text.size();
     while (p < end) {
         const char *start = p;
         // The usual row, as ParseRow reads it, in one pass: a short line of nothing
@@ -400,6 +710,7 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, TGlyphOut &glyphs, co
                     last->Encoding = HexToInt(ValueText(line, 11));
                 lastWidth = 0;
                 glyphBody = p;
+                glyphBodyAt = offsetOf(p);
                 glyphStartsInBitmap = bitmapMode;
                 continue;
             }
@@ -495,78 +806,17 @@ TBDFReadReport Scan(std::string_view text, TBDFFont &font, TGlyphOut &glyphs, co
             rows.push_back(ParseRow(line, static_cast<int32_t>(std::min<int64_t>(lastWidth, MaxGlyphWidth)),
                                     lastWidth > MaxGlyphWidth, options.Debug));
     }
-    finishGlyph(end);
-    part.EndsInBitmap = bitmapMode;
-    part.HeaderSet = headerSet;
-    return report;
-}
-
-// Where the text of a read comes from: a file taken piece by piece, or text
-// already in memory. Several threads may read at once.
-class TTextSource {
-public:
-    virtual ~TTextSource() = default;
-    virtual size_t size() const = 0;
-    // Up to len bytes of text from offset into dst; fewer only at the end.
-    virtual size_t read(size_t offset, char *dst, size_t len) const = 0;
-};
-
-class TMemorySource final : public TTextSource {
-public:
-    explicit TMemorySource(std::string_view text) : Text(text) {}
-    size_t size() const override { return Text.size(); }
-    size_t read(size_t offset, char *dst, size_t len) const override
-    {
-        if (offset >= Text.size())
-            return 0;
-        len = std::min(len, Text.size() - offset);
-        std::memcpy(dst, Text.data() + offset, len);
-        return len;
+    if (final) {
+        finishGlyph(end);
+        last = nullptr;
     }
-
-private:
-    std::string_view Text;
-};
-
-// A file's text from byte `skip` on (past a byte-order mark).
-class TFileSource final : public TTextSource {
-public:
-    TFileSource(const TReadableFile &file, size_t skip) : File(file), Skip(std::min(skip, file.size())) {}
-    size_t size() const override { return File.size() - Skip; }
-    size_t read(size_t offset, char *dst, size_t len) const override
-    {
-        if (offset >= size())
-            return 0;
-        return File.readAt(Skip + offset, dst, std::min(len, size() - offset));
-    }
-
-private:
-    const TReadableFile &File;
-    size_t Skip;
-};
-
-// The text is read through a window of this many bytes per thread; a glyph
-// longer than the window widens it.
-constexpr size_t DefaultWindow = 2 << 20;
-
-bool IsLineBreak(char c)
-{
-    return c == '\n' || c == '\r';
-}
-
-// Where the last line of text that starts with STARTCHAR begins, if after 0; else npos.
-size_t LastGlyphStart(std::string_view text)
-{
-    size_t pos = text.size();
-    while (pos > 0) {
-        const size_t found = text.rfind("STARTCHAR", pos - 1);
-        if (found == std::string_view::npos || found == 0)
-            return std::string_view::npos;
-        if (IsLineBreak(text[found - 1]))
-            return found;
-        pos = found;
-    }
-    return std::string_view::npos;
+    state.BitmapMode = bitmapMode;
+    state.Rows = std::move(rows);
+    state.LastWidth = lastWidth;
+    state.RereadRows = rereadRows;
+    state.Last = last;
+    state.GlyphBody = glyphBodyAt;
+    state.GlyphStartsInBitmap = glyphStartsInBitmap;
 }
 
 // What one byte range of a text holds, for cutting the text into parts.
@@ -574,11 +824,12 @@ struct TRangeSurvey {
     // Lines starting with STARTCHAR that begin in the range, and where the first begins.
     size_t GlyphStarts = 0;
     size_t FirstGlyph = std::string_view::npos;
-    bool HasNul = false;
+    // Where the range's first NUL byte is, if it has one.
+    size_t FirstNul = std::string_view::npos;
 };
 
 // Adds what positions [from, to) of text hold to survey: the glyph starts
-// (STARTCHAR at the text's start or after a line break) and any NUL byte. text
+// (STARTCHAR at the text's start or after a line break) and the first NUL byte. text
 // begins at offset base of the whole text.
 void SurveyPiece(std::string_view text, size_t from, size_t to, size_t base, TRangeSurvey &survey)
 {
@@ -589,12 +840,14 @@ void SurveyPiece(std::string_view text, size_t from, size_t to, size_t base, TRa
             survey.FirstGlyph = std::min(survey.FirstGlyph, base + at);
         }
     };
+    auto nul = [&](size_t at) { survey.FirstNul = std::min(survey.FirstNul, base + at); };
     size_t i = from;
 #ifdef __SSE2__
     // Sixteen positions at once: a line break followed by "ST" is looked at
     // closely, and a NUL anywhere is noted.
     if (i == 0 && i < to) {
-        survey.HasNul = survey.HasNul || text[0] == '\0';
+        if (text[0] == '\0')
+            nul(0);
         found(0);
         i = 1;
     }
@@ -605,8 +858,8 @@ void SurveyPiece(std::string_view text, size_t from, size_t to, size_t base, TRa
             _mm_or_si128(_mm_cmpeq_epi8(before, _mm_set1_epi8('\n')), _mm_cmpeq_epi8(before, _mm_set1_epi8('\r')))));
         const unsigned s = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(here, _mm_set1_epi8('S'))));
         const unsigned t = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(after, _mm_set1_epi8('T'))));
-        if (_mm_movemask_epi8(_mm_cmpeq_epi8(here, _mm_setzero_si128())) != 0)
-            survey.HasNul = true;
+        if (const int nuls = _mm_movemask_epi8(_mm_cmpeq_epi8(here, _mm_setzero_si128())))
+            nul(i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(nuls))));
         for (unsigned hits = breaks & s & t; hits != 0; hits &= hits - 1)
             found(i + static_cast<size_t>(__builtin_ctz(hits)));
         i += 16;
@@ -614,7 +867,7 @@ void SurveyPiece(std::string_view text, size_t from, size_t to, size_t base, TRa
 #endif
     for (; i < to; ++i) {
         if (text[i] == '\0')
-            survey.HasNul = true;
+            nul(i);
         else if (text[i] == 'S')
             found(i);
     }
@@ -683,52 +936,32 @@ void AddReport(TBDFReadReport &report, const TBDFReadReport &later)
 }
 
 // Scans [from, to) of src, a part that begins at a glyph start or the text's
-// start, in pieces cut at glyph starts, through buffer, a window of window bytes
-// that widens for a longer glyph.
+// start, in pieces of whole lines read through buffer, a window of window bytes.
 TBDFReadReport ScanRange(const TTextSource &src, size_t from, size_t to, TBDFFont &font, TGlyphOut &glyphs,
-                         const TBDFReadOptions &options, TPartState &state, TByteBuffer &buffer, size_t window)
+                         const TBDFReadOptions &options, TPartState &part, TByteBuffer &buffer, size_t window)
 {
-    TBDFReadReport report;
-    // A small text takes a buffer its size, not a whole window.
-    buffer.resize(std::max<size_t>(std::min(window, to - from), 1));
-    bool bitmapMode = state.StartsInBitmap;
-    size_t pos = from;
-    size_t have = 0;
-    for (;;) {
-        if (have == buffer.size())
-            buffer.resize(buffer.size() * 2);
-        const size_t want = std::min(buffer.size() - have, to - pos);
-        const size_t got = want > 0 ? src.read(pos, buffer.data() + have, want) : 0;
-        pos += got;
-        bool end = got < want || pos >= to;
-        // The text ends at a NUL byte.
-        if (const void *nul = std::memchr(buffer.data() + have, '\0', got)) {
-            have = static_cast<size_t>(static_cast<const char *>(nul) - buffer.data());
-            end = true;
-        } else {
-            have += got;
-        }
-        const std::string_view text(buffer.data(), have);
-        const size_t cut = end ? have : LastGlyphStart(text);
-        if (cut == std::string_view::npos)
-            continue; // one glyph fills the window: widen it
-        TPartState piece;
-        piece.StartsInBitmap = bitmapMode;
-        const TBDFReadReport r = Scan(text.substr(0, cut), font, glyphs, options, piece);
-        bitmapMode = piece.EndsInBitmap;
-        state.HeaderSet |= piece.HeaderSet;
-        AddReport(report, r);
-        if (end)
-            break;
-        std::memmove(buffer.data(), buffer.data() + cut, have - cut);
-        have -= cut;
-    }
-    state.EndsInBitmap = bitmapMode;
-    return report;
+    TScanState state;
+    state.BitmapMode = part.StartsInBitmap;
+    state.Rows.reserve(256);
+    TPartSource source{src, window, {}, {}};
+    TLongLine longLine;
+    const size_t end = ForEachPiece(src, from, to, buffer, window, longLine,
+                                    [&](std::string_view text, size_t begin, size_t pieceEnd) {
+                                        Scan(text, begin, pieceEnd, false, font, glyphs, options, state, source);
+                                    });
+    Scan({}, end, end, true, font, glyphs, options, state, source);
+    part.EndsInBitmap = state.BitmapMode;
+    part.HeaderSet = state.HeaderSet;
+    return state.Report;
 }
 
-// Runs work(0) .. work(n - 1) at once, work(0) on this thread. The first
-// exception a worker throws is thrown here once all have ended.
+TThreadStartHook ThreadStartHook = nullptr;
+
+// Runs work(0) .. work(n - 1) at once, work(0) on this thread. When a thread
+// cannot be started (the system has none left, or no memory for its stack),
+// this thread does the work of that one and of all after it, so the result is
+// the same, only slower. The first exception a work throws is thrown here once
+// all have ended.
 template <class Work>
 void RunOnThreads(size_t n, Work work)
 {
@@ -741,10 +974,20 @@ void RunOnThreads(size_t n, Work work)
         }
     };
     std::vector<std::thread> workers;
-    workers.reserve(n);
-    for (size_t i = 1; i < n; ++i)
-        workers.emplace_back(guarded, i);
+    size_t started = 1;
+    try {
+        workers.reserve(n);
+        for (; started < n; ++started) {
+            if (ThreadStartHook && ThreadStartHook())
+                throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+            workers.emplace_back(guarded, started);
+        }
+    } catch (...) {
+        // A thread left joinable would end the program; those started run on.
+    }
     guarded(0);
+    for (size_t i = started; i < n; ++i)
+        guarded(i);
     for (std::thread &w : workers)
         w.join();
     for (const std::exception_ptr &e : errors)
@@ -758,20 +1001,19 @@ constexpr size_t ParallelMinBytes = 2 << 20;
 // How a read ended.
 enum class TReadResult {
     Done,
-    // The text holds a NUL byte, where it ends: a file so damaged is read whole instead.
-    HasNul,
     // The text changed between counting its glyphs and reading them.
     Changed,
 };
 
 // The read. On one thread the text is scanned front to back into the font's
 // growing list. On several, it is first surveyed in equal byte ranges at once
-// (glyph starts counted, a NUL looked for); each range's first glyph start
-// begins a part, the font's list is made as long as all glyphs, and the parts
-// are scanned at once into their own slots of it. What crosses a cut is carried
-// over exactly: each part starts in the bitmap mode the text before it leaves,
-// header lines of later parts win as in one scan, counts add up. The result
-// equals a scan on one thread, and the text is never held whole.
+// (glyph starts counted, and the first NUL, where the text ends, looked for);
+// each range's first glyph start begins a part, the font's list is made as long
+// as all glyphs, and the parts are scanned at once into their own slots of it.
+// What crosses a cut is carried over exactly: each part starts in the bitmap
+// mode the text before it leaves, header lines of later parts win as in one
+// scan, counts add up. The result equals a scan on one thread; memory holds the
+// font and a window per thread, never more of the text.
 TReadResult ReadText(const TTextSource &src, TBDFFont &font, const TBDFReadOptions &options, TBDFReadReport &report)
 {
     const size_t size = src.size();
@@ -796,10 +1038,15 @@ TReadResult ReadText(const TTextSource &src, TBDFFont &font, const TBDFReadOptio
     });
     std::vector<size_t> cuts = {0};
     std::vector<size_t> counts = {0};
+    // The text ends at its first NUL byte: what comes before it is read alone.
+    for (const TRangeSurvey &survey : surveys) {
+        if (survey.FirstNul != std::string_view::npos) {
+            buffers.clear();
+            return ReadText(TPrefixSource(src, survey.FirstNul), font, options, report);
+        }
+    }
     for (size_t k = 0; k < threads; ++k) {
         const TRangeSurvey &survey = surveys[k];
-        if (survey.HasNul)
-            return TReadResult::HasNul;
         // The first part begins at the text's start, header and all; no more parts than threads.
         if (k > 0 && survey.GlyphStarts > 0) {
             cuts.push_back(survey.FirstGlyph);
@@ -876,6 +1123,11 @@ TReadResult ReadText(const TTextSource &src, TBDFFont &font, const TBDFReadOptio
 
 } // namespace
 
+void SetThreadStartHook(TThreadStartHook hook)
+{
+    ThreadStartHook = hook;
+}
+
 TBDFReadReport ParseBDF(std::string_view text, TBDFFont &font, const TBDFReadOptions &options)
 {
     TBDFReadReport report;
@@ -902,21 +1154,10 @@ TBDFReadReport OpenBDF(const std::string &path, TBDFFont &font, const TBDFReadOp
     read.FBBXOff = font.FBBXOff;
     read.FBBYOff = font.FBBYOff;
     read.Uid = font.Uid;
-    const TBDFFont start = read;
     TBDFReadReport report;
-    switch (ReadText(TFileSource(file, skip), read, options, report)) {
-    case TReadResult::Done:
-        break;
-    case TReadResult::HasNul: {
-        const TByteBuffer bytes = ReadFileBytes(path);
-        read = start;
-        if (ReadText(TMemorySource(FontText(bytes.view())), read, options, report) == TReadResult::Done)
-            break;
-        [[fallthrough]];
-    }
-    case TReadResult::Changed:
+    if (ReadText(TFileSource(file, skip), read, options, report) != TReadResult::Done)
         throw TFileError("Cannot open file", path, "the file changed while it was read");
-    }
+    file.checkUnchanged();
     if (!report.isFont())
         throw TFileError::NotAFont(path);
     font = std::move(read);

@@ -2,6 +2,7 @@
 
 #include "model/fileerror.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 namespace {
 
 TSaveFaultHook FaultHook = nullptr;
+TReadCheckHook ReadCheckHook = nullptr;
 
 int InjectedFault(TSaveStep step)
 {
@@ -82,6 +84,11 @@ void SetSaveFaultHook(TSaveFaultHook hook)
     FaultHook = hook;
 }
 
+void SetReadCheckHook(TReadCheckHook hook)
+{
+    ReadCheckHook = hook;
+}
+
 TReadableFile::TReadableFile(const std::string &path) : Path(path)
 {
     // Non-blocking, so opening a FIFO that nobody writes to returns at once and
@@ -95,7 +102,24 @@ TReadableFile::TReadableFile(const std::string &path) : Path(path)
     if (!S_ISREG(st.st_mode))
         ThrowRead(path, FileKind(st.st_mode));
     Size = st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0;
+    Device = st.st_dev;
+    Inode = st.st_ino;
+    Modified = st.st_mtim;
+    Changed = st.st_ctim;
     Fd = fd.release();
+}
+
+void TReadableFile::checkUnchanged() const
+{
+    if (ReadCheckHook)
+        ReadCheckHook(Path);
+    auto same = [](const timespec &a, const timespec &b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; };
+    struct stat now {};
+    struct stat named {};
+    if (::fstat(Fd, &now) != 0 || static_cast<size_t>(std::max<off_t>(now.st_size, 0)) != Size ||
+        !same(now.st_mtim, Modified) || !same(now.st_ctim, Changed) || ::stat(Path.c_str(), &named) != 0 ||
+        named.st_dev != Device || named.st_ino != Inode)
+        ThrowRead(Path, "the file changed while it was read");
 }
 
 TReadableFile::~TReadableFile()
@@ -169,6 +193,15 @@ TAtomicFileWriter::TAtomicFileWriter(const std::string &path) : Path(path), Targ
         if (!S_ISREG(st.st_mode))
             ThrowWrite(path, FileKind(st.st_mode));
         mode = st.st_mode & 07777;
+        // The rename replaces a file whatever its permissions; one the user may
+        // not write (made read-only) is refused, as writing it in place would be.
+        if (replacing) {
+            int err = InjectedFault(TSaveStep::Permission);
+            if (err == 0 && ::access(Target.c_str(), W_OK) != 0)
+                err = errno;
+            if (err != 0)
+                ThrowWrite(path, TFileError::SystemReason(err));
+        }
     } else if (errno != ENOENT) {
         ThrowWrite(path, TFileError::SystemReason(errno));
     }

@@ -6,6 +6,8 @@
 
 #include <string>
 #include <string_view>
+#include <sys/types.h>
+#include <time.h>
 
 // A regular file open for reading at any offset, for readers that take a big
 // file piece by piece (several threads may read at once). Throws TFileError as
@@ -22,12 +24,28 @@ public:
     size_t size() const { return Size; }
     // Up to len bytes from offset into dst; fewer only at the end of the file.
     size_t readAt(size_t offset, char *dst, size_t len) const;
+    // Throws TFileError ("the file changed while it was read") when the file's
+    // size, modification or change time differ from when it was opened, or the
+    // path now names another file (or none): what was read may mix two versions.
+    // A change that keeps all of them (a rewrite within one tick of the file
+    // system's clock) goes unseen.
+    void checkUnchanged() const;
 
 private:
     std::string Path;
     int Fd = -1;
     size_t Size = 0;
+    // The file as it was when opened, for checkUnchanged.
+    dev_t Device = 0;
+    ino_t Inode = 0;
+    timespec Modified{};
+    timespec Changed{};
 };
+
+// For tests: when set, called by checkUnchanged before it looks at the file, so
+// a test can change the file between the read and the check.
+using TReadCheckHook = void (*)(const std::string &path);
+void SetReadCheckHook(TReadCheckHook hook);
 
 // The bytes of a regular file. Throws TFileError with the path and the system's
 // reason; directories, devices, FIFOs and sockets are refused without reading
@@ -39,9 +57,10 @@ TByteBuffer ReadFileBytes(const std::string &path);
 // rename is checked, and a failure at any of them throws TFileError with the path
 // and the system's reason, removes the temporary file and leaves an earlier file
 // at path byte-identical. A target that exists and is neither a regular file nor
-// a symbolic link to one is refused before anything is created; through a link,
-// the file it points to is replaced and the link stays. A replaced file keeps its
-// permission bits.
+// a symbolic link to one, or that the user may not write (access(W_OK): a file
+// made read-only, "Permission denied"), is refused before anything is created;
+// through a link, the file it points to is replaced and the link stays. A
+// replaced file keeps its permission bits.
 class TAtomicFileWriter {
 public:
     explicit TAtomicFileWriter(const std::string &path);
@@ -72,7 +91,8 @@ private:
 void WriteFileAtomically(const std::string &path, std::string_view data);
 
 // The steps of a save, for tests that make one of them fail.
-enum class TSaveStep { Create, Write, Sync, Close, Rename };
+// Permission is the check that the user may write the file a save replaces.
+enum class TSaveStep { Permission, Create, Write, Sync, Close, Rename };
 // When set, called before each step of every save; a nonzero result is taken as
 // the errno that step failed with. Null (the default) injects nothing.
 using TSaveFaultHook = int (*)(TSaveStep);

@@ -4,6 +4,8 @@
 #include <QtTest>
 
 #include <csignal>
+#include <grp.h>
+#include <pwd.h>
 #include <sstream>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -41,6 +43,7 @@ private slots:
     void hostileInputsFailClearly();
     void hostileTargetsAreRefused_data();
     void hostileTargetsAreRefused();
+    void readOnlyTargetIsLeftAlone();
     void outOfMemoryFailsWithThePath();
     void reserveStaysWithinWhatTheTextHolds();
 };
@@ -145,14 +148,17 @@ struct TRun {
     QByteArray Err;
 };
 
-// bitloom --convert in out, with a limit on its address space when asked; a run
-// that does not end within 20 seconds counts as hung.
-TRun Convert(const QString &in, const QString &out, rlim_t addressSpace = RLIM_INFINITY)
+// bitloom --convert in out, with a limit on its address space when asked, and
+// as the given user (run as root); a run that does not end within 20 seconds
+// counts as hung.
+TRun Convert(const QString &in, const QString &out, rlim_t addressSpace = RLIM_INFINITY, const passwd *user = nullptr)
 {
     QProcess p;
-    p.setChildProcessModifier([addressSpace] {
+    p.setChildProcessModifier([addressSpace, user] {
         rlimit limit{addressSpace, addressSpace};
         setrlimit(RLIMIT_AS, &limit);
+        if (user && (setgroups(0, nullptr) != 0 || setgid(user->pw_gid) != 0 || setuid(user->pw_uid) != 0))
+            _exit(125);
     });
     p.start(qEnvironmentVariable("BITLOOM_EXE"), {"--convert", in, out});
     TRun run;
@@ -217,6 +223,40 @@ void TstConvert::hostileTargetsAreRefused()
     QCOMPARE(::lstat(outName.constData(), &after), 0);
     QCOMPARE(after.st_mode, before.st_mode);
     QCOMPARE(after.st_ino, before.st_ino);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+             (QStringList{"in.bdf", "out.bdf"}));
+}
+
+// An ordinary user's file made read-only is refused, as a shell redirect refuses
+// it, although the folder would let a new file be renamed over it.
+void TstConvert::readOnlyTargetIsLeftAlone()
+{
+    const passwd *user = nullptr;
+    if (geteuid() == 0) {
+        user = getpwnam("nobody");
+        if (!user)
+            QSKIP("running as root with no ordinary user to run the convert as");
+    }
+    QTemporaryDir dir;
+    const QString in = dir.filePath("in.bdf"), out = dir.filePath("out.bdf");
+    const QByteArray outName = QFile::encodeName(out);
+    WriteText(in, Sample);
+    WriteText(out, "old\n");
+    QCOMPARE(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
+    QCOMPARE(::chmod(outName.constData(), 0444), 0);
+    if (user) {
+        QCOMPARE(::chown(QFile::encodeName(in).constData(), user->pw_uid, user->pw_gid), 0);
+        QCOMPARE(::chown(outName.constData(), user->pw_uid, user->pw_gid), 0);
+    }
+    const TRun run = Convert(in, out, RLIM_INFINITY, user);
+    QVERIFY2(run.Finished, "the convert hung");
+    QCOMPARE(run.ExitCode, 1);
+    QVERIFY2(run.Err.contains(outName), run.Err.constData());
+    QVERIFY2(run.Err.contains("Permission denied"), run.Err.constData());
+    QCOMPARE(ReadAll(out), QByteArray("old\n"));
+    struct stat st {};
+    QCOMPARE(::stat(outName.constData(), &st), 0);
+    QCOMPARE(st.st_mode & 07777, mode_t(0444));
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
              (QStringList{"in.bdf", "out.bdf"}));
 }

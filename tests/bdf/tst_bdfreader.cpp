@@ -1,5 +1,6 @@
 #include "bdf/bdfreader.h"
 #include "bdf/bdfwriter.h"
+#include "bdf/fileio.h"
 #include "bdftestutil.h"
 #include "common/hostilefiles.h"
 #include "model/fileerror.h"
@@ -7,6 +8,7 @@
 
 #include <QtTest>
 
+#include <atomic>
 #include <chrono>
 #include <fcntl.h>
 #include <future>
@@ -56,6 +58,8 @@ private slots:
     void hugeInputsStayBounded();
     void headerFieldsMissingKeepCallersValues();
     void unreadableFileLeavesFontAlone();
+    void fileChangedWhileReadIsRefused_data();
+    void fileChangedWhileReadIsRefused();
 };
 
 void TstBDFReader::glyphs_data()
@@ -130,6 +134,20 @@ void TstBDFReader::glyphs_data()
     QTest::newRow("ten-kb-name") << Glyph(QByteArray(10240, 'Z'), "8 1 0 0", "80\n") << 0 << "0/8/1/0/0:80";
     QTest::newRow("one-mib-row-line-is-blank") << Glyph("0041", "8 2 0 0", QByteArray(1 << 20, 'F') + "\n01\n") << 0
                                                << "41/8/2/0/0:0,1";
+    // Lines longer than a read window: read with small windows they pass by in
+    // pieces, and must read as they do whole.
+    const QByteArray zeros(300, '0'), blanks(300, ' ');
+    QTest::newRow("long-row-leading-zeros") << Glyph("0041", "8 1 0 0", zeros + "A5\n") << 0 << "41/8/1/0/0:A5";
+    QTest::newRow("long-row-wide") << Glyph("0041", "40 1 0 0", zeros + "FFFFFFFFFF\n") << 0 << "41/40/1/0/0:FFFFFFFFFF";
+    QTest::newRow("long-row-cut-not-hex-at-its-end") << Glyph("0041", "72 1 0 0", "F" + zeros + "X\n") << 0
+                                                     << "41/64/1/0/0:0";
+    QTest::newRow("long-row-dollar-value") << Glyph("0041", "8 1 0 0", blanks + "-$" + zeros + "2\n") << 0
+                                           << "41/8/1/0/0:FFFFFFFE";
+    QTest::newRow("long-row-dollar-not-a-value") << Glyph("0041", "40 1 0 0", zeros + "1$\n") << 0 << "41/40/1/0/0:0";
+    QTest::newRow("long-rows-read-again-for-a-later-bbx")
+        << QByteArray("STARTCHAR 0041\nBITMAP\n" + zeros + "FFFFFFFFFF\n" + blanks + "$" + zeros +
+                      "F\nBBX 40 2 0 0\nENDCHAR\n")
+        << 0 << "41/40/2/0/0:FFFFFFFFFF,F";
     QTest::newRow("truncated-mid-row") << QByteArray("STARTFONT 2.1\nFONT t\nSTARTCHAR 0041\nBBX 8 2 0 0\nBITMAP\n8")
                                        << 0 << "41/8/2/0/0:8";
     QTest::newRow("truncated-mid-keyword") << QByteArray("STARTCHAR 0041\nBBX 8 2 0 0\nBITMAP\n80\nENDCH") << 0
@@ -312,8 +330,9 @@ void TstBDFReader::threadsDoNotChangeTheResult()
     QFETCH(int, debug);
     TBDFFont one;
     const TBDFReadReport single = ParseBDF(View(text), one, {debug, TCodeSource::Encoding, 1});
-    // Windows of a byte or a few cut the text into pieces at every glyph start
-    // and widen for every glyph; with several threads, parts begin mid-text.
+    // Windows of a byte or a few cut the text into pieces of a line or less, so
+    // glyphs go on across pieces and most lines are longer than the window;
+    // with several threads, parts begin mid-text.
     for (int threads : {1, 2, 3, 5, 16}) {
         for (size_t window : {size_t{1}, size_t{7}, size_t{64}, size_t{0}}) {
             TBDFFont many;
@@ -331,19 +350,38 @@ void TstBDFReader::threadsDoNotChangeTheResult()
 // whole: the font is the one a single scan of the text gives, whatever the
 // threads and windows, with a byte-order mark, and with a NUL byte (where the
 // text ends) far into the file.
+namespace {
+
+// Thread starts in this read so far, and from which one on they fail (0: none fails).
+std::atomic<int> ThreadStarts{0};
+int FirstFailingStart = 0;
+bool FailThreadStart()
+{
+    return FirstFailingStart > 0 && ++ThreadStarts >= FirstFailingStart;
+}
+
+} // namespace
+
 void TstBDFReader::bigFileReadInPiecesGivesTheSameFont_data()
 {
     QTest::addColumn<QByteArray>("prefix");
     QTest::addColumn<int>("nulAt");
-    QTest::newRow("plain") << QByteArray() << -1;
-    QTest::newRow("byte-order-mark") << QByteArray("\xEF\xBB\xBF") << -1;
-    QTest::newRow("nul-late") << QByteArray() << (7 << 20);
+    QTest::addColumn<int>("failingStart");
+    QTest::newRow("plain") << QByteArray() << -1 << 0;
+    QTest::newRow("byte-order-mark") << QByteArray("\xEF\xBB\xBF") << -1 << 0;
+    QTest::newRow("nul-late") << QByteArray() << (7 << 20) << 0;
+    // The system stops giving threads from the n-th start of a read on: the
+    // threads already started end and the read goes on without the others.
+    QTest::newRow("no-thread-starts") << QByteArray() << -1 << 1;
+    QTest::newRow("threads-run-out-in-the-survey") << QByteArray() << -1 << 2;
+    QTest::newRow("threads-run-out-in-the-scan") << QByteArray() << -1 << 9;
 }
 
 void TstBDFReader::bigFileReadInPiecesGivesTheSameFont()
 {
     QFETCH(QByteArray, prefix);
     QFETCH(int, nulAt);
+    QFETCH(int, failingStart);
     QByteArray text = prefix + "STARTFONT 2.1\nFONT big\nCHARS 1\n";
     text.reserve(9 << 20);
     for (int i = 0; text.size() < (8 << 20); ++i) {
@@ -376,7 +414,11 @@ void TstBDFReader::bigFileReadInPiecesGivesTheSameFont()
     for (int threads : {0, 1, 2, 3, 7}) {
         for (size_t window : {size_t{0}, size_t{4096}}) {
             TBDFFont font;
+            ThreadStarts = 0;
+            FirstFailingStart = failingStart;
+            SetThreadStartHook(FailThreadStart);
             const TBDFReadReport report = OpenBDF(path, font, {0, TCodeSource::Encoding, threads, window});
+            SetThreadStartHook(nullptr);
             const QString what = QString("%1 threads, window %2").arg(threads).arg(window);
             QVERIFY2(font == reference, qPrintable(what));
             QVERIFY2(report.SawEndFont == expected.SawEndFont, qPrintable(what));
@@ -594,6 +636,74 @@ void TstBDFReader::unreadableFileLeavesFontAlone()
         QVERIFY(std::string(e.what()).find("No such file") != std::string::npos);
     }
     QVERIFY(font == copy);
+}
+
+namespace {
+
+// How the file is changed once it has been read, before the reader checks it.
+QByteArray Change;
+void ChangeFile(const std::string &path)
+{
+    QFile f(QString::fromStdString(path));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray text = f.readAll();
+    f.close();
+    if (Change == "rewrite") {
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        f.write(QByteArray(text).replace("80", "40"));
+    } else if (Change == "append") {
+        QVERIFY(f.open(QIODevice::Append));
+        f.write("ENDFONT\n");
+    } else if (Change == "rename") {
+        QFile other(QString::fromStdString(path + ".new"));
+        QVERIFY(other.open(QIODevice::WriteOnly));
+        other.write(text);
+        other.close();
+        QCOMPARE(::rename((path + ".new").c_str(), path.c_str()), 0);
+    }
+}
+
+} // namespace
+
+void TstBDFReader::fileChangedWhileReadIsRefused_data()
+{
+    QTest::addColumn<QByteArray>("change");
+    QTest::addColumn<int>("threads");
+    QTest::newRow("rewritten-same-size-one-thread") << QByteArray("rewrite") << 1;
+    QTest::newRow("rewritten-same-size-threads") << QByteArray("rewrite") << 3;
+    QTest::newRow("grown-one-thread") << QByteArray("append") << 1;
+    QTest::newRow("replaced-by-rename-one-thread") << QByteArray("rename") << 1;
+}
+
+void TstBDFReader::fileChangedWhileReadIsRefused()
+{
+    QFETCH(QByteArray, change);
+    QFETCH(int, threads);
+    QTemporaryDir dir;
+    const std::string path = (dir.path() + "/font.bdf").toStdString();
+    QFile f(QString::fromStdString(path));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    for (int i = 0; i < 9; ++i)
+        f.write(Glyph(QByteArray::number(0x41 + i, 16), "8 1 0 0", "80\n"));
+    f.close();
+    // An old time, so the change surely gives the file another one.
+    const timespec old[2] = {{946684800, 0}, {946684800, 0}};
+    QCOMPARE(::utimensat(AT_FDCWD, path.c_str(), old, 0), 0);
+    TBDFFont font;
+    font.FontName = "before";
+    Change = change;
+    SetReadCheckHook(ChangeFile);
+    std::string message;
+    try {
+        OpenBDF(path, font, {0, TCodeSource::Encoding, threads});
+    } catch (const TFileError &e) {
+        QCOMPARE(e.path(), path);
+        message = e.what();
+    }
+    SetReadCheckHook(nullptr);
+    QVERIFY2(message.find("the file changed while it was read") != std::string::npos, message.c_str());
+    QCOMPARE(font.FontName, std::string("before"));
+    QVERIFY(font.Chars.empty());
 }
 
 QTEST_APPLESS_MAIN(TstBDFReader)

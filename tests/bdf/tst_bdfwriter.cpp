@@ -284,9 +284,10 @@ void TstBDFWriter::fullDiskLeavesOldFileByteIdentical()
 namespace {
 
 TSaveStep FailingStep = TSaveStep::Create;
+int FailingErrno = EIO;
 int FailStep(TSaveStep step)
 {
-    return step == FailingStep ? EIO : 0;
+    return step == FailingStep ? FailingErrno : 0;
 }
 
 } // namespace
@@ -294,16 +295,20 @@ int FailStep(TSaveStep step)
 void TstBDFWriter::injectedFailureLeavesOldFile_data()
 {
     QTest::addColumn<int>("step");
-    QTest::newRow("create") << int(TSaveStep::Create);
-    QTest::newRow("write") << int(TSaveStep::Write);
-    QTest::newRow("fdatasync") << int(TSaveStep::Sync);
-    QTest::newRow("close") << int(TSaveStep::Close);
-    QTest::newRow("rename") << int(TSaveStep::Rename);
+    QTest::addColumn<int>("err");
+    // A file made read-only, as an ordinary user sees it (tests may run as root).
+    QTest::newRow("no-write-permission") << int(TSaveStep::Permission) << EACCES;
+    QTest::newRow("create") << int(TSaveStep::Create) << EIO;
+    QTest::newRow("write") << int(TSaveStep::Write) << EIO;
+    QTest::newRow("fdatasync") << int(TSaveStep::Sync) << EIO;
+    QTest::newRow("close") << int(TSaveStep::Close) << EIO;
+    QTest::newRow("rename") << int(TSaveStep::Rename) << EIO;
 }
 
 void TstBDFWriter::injectedFailureLeavesOldFile()
 {
     QFETCH(int, step);
+    QFETCH(int, err);
     QTemporaryDir dir;
     const QString path = dir.path() + "/font.bdf";
     TProjectRecord old;
@@ -315,6 +320,7 @@ void TstBDFWriter::injectedFailureLeavesOldFile()
     slot.Font.FontName = "new";
     slot.Modified = true;
     FailingStep = TSaveStep(step);
+    FailingErrno = err;
     SetSaveFaultHook(FailStep);
     std::string message;
     try {
@@ -324,7 +330,7 @@ void TstBDFWriter::injectedFailureLeavesOldFile()
     }
     SetSaveFaultHook(nullptr);
     QVERIFY2(message.find(path.toStdString()) != std::string::npos, message.c_str());
-    QVERIFY2(message.find(TFileError::SystemReason(EIO)) != std::string::npos, message.c_str());
+    QVERIFY2(message.find(TFileError::SystemReason(err)) != std::string::npos, message.c_str());
     QVERIFY(slot.Modified);
     QCOMPARE(ReadAll(path), before);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{"font.bdf"});
