@@ -1,6 +1,7 @@
 #include "fileio.h"
 
 #include "model/fileerror.h"
+#include "paths.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -61,20 +62,6 @@ std::string FileKind(mode_t mode)
     if (S_ISCHR(mode) || S_ISBLK(mode))
         return "it is a device, not a regular file";
     return "it is not a regular file";
-}
-
-std::string FolderOf(const std::string &path)
-{
-    size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string BaseName(const std::string &path)
-{
-    size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 } // namespace
@@ -206,7 +193,7 @@ TAtomicFileWriter::TAtomicFileWriter(const std::string &path) : Path(path), Targ
         ThrowWrite(path, TFileError::SystemReason(errno));
     }
 
-    const std::string prefix = FolderOf(Target) + "/." + BaseName(Target) + ".";
+    const std::string prefix = FolderOf(Target) + "/." + FileNameOnly(Target) + ".";
     std::random_device seed;
     std::mt19937_64 random(seed());
     for (int attempt = 0; attempt < 100; ++attempt) {
