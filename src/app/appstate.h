@@ -3,18 +3,16 @@
 
 #include "chartable/selection.h"
 #include "compiler/project.h"
+#include "openfonts.h"
 #include "model/bdfmodel.h"
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
 struct TAppState {
-    // Mirrored row for row by the font list.
-    std::vector<TProjectRecord> Fonts;
-    // Selected row of the font list, -1 when none.
-    int CurrentFontIndex = -1;
+    // The open fonts, mirrored row for row by the font list, and the current one.
+    TOpenFonts Fonts;
     // Row * 32 + column of the character table's current cell.
     int CurrentCharIndex = 0;
     TCharSelection CharSelection;
@@ -38,16 +36,8 @@ struct TAppState {
     // 0x00BBGGRR: 0 black, 255 red, 0x8000 green.
     uint32_t StatusColour = 0;
 
-    TProjectRecord *CurrentSlot()
-    {
-        return CurrentFontIndex >= 0 && CurrentFontIndex < static_cast<int>(Fonts.size()) ? &Fonts[CurrentFontIndex]
-                                                                                          : nullptr;
-    }
-    TBDFFont *CurrentFont()
-    {
-        TProjectRecord *slot = CurrentSlot();
-        return slot ? &slot->Font : nullptr;
-    }
+    TProjectRecord *CurrentSlot() { return Fonts.currentSlot(); }
+    TBDFFont *CurrentFont() { return Fonts.currentFont(); }
     // The glyph at the current cell of the current font, or null.
     TBDFChar *CurrentChar()
     {
@@ -60,17 +50,5 @@ struct TAppState {
     TTypeface *TypefaceAt(int row)
     {
         return row >= 0 && row < static_cast<int>(Typefaces.size()) ? &Typefaces[static_cast<size_t>(row)] : nullptr;
-    }
-    // Told when a font first gets unsaved changes (its index), so the list can show it.
-    std::function<void(int)> FontModifiedChanged;
-
-    void MarkCurrentFontModified()
-    {
-        TProjectRecord *slot = CurrentSlot();
-        if (!slot || slot->Modified)
-            return;
-        slot->Modified = true;
-        if (FontModifiedChanged)
-            FontModifiedChanged(CurrentFontIndex);
     }
 };

@@ -78,7 +78,8 @@ TFormMain::TFormMain(QWidget *parent) : QMainWindow(parent)
     ConnectCharTable();
     ConnectHeaderPanel();
     ConnectCompilerPage();
-    State.FontModifiedChanged = [this](int row) { RefreshFontRow(row); };
+    connect(&State.Fonts, &TOpenFonts::modifiedChanged, this, &TFormMain::RefreshFontRow);
+    connect(&State.Fonts, &TOpenFonts::fontsChanged, this, &TFormMain::RebuildFontRows);
     resize(755, 618);
     if (QScreen *screen = QApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -180,13 +181,13 @@ QWidget *TFormMain::CreateFontPage()
     layout->addWidget(Splitter1, 1);
 
     connect(ListBox1, &QListWidget::currentRowChanged, this, [this](int row) {
-        State.CurrentFontIndex = row;
+        State.Fonts.setCurrentIndex(row);
         ListBox1Click();
     });
     // Every click reloads the clicked font, also on the row already selected (a
     // click that changes the row reloads twice, which changes nothing).
     connect(ListBox1, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
-        State.CurrentFontIndex = ListBox1->row(item);
+        State.Fonts.setCurrentIndex(ListBox1->row(item));
         ListBox1Click();
     });
     return TabSheet1;
@@ -219,7 +220,7 @@ bool TFormMain::FormClose()
         if (!ToolButton5Click())
             return false;
     }
-    if (AnyFontModified(State.Fonts))
+    if (State.Fonts.anyModified())
         return Prompts().askYesNo(QStringLiteral("BDF fonts not saved, exit?"), TAskIcon::Question, TAskDefault::No);
     return true;
 }

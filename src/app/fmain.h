@@ -281,8 +281,8 @@ private:
     // Places the grids in the editor area and sizes it (see LayOutEditor).
     void LayOutEditorGrids();
     void SelectFontRow(int row);
-    // Appends the list row of a slot just appended to the fonts.
-    void AddFontRow(const TProjectRecord &slot);
+    // Makes the font list's rows again from the open fonts.
+    void RebuildFontRows();
     void RestorePlacement();
     void SavePlacement();
     // The folder the save dialog starts in for this font.

@@ -18,16 +18,20 @@
 #include <QSignalBlocker>
 #include <QTabWidget>
 
-void TFormMain::AddFontRow(const TProjectRecord &slot)
+void TFormMain::RebuildFontRows()
 {
-    // Rows are added without running the selection handler; the caller selects.
+    // Rows are made without running the selection handler; the model's current row is kept.
     QSignalBlocker block(ListBox1);
-    auto *item = new QListWidgetItem(BytesToText(FontListCaption(slot)));
-    item->setSizeHint(QSize(0, 16));
-    // Rows of fonts whose names start alike differ only at the end: the row is
-    // elided in the middle, and the whole path is one hover away.
-    item->setToolTip(PathToQ(slot.FileName));
-    ListBox1->addItem(item);
+    ListBox1->clear();
+    for (size_t row = 0; row < State.Fonts.size(); ++row) {
+        auto *item = new QListWidgetItem(BytesToText(FontListCaption(State.Fonts[row])));
+        item->setSizeHint(QSize(0, 16));
+        ListBox1->addItem(item);
+        // Rows of fonts whose names start alike differ only at the end: the row is
+        // elided in the middle, and the whole path is one hover away.
+        RefreshFontRow(static_cast<int>(row));
+    }
+    ListBox1->setCurrentRow(State.Fonts.currentIndex());
 }
 
 void TFormMain::RefreshFontRow(int row)
@@ -51,7 +55,7 @@ void TFormMain::SelectFontRow(int row)
         QSignalBlocker block(ListBox1);
         ListBox1->setCurrentRow(row);
     }
-    State.CurrentFontIndex = ListBox1->currentRow();
+    State.Fonts.setCurrentIndex(ListBox1->currentRow());
     ListBox1Click();
 }
 
@@ -87,10 +91,9 @@ void TFormMain::OpenFonts(const QStringList &paths)
         TBDFReadReport report = OpenBDF(file, slot.Font, {State.Debug});
         slot.FileName = file;
         LastBdfFolder = QFileInfo(path).absolutePath();
-        State.Fonts.push_back(std::move(slot));
+        State.Fonts.append(std::move(slot));
         const TProjectRecord &added = State.Fonts.back();
         SizeFrameGrid(added.Font.FBBWidth, added.Font.FBBHeight);
-        AddFontRow(added);
         const std::string warning = ReadWarningText(file, added.Font, report);
         if (!warning.empty())
             Prompts().showWarning(BytesToText(warning));
@@ -110,9 +113,8 @@ void TFormMain::ToolButton1Click()
 
 void TFormMain::ToolButton19Click()
 {
-    State.Fonts.push_back(NewFontSlot(TickCount()));
+    State.Fonts.append(NewFontSlot(TickCount()));
     SizeFrameGrid(12, 12);
-    AddFontRow(State.Fonts.back());
     SelectFontRow(ListBox1->count() - 1);
 }
 
@@ -122,14 +124,7 @@ void TFormMain::ToolButton3Click()
         return;
     if (!Prompts().askYesNo(QStringLiteral("Are you sure?"), TAskIcon::Warning, TAskDefault::No))
         return;
-    const int row = State.CurrentFontIndex;
-    State.Fonts.erase(State.Fonts.begin() + row);
-    {
-        QSignalBlocker block(ListBox1);
-        delete ListBox1->takeItem(row);
-        ListBox1->setCurrentRow(-1);
-    }
-    State.CurrentFontIndex = -1;
+    State.Fonts.remove(State.Fonts.currentIndex());
     if (ListBox1->count() > 0) {
         SelectFontRow(0);
     } else {
@@ -155,8 +150,7 @@ void TFormMain::ToolButton2Click()
     const QString path = Prompts().saveFileName(setup, PathToQ(FileNameOnly(slot->FileName)));
     if (path.isEmpty())
         return;
-    SaveBDF(PathFromQ(path), *slot);
-    RefreshFontRow(State.CurrentFontIndex);
+    State.Fonts.save(State.Fonts.currentIndex(), PathFromQ(path));
     LastBdfFolder = QFileInfo(path).absolutePath();
     SetStatus("Saved " + PathFromQ(path), 0);
 }
@@ -165,10 +159,8 @@ void TFormMain::ToolButton25Click()
 {
     std::string saved;
     for (size_t i = 0; i < State.Fonts.size(); ++i) {
-        TProjectRecord &slot = State.Fonts[i];
-        SaveBDF(slot.FileName, slot);
-        RefreshFontRow(static_cast<int>(i));
-        saved += (saved.empty() ? "" : ", ") + slot.FileName;
+        State.Fonts.save(static_cast<int>(i), State.Fonts[i].FileName);
+        saved += (saved.empty() ? "" : ", ") + State.Fonts[i].FileName;
     }
     if (!saved.empty())
         SetStatus("Saved " + saved, 0);

@@ -41,14 +41,6 @@ int MoveDownIndex(int current, int count)
     return current + 1 < count ? current + 1 : current;
 }
 
-bool AnyFontModified(const std::vector<TProjectRecord> &fonts)
-{
-    for (const TProjectRecord &slot : fonts)
-        if (slot.Modified)
-            return true;
-    return false;
-}
-
 std::string StartupProjectArgument(const std::vector<std::string> &args)
 {
     if (args.empty())

@@ -23,9 +23,6 @@ TProjectRecord NewFontSlot(uint32_t uid);
 int MoveUpIndex(int current);
 int MoveDownIndex(int current, int count);
 
-// Whether any open font holds unsaved changes.
-bool AnyFontModified(const std::vector<TProjectRecord> &fonts);
-
 // The project to open at start-up: the first argument when it names an existing
 // file whose name ends in ".bitloom" exactly (letter case counts); else empty.
 std::string StartupProjectArgument(const std::vector<std::string> &args);

@@ -208,7 +208,7 @@ void TFormMain::ToolButton16Click()
     if (!font)
         return;
     AddChar(*font, State.CurrentCharIndex);
-    State.MarkCurrentFontModified();
+    State.Fonts.markCurrentModified();
     RxDrawGrid2->refresh();
 }
 
@@ -218,7 +218,7 @@ void TFormMain::ToolButton18Click()
     if (!font)
         return;
     if (DeleteChars(*font, State.CharSelection) > 0)
-        State.MarkCurrentFontModified();
+        State.Fonts.markCurrentModified();
     RxDrawGrid2->refresh();
     RxDrawGrid2Click();
 }
@@ -235,7 +235,7 @@ void TFormMain::ToolButton22Click(int tag)
     if (!font || State.CharClipboard.empty())
         return;
     if (PasteChars(*font, State.CharSelection, State.CharClipboard, tag == 1))
-        State.MarkCurrentFontModified();
+        State.Fonts.markCurrentModified();
     RxDrawGrid2Click();
     RxDrawGrid2->refresh();
 }
@@ -264,7 +264,7 @@ void TFormMain::Edit6Change(const QString &text)
     std::string name = TextToBytes(text, font->FontName);
     if (name != font->FontName) {
         font->FontName = std::move(name);
-        State.MarkCurrentFontModified();
+        State.Fonts.markCurrentModified();
     }
 }
 
@@ -277,7 +277,7 @@ void TFormMain::Edit7Change(const QString &text)
     const double uid = ParseUidDef(text.toStdString(), 0);
     if (uid != font->Uid) {
         font->Uid = uid;
-        State.MarkCurrentFontModified();
+        State.Fonts.markCurrentModified();
     }
 }
 
@@ -292,7 +292,7 @@ void TFormMain::HeaderStep(int32_t TBDFFont::*member, int delta, QLineEdit *fiel
     // The box size does not step below 1; a stored 0 or negative value becomes 1.
     value = boxSize && delta < 0 ? (value > 1 ? value - 1 : 1) : Step(value, delta);
     if (value != before)
-        State.MarkCurrentFontModified();
+        State.Fonts.markCurrentModified();
     field->setText(QString::number(value));
     if (boxSize)
         ListBox1Click();

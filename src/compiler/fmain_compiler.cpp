@@ -271,7 +271,7 @@ bool TFormMain::eventFilter(QObject *watched, QEvent *event)
 
 bool TFormMain::MayReplaceFonts()
 {
-    return !AnyFontModified(State.Fonts) ||
+    return !State.Fonts.anyModified() ||
            Prompts().askYesNo(QStringLiteral("BDF fonts not saved, continue?"), TAskIcon::Question, TAskDefault::No);
 }
 
@@ -396,14 +396,7 @@ void TFormMain::OpenBitloom(const std::string &path)
 
 void TFormMain::ReplaceFonts(std::vector<TProjectRecord> fonts)
 {
-    State.Fonts = std::move(fonts);
-    {
-        QSignalBlocker block(ListBox1);
-        ListBox1->clear();
-    }
-    State.CurrentFontIndex = -1;
-    for (const TProjectRecord &slot : State.Fonts)
-        AddFontRow(slot);
+    State.Fonts.replaceAll(std::move(fonts));
     if (ListBox1->count() > 0) {
         SelectFontRow(ListBox1->count() - 1);
     } else {
@@ -708,7 +701,7 @@ void TFormMain::ToolButton6Click()
     if (target.isEmpty())
         return;
     // A source that cannot be written stops the compile with the log as it was.
-    PrepareCompile(WriteCompilerSource(State.Fonts, State.Typefaces, State.CollectionUid, State.KPixelAspectRatio),
+    PrepareCompile(WriteCompilerSource(State.Fonts.all(), State.Typefaces, State.CollectionUid, State.KPixelAspectRatio),
                    folder);
     Memo1->clear();
 

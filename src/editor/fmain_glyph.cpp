@@ -236,7 +236,7 @@ void TFormMain::RxDrawGrid1MouseDown(QPoint offset, TPaintAction action)
         return;
     RxDrawGrid1->update();
     // Every press counts as an edit, whether or not the pixel changed.
-    State.MarkCurrentFontModified();
+    State.Fonts.markCurrentModified();
     RxDrawGrid2->updateCurrentGlyph();
 }
 
@@ -250,7 +250,7 @@ void TFormMain::RxDrawGrid1MouseMove(QPoint offset, TPaintAction action)
         return;
     RxDrawGrid1->updateCell(*cell);
     // A drag that began on a missing row still changes the font when it reaches real ones.
-    State.MarkCurrentFontModified();
+    State.Fonts.markCurrentModified();
     RxDrawGrid2->updateCurrentGlyph();
 }
 
@@ -260,7 +260,7 @@ void TFormMain::MetricCommand(const std::function<void(TBDFChar &)> &op, QLineEd
     if (!font)
         return;
     if (ApplyToBlock(*font, State.CharSelection, op))
-        State.MarkCurrentFontModified();
+        State.Fonts.markCurrentModified();
     if (const TBDFChar *ch = State.CurrentChar())
         field->setText(QString::number(ch->*shown));
     RxDrawGrid2Click();
@@ -339,7 +339,7 @@ void TFormMain::Edit5Change(const QString &text)
         return;
     const int32_t value = ParseIntDef(text.toStdString(), 0);
     if (ApplyToBlock(*font, State.CharSelection, [value](TBDFChar &c) { c.SWidthX = value; }))
-        State.MarkCurrentFontModified();
+        State.Fonts.markCurrentModified();
 }
 
 void TFormMain::SpeedButton10Click()
@@ -348,7 +348,7 @@ void TFormMain::SpeedButton10Click()
         const int32_t before = ch->Encoding;
         CodeDown(*ch);
         if (ch->Encoding != before)
-            State.MarkCurrentFontModified();
+            State.Fonts.markCurrentModified();
         Edit13->setText(Hex4(ch->Encoding));
     }
 }
@@ -357,7 +357,7 @@ void TFormMain::SpeedButton19Click()
 {
     if (TBDFChar *ch = State.CurrentChar()) {
         CodeUp(*ch);
-        State.MarkCurrentFontModified();
+        State.Fonts.markCurrentModified();
         Edit13->setText(Hex4(ch->Encoding));
     }
 }
@@ -369,7 +369,7 @@ void TFormMain::Edit13Change(const QString &text)
         return;
     const int32_t code = HexToInt(text.toStdString());
     if (code != ch->Encoding)
-        State.MarkCurrentFontModified();
+        State.Fonts.markCurrentModified();
     ch->Encoding = code;
     GroupBox1->setTitle(QStringLiteral("Current char: ") + Hex4(code));
 }
@@ -380,7 +380,7 @@ void TFormMain::SpeedButton20Click()
         const TBDFChar before = *ch;
         RotateLeft(*ch);
         if (!(before == *ch))
-            State.MarkCurrentFontModified();
+            State.Fonts.markCurrentModified();
         RxDrawGrid1->update();
         RxDrawGrid2->updateCurrentGlyph();
     }
@@ -392,7 +392,7 @@ void TFormMain::SpeedButton22Click()
         const TBDFChar before = *ch;
         RotateUp(*ch);
         if (!(before == *ch))
-            State.MarkCurrentFontModified();
+            State.Fonts.markCurrentModified();
         RxDrawGrid1->update();
         RxDrawGrid2->updateCurrentGlyph();
     }
@@ -406,7 +406,7 @@ void TFormMain::ToolButton23Click()
     if (!ch)
         return;
     if (!(*ch == State.UndoChar))
-        State.MarkCurrentFontModified();
+        State.Fonts.markCurrentModified();
     *ch = State.UndoChar;
     RxDrawGrid2Click();
     RxDrawGrid2->refresh();
@@ -418,7 +418,7 @@ void TFormMain::ToolButton26Click()
     if (!font)
         return;
     if (RenumberCodes(*font, State.CharSelection))
-        State.MarkCurrentFontModified();
+        State.Fonts.markCurrentModified();
     RxDrawGrid2Click();
     RxDrawGrid2->refresh();
 }

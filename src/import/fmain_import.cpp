@@ -126,9 +126,8 @@ void TFormMain::ToolButton15Click()
     OpenBDF(path, slot.Font, {State.Debug});
     slot.FileName = path;
     LastBdfFolder = QFileInfo(output).absolutePath();
-    State.Fonts.push_back(std::move(slot));
+    State.Fonts.append(std::move(slot));
     // The new row is not selected: the current font stays as it was.
-    AddFontRow(State.Fonts.back());
     const std::string warning = ReadWarningText(path, State.Fonts.back().Font, report);
     if (!warning.empty())
         Prompts().showWarning(BytesToText(warning));
@@ -179,7 +178,7 @@ void TFormMain::ToolButton17Click()
     font->Chars.insert(font->Chars.end(), std::make_move_iterator(cut.Glyphs.begin()),
                        std::make_move_iterator(cut.Glyphs.end()));
     // Imported glyphs are work to keep: closing must ask before they are lost.
-    State.MarkCurrentFontModified();
+    State.Fonts.markCurrentModified();
     RxDrawGrid2->refresh();
     if (cut.CutWide > 0)
         Prompts().showWarning(QString::number(cut.CutWide) +

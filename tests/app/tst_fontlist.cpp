@@ -1,5 +1,8 @@
 #include "app/fontlist.h"
+#include "app/openfonts.h"
 #include "platform/textconv.h"
+
+#include "model/fileerror.h"
 
 #include <QtTest>
 
@@ -11,7 +14,41 @@ private slots:
     void moves();
     void startupArgument();
     void textRoundTrip();
+    void openFontsSayWhatChanged();
 };
+
+void TstFontList::openFontsSayWhatChanged()
+{
+    QTemporaryDir dir;
+    TOpenFonts fonts;
+    QSignalSpy changed(&fonts, &TOpenFonts::fontsChanged), marked(&fonts, &TOpenFonts::modifiedChanged),
+        current(&fonts, &TOpenFonts::currentChanged);
+    fonts.append(NewFontSlot(1));
+    fonts.append(NewFontSlot(2));
+    fonts.setCurrentIndex(1);
+    fonts.setCurrentIndex(7);
+    QCOMPARE(current.size(), 2);
+    QCOMPARE(fonts.currentIndex(), -1);
+    // The unsaved mark is told when it comes and when a save takes it away, once each.
+    fonts.markModified(0);
+    fonts.markModified(0);
+    QVERIFY(fonts.anyModified());
+    fonts.save(0, dir.filePath("a.bdf").toStdString());
+    QCOMPARE(marked.size(), 2);
+    QVERIFY(!fonts.anyModified());
+    QCOMPARE(fonts[0].FileName, std::string("bitloom.bdf"));
+    // A failed save keeps the mark and says nothing.
+    fonts.markModified(1);
+    QVERIFY_THROWS_EXCEPTION(TFileError, fonts.save(1, dir.filePath("no/such/b.bdf").toStdString()));
+    QCOMPARE(marked.size(), 3);
+    QVERIFY(fonts[1].Modified);
+    fonts.setCurrentIndex(1);
+    fonts.remove(0);
+    QCOMPARE(fonts.size(), size_t(1));
+    QCOMPARE(fonts.currentIndex(), -1);
+    QCOMPARE(current.last().first().toInt(), -1);
+    QCOMPARE(changed.size(), 3);
+}
 
 void TstFontList::captions()
 {

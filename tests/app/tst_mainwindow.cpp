@@ -122,7 +122,7 @@ void TstMainWindow::openTwoFilesAndOneTwice()
     QCOMPARE(Form->ListBox1->item(0)->text(), QString("A (a.bdf)"));
     QCOMPARE(Form->ListBox1->item(1)->text(), QString("B (b.bdf)"));
     QCOMPARE(Form->ListBox1->currentRow(), 1);
-    QCOMPARE(Form->State.CurrentFontIndex, 1);
+    QCOMPARE(Form->State.Fonts.currentIndex(), 1);
     QCOMPARE(Form->Edit6->text(), QString("B"));
     QCOMPARE(Form->RxDrawGrid->rows(), 10);
 
@@ -145,11 +145,11 @@ void TstMainWindow::unreadableFileKeepsListParallel()
     QCOMPARE(Form->ListBox1->count(), 1);
     // The files after the failed one are not opened and nothing gets selected.
     QCOMPARE(Form->ListBox1->currentRow(), -1);
-    QCOMPARE(Form->State.CurrentFontIndex, -1);
+    QCOMPARE(Form->State.Fonts.currentIndex(), -1);
     // The window goes on working.
     OpenFiles({"b.bdf"});
     QCOMPARE(Form->ListBox1->count(), 2);
-    QCOMPARE(Form->State.CurrentFontIndex, 1);
+    QCOMPARE(Form->State.Fonts.currentIndex(), 1);
 }
 
 void TstMainWindow::wideGlyphWarningShown()
@@ -182,7 +182,7 @@ void TstMainWindow::deleteRows()
     QCOMPARE(Form->ListBox1->item(1)->text(), QString("C (c.bdf)"));
     QCOMPARE(Form->State.Fonts[1].Font.FontName, std::string("C"));
     QCOMPARE(Form->ListBox1->currentRow(), 0);
-    QCOMPARE(Form->State.CurrentFontIndex, 0);
+    QCOMPARE(Form->State.Fonts.currentIndex(), 0);
     QCOMPARE(Form->Edit6->text(), QString("A"));
 
     Script->YesNoAnswers = {true, true};
@@ -190,7 +190,7 @@ void TstMainWindow::deleteRows()
     Form->ToolButton3Click();
     QCOMPARE(Form->ListBox1->count(), 0);
     QVERIFY(Form->State.Fonts.empty());
-    QCOMPARE(Form->State.CurrentFontIndex, -1);
+    QCOMPARE(Form->State.Fonts.currentIndex(), -1);
     QCOMPARE(Form->RxDrawGrid1->columns(), 1);
 }
 
@@ -200,7 +200,7 @@ void TstMainWindow::moveSelectionOnBothPages()
     Form->ListBox1->setCurrentRow(-1);
     Form->Movedown1Click();
     QCOMPARE(Form->ListBox1->currentRow(), 0);
-    QCOMPARE(Form->State.CurrentFontIndex, 0);
+    QCOMPARE(Form->State.Fonts.currentIndex(), 0);
     Form->Moveup1Click();
     QCOMPARE(Form->ListBox1->currentRow(), 0);
     QTest::keyClick(Form.get(), Qt::Key_D, Qt::ControlModifier);
@@ -210,7 +210,7 @@ void TstMainWindow::moveSelectionOnBothPages()
     Form->Movedown1Click();
     QCOMPARE(Form->ListBox1->currentRow(), 2);
     QTest::keyClick(Form.get(), Qt::Key_U, Qt::ControlModifier);
-    QCOMPARE(Form->State.CurrentFontIndex, 1);
+    QCOMPARE(Form->State.Fonts.currentIndex(), 1);
 
     Form->PageControl1->setCurrentIndex(1);
     Form->ListBox2->addItems({"one", "two"});

@@ -317,7 +317,7 @@ void TstCompilerPage::commandLineOpensProject()
     QTRY_COMPARE(second.ListBox2->count(), 2);
     QCOMPARE(second.State.Fonts.size(), size_t(2));
     // Activated later, it does not read the project again.
-    second.State.Fonts.pop_back();
+    second.State.Fonts.remove(1);
     second.show();
     second.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&second));

@@ -235,7 +235,7 @@ void TstImport::trueTypeEndToEnd()
     QCOMPARE(Form->ListBox1->count(), 2);
     QCOMPARE(Form->ListBox1->item(1)->text(), QString("dejavu9 (dejavu9.bdf)"));
     QCOMPARE(Form->ListBox1->currentRow(), 0);
-    QCOMPARE(Form->State.CurrentFontIndex, 0);
+    QCOMPARE(Form->State.Fonts.currentIndex(), 0);
     const TProjectRecord &slot = Form->State.Fonts[1];
     QCOMPARE(slot.FileName, Path("dejavu9.bdf").toStdString());
     QVERIFY(!slot.Modified);

@@ -1,0 +1,67 @@
+// The open fonts as a model of their own: one slot per row of the font list
+// (the font, the full path it is saved to, whether it holds unsaved changes)
+// and which of them is current. The font list, the compiler page and the close
+// questions listen to its signals instead of calling into each other.
+#pragma once
+
+#include "model/bdfmodel.h"
+
+#include <QObject>
+
+#include <string>
+#include <vector>
+
+class TOpenFonts : public QObject {
+    Q_OBJECT
+public:
+    using TSlots = std::vector<TProjectRecord>;
+
+    explicit TOpenFonts(QObject *parent = nullptr) : QObject(parent) {}
+
+    // The slots, row for row with the font list. A change made through them to a
+    // font is told with markModified.
+    const TSlots &all() const { return Slots; }
+    TProjectRecord &operator[](size_t row) { return Slots[row]; }
+    const TProjectRecord &operator[](size_t row) const { return Slots[row]; }
+    size_t size() const { return Slots.size(); }
+    bool empty() const { return Slots.empty(); }
+    TSlots::iterator begin() { return Slots.begin(); }
+    TSlots::iterator end() { return Slots.end(); }
+    TSlots::const_iterator begin() const { return Slots.begin(); }
+    TSlots::const_iterator end() const { return Slots.end(); }
+    TProjectRecord &back() { return Slots.back(); }
+
+    // The current row, -1 when none; a row outside the list counts as none.
+    int currentIndex() const { return Current; }
+    void setCurrentIndex(int row);
+    TProjectRecord *currentSlot();
+    TBDFFont *currentFont();
+
+    // Each changes the list and says so; the current row is then none (the
+    // caller picks one), except for append, which keeps it.
+    void append(TProjectRecord slot);
+    void replaceAll(TSlots list);
+    void remove(int row);
+
+    // The font of a row (or the current one) holds unsaved changes now.
+    void markModified(int row);
+    void markCurrentModified() { markModified(Current); }
+    // Writes the font of a row to path (which then holds its unsaved changes no
+    // more); a failure throws TFileError and changes nothing.
+    void save(int row, const std::string &path);
+    bool anyModified() const;
+
+signals:
+    // Slots were added, removed or replaced.
+    void fontsChanged();
+    // A row's unsaved mark came or went.
+    void modifiedChanged(int row);
+    void currentChanged(int row);
+
+private:
+    // After a replace or removal: no row is current, and the views are told.
+    void listChanged();
+
+    TSlots Slots;
+    int Current = -1;
+};
