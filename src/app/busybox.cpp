@@ -16,7 +16,11 @@ TBusyBox::TBusyBox(QWidget *parent, const QString &text, qint64 limitMs)
 
 TBusyBox::~TBusyBox()
 {
+    const bool shown = Box->isVisible();
     Box->close();
+    // Without a window manager nobody hands the focus back, and the shortcuts would stop.
+    if (shown && Box->parentWidget())
+        Box->parentWidget()->activateWindow();
 }
 
 bool TBusyBox::keepWaiting()

@@ -278,6 +278,8 @@ private:
     // Editor side of the load step: grid size and place, fields, caption.
     void LoadCurrentCharIntoEditor();
     void ShowEmptyGlyph();
+    // No font is current: an empty editor and header.
+    void ShowNoFont();
     // Places the grids in the editor area and sizes it (see LayOutEditor).
     void LayOutEditorGrids();
     void SelectFontRow(int row);

@@ -13,6 +13,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSignalBlocker>
@@ -83,11 +85,11 @@ void TFormMain::ListBox1Click()
 void TFormMain::OpenFonts(const QStringList &paths)
 {
     for (const QString &path : paths) {
+        // Named once and for all: later saves go to this file wherever the program is.
+        const std::string file = FullPath(PathFromQ(path));
         // Read into a slot of its own first: a file that cannot be read (or holds
         // no font) leaves no slot behind, so the list and the fonts stay parallel.
         TProjectRecord slot;
-        // Named once and for all: later saves go to this file wherever the program is.
-        const std::string file = FullPath(PathFromQ(path));
         TBDFReadReport report = OpenBDF(file, slot.Font, {State.Debug});
         slot.FileName = file;
         LastBdfFolder = QFileInfo(path).absolutePath();
@@ -125,12 +127,19 @@ void TFormMain::ToolButton3Click()
     if (!Prompts().askYesNo(QStringLiteral("Are you sure?"), TAskIcon::Warning, TAskDefault::No))
         return;
     State.Fonts.remove(State.Fonts.currentIndex());
-    if (ListBox1->count() > 0) {
+    if (ListBox1->count() > 0)
         SelectFontRow(0);
-    } else {
-        ShowEmptyGlyph();
-        RepaintViews();
-    }
+    else
+        ShowNoFont();
+}
+
+void TFormMain::ShowNoFont()
+{
+    ShowEmptyGlyph();
+    // No font is current: the header shows none, not the last one's.
+    for (QLineEdit *field : {Edit6, Edit7, Edit8, Edit9, Edit10, Edit11})
+        field->clear();
+    RepaintViews();
 }
 
 QString TFormMain::SaveFolderFor(const TProjectRecord &slot) const
@@ -158,10 +167,19 @@ void TFormMain::ToolButton2Click()
 void TFormMain::ToolButton25Click()
 {
     std::string saved;
-    for (size_t i = 0; i < State.Fonts.size(); ++i) {
-        State.Fonts.save(static_cast<int>(i), State.Fonts[i].FileName);
-        saved += (saved.empty() ? "" : ", ") + State.Fonts[i].FileName;
+    const TQuickSave plan = PlanQuickSave(State.Fonts.all());
+    for (int row : plan.Rows) {
+        State.Fonts.save(row, State.Fonts[size_t(row)].FileName);
+        saved += (saved.empty() ? "" : ", ") + State.Fonts[size_t(row)].FileName;
     }
     if (!saved.empty())
         SetStatus("Saved " + saved, 0);
+    if (!plan.Clashes.empty()) {
+        QStringList files;
+        for (const std::string &file : plan.Clashes)
+            files << PathToQ(file);
+        Prompts().showError(QStringLiteral("These files are open more than once with unsaved changes in more than one "
+                                           "copy, so they were not saved; save all but one copy under other names:\n") +
+                            files.join('\n'));
+    }
 }

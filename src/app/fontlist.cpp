@@ -1,10 +1,37 @@
 #include "fontlist.h"
 
+#include <algorithm>
 #include <ctime>
 
 std::string FontListCaption(const TProjectRecord &slot)
 {
     return slot.Font.FontName + " (" + FileNameOnly(slot.FileName) + ")";
+}
+
+TQuickSave PlanQuickSave(const std::vector<TProjectRecord> &fonts)
+{
+    TQuickSave plan;
+    std::vector<bool> done(fonts.size(), false);
+    for (size_t i = 0; i < fonts.size(); ++i) {
+        if (done[i])
+            continue;
+        std::vector<size_t> copies;
+        for (size_t j = i; j < fonts.size(); ++j)
+            if (!done[j] && (j == i || SameFile(fonts[j].FileName, fonts[i].FileName))) {
+                copies.push_back(j);
+                done[j] = true;
+            }
+        std::vector<size_t> changed;
+        for (size_t c : copies)
+            if (fonts[c].Modified)
+                changed.push_back(c);
+        if (changed.size() > 1)
+            plan.Clashes.push_back(fonts[i].FileName);
+        else
+            plan.Rows.push_back(static_cast<int>(changed.empty() ? i : changed.front()));
+    }
+    std::sort(plan.Rows.begin(), plan.Rows.end());
+    return plan;
 }
 
 uint32_t TickCount()
@@ -49,7 +76,8 @@ std::string StartupProjectArgument(const std::vector<std::string> &args)
     const std::string ext = ".bitloom";
     if (arg.size() <= ext.size() || arg.compare(arg.size() - ext.size(), ext.size(), ext) != 0)
         return {};
-    if (!IsRegularFile(arg))
+    // Anything there is taken: a folder or FIFO is then refused with a message, not ignored.
+    if (!PathExists(arg))
         return {};
     return arg;
 }

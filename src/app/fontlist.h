@@ -11,6 +11,16 @@
 // Row text of a slot: FontName + " (" + file name without folder + ")".
 std::string FontListCaption(const TProjectRecord &slot);
 
+// What quick save writes: each file once. Where several slots name one file,
+// the one with unsaved changes is written (the first, when none has any), so an
+// unchanged copy never overwrites an edited one; a file with unsaved changes in
+// more than one slot is not written at all and is listed in Clashes.
+struct TQuickSave {
+    std::vector<int> Rows;
+    std::vector<std::string> Clashes;
+};
+TQuickSave PlanQuickSave(const std::vector<TProjectRecord> &fonts);
+
 // Milliseconds since the system started, wrapping at 2^32 like a tick counter.
 uint32_t TickCount();
 
@@ -23,6 +33,6 @@ TProjectRecord NewFontSlot(uint32_t uid);
 int MoveUpIndex(int current);
 int MoveDownIndex(int current, int count);
 
-// The project to open at start-up: the first argument when it names an existing
-// file whose name ends in ".bitloom" exactly (letter case counts); else empty.
+// The project to open at start-up: the first argument when something exists at
+// it and its name ends in ".bitloom" exactly (letter case counts); else empty.
 std::string StartupProjectArgument(const std::vector<std::string> &args);

@@ -15,6 +15,8 @@ TOpenedProject Open(const std::string &projectPath, std::ostream &err)
     TOpenedProject opened = OpenProjectFile(projectPath);
     for (const std::string &problem : opened.Problems)
         err << "bitloom: font left out: " << problem << '\n';
+    for (const std::string &warning : opened.Warnings)
+        err << "bitloom: " << warning << '\n';
     return opened;
 }
 

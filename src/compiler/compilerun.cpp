@@ -78,6 +78,11 @@ TCompileResult RunCompiler(const std::string &folder, const std::string &target,
         result.Log.push_back("The compiler was stopped before it finished.");
     if (!whyNot.empty())
         result.Log.push_back(whyNot);
+    // A compiler that failed without a word still says how it ended.
+    if (result.Log.empty() && run.Started && !run.Cancelled)
+        result.Log.push_back(run.Crashed ? std::string("The compiler was ended by a signal.")
+                                         : "The compiler ended with exit status " + std::to_string(run.ExitCode) +
+                                               " without saying \"out.gdr created\".");
     result.Status = "Error! Font NOT created!";
     result.Colour = Red;
     return result;

@@ -392,17 +392,17 @@ void TFormMain::OpenBitloom(const std::string &path)
             QStringLiteral("These fonts of the project were not opened; saving the project leaves them out:\n") +
             lines.join('\n'));
     }
+    for (const std::string &warning : opened.Warnings)
+        Prompts().showWarning(BytesToText(warning));
 }
 
 void TFormMain::ReplaceFonts(std::vector<TProjectRecord> fonts)
 {
     State.Fonts.replaceAll(std::move(fonts));
-    if (ListBox1->count() > 0) {
+    if (ListBox1->count() > 0)
         SelectFontRow(ListBox1->count() - 1);
-    } else {
-        ShowEmptyGlyph();
-        RepaintViews();
-    }
+    else
+        ShowNoFont();
 }
 
 void TFormMain::SaveProject(const std::string &path)
@@ -432,7 +432,6 @@ void TFormMain::SaveProject(const std::string &path)
     if (SameFile(path, State.ProjectFileName))
         State.ProjectFontTexts = project.FontFiles;
     LastProjectFolder = PathToQ(FolderOf(FullPath(path)));
-    ShowProjectInTitle(path);
     SetStatus("Saved " + path, 0);
 }
 

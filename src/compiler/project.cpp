@@ -641,16 +641,20 @@ TOpenedProject OpenProjectFile(const std::string &path)
     for (const std::string &stored : opened.File.FontFiles) {
         const std::optional<std::string> found = ResolveFontPath(stored, path);
         if (!found) {
-            opened.Problems.push_back(stored + ": not found");
+            const std::string beside = stored.empty() || stored[0] == '/' ? stored : FolderOf(path) + "/" + stored;
+            opened.Problems.push_back(stored + (PathExists(beside) ? ": not a regular file" : ": not found"));
             continue;
         }
         TProjectRecord slot;
+        TBDFReadReport report;
         try {
-            OpenBDF(*found, slot.Font, {opened.File.Debug});
+            report = OpenBDF(*found, slot.Font, {opened.File.Debug});
         } catch (const TFileError &e) {
             opened.Problems.push_back(e.what());
             continue;
         }
+        if (std::string warning = ReadWarningText(*found, slot.Font, report); !warning.empty())
+            opened.Warnings.push_back(std::move(warning));
         slot.FileName = *found;
         opened.Fonts.push_back(std::move(slot));
     }

@@ -122,6 +122,8 @@ struct TOpenedProject {
     TProjectFile File;
     std::vector<TProjectRecord> Fonts;
     std::vector<std::string> Problems;
+    // What the reader had to say about fonts that did open (a truncated file, cut glyphs).
+    std::vector<std::string> Warnings;
 };
 
 // Reads the project at path and its fonts (with the project's Debug setting).

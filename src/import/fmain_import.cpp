@@ -42,7 +42,10 @@ public:
         if (Aside.empty() || std::rename(path.c_str(), Aside.c_str()) != 0)
             throw TFileError("Cannot move aside", path, TFileError::SystemReason(errno));
     }
-    ~TSetAside()
+    ~TSetAside() { restore(); }
+    // Puts the old file back now (or drops it when the new one is kept), so it
+    // is in place before the user is told anything.
+    void restore()
     {
         if (Aside.empty())
             return;
@@ -50,6 +53,7 @@ public:
             std::remove(Aside.c_str());
         else
             std::rename(Aside.c_str(), Path.c_str());
+        Aside.clear();
     }
     TSetAside(const TSetAside &) = delete;
     TSetAside &operator=(const TSetAside &) = delete;
@@ -94,16 +98,19 @@ void TFormMain::ToolButton15Click()
                                          ConverterFolder(folder), [&] { return busy.keepWaiting(); },
                                          TChildEnvironment::Inherited);
     if (!run.Started) {
+        old.restore();
         Prompts().showError(BytesToText(run.StartError));
         return;
     }
     if (run.Cancelled) {
         std::remove(path.c_str());
+        old.restore();
         if (busy.timedOut())
             Prompts().showError(QStringLiteral("The TrueType converter did not finish within 60 seconds; no font was added."));
         return;
     }
     if (!NameTaken(path)) {
+        old.restore();
         Prompts().showError(BytesToText(ConverterFailureText(run)));
         return;
     }
@@ -123,6 +130,7 @@ void TFormMain::ToolButton15Click()
     slot.Font.Uid = TickCount();
     SaveBDF(path, slot);
     old.keepNew();
+    old.restore();
     OpenBDF(path, slot.Font, {State.Debug});
     slot.FileName = path;
     LastBdfFolder = QFileInfo(output).absolutePath();

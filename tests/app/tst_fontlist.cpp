@@ -15,7 +15,46 @@ private slots:
     void startupArgument();
     void textRoundTrip();
     void openFontsSayWhatChanged();
+    void quickSaveWritesEachFileOnce_data();
+    void quickSaveWritesEachFileOnce();
 };
+
+void TstFontList::quickSaveWritesEachFileOnce_data()
+{
+    // Files of the slots in order, which of them hold unsaved changes, what is written.
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QList<bool>>("modified");
+    QTest::addColumn<QList<int>>("rows");
+    QTest::addColumn<QStringList>("clashes");
+    QTest::newRow("distinct-files") << QStringList{"/f/a.bdf", "/f/b.bdf"} << QList<bool>{false, true}
+                                    << QList<int>{0, 1} << QStringList{};
+    QTest::newRow("edited-copy-wins") << QStringList{"/f/a.bdf", "/f/b.bdf", "/f//a.bdf"}
+                                      << QList<bool>{false, false, true} << QList<int>{1, 2} << QStringList{};
+    QTest::newRow("unchanged-copies-once") << QStringList{"/f/a.bdf", "/f/a.bdf"} << QList<bool>{false, false}
+                                           << QList<int>{0} << QStringList{};
+    QTest::newRow("edits-in-both-copies") << QStringList{"/f/a.bdf", "/f/b.bdf", "/f/a.bdf"}
+                                          << QList<bool>{true, false, true} << QList<int>{1}
+                                          << QStringList{"/f/a.bdf"};
+}
+
+void TstFontList::quickSaveWritesEachFileOnce()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QList<bool>, modified);
+    QFETCH(QList<int>, rows);
+    QFETCH(QStringList, clashes);
+    std::vector<TProjectRecord> fonts(size_t(files.size()));
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        fonts[size_t(i)].FileName = files[i].toStdString();
+        fonts[size_t(i)].Modified = modified[i];
+    }
+    const TQuickSave plan = PlanQuickSave(fonts);
+    QCOMPARE(QList<int>(plan.Rows.begin(), plan.Rows.end()), rows);
+    QStringList clashed;
+    for (const std::string &file : plan.Clashes)
+        clashed << QString::fromStdString(file);
+    QCOMPARE(clashed, clashes);
+}
 
 void TstFontList::openFontsSayWhatChanged()
 {
@@ -94,6 +133,9 @@ void TstFontList::startupArgument()
     QCOMPARE(StartupProjectArgument({good.toStdString()}), good.toStdString());
     QCOMPARE(StartupProjectArgument({upper.toStdString()}), std::string());
     QCOMPARE(StartupProjectArgument({dir.filePath("missing.bitloom").toStdString()}), std::string());
+    QVERIFY(QDir(dir.path()).mkdir("folder.bitloom"));
+    QCOMPARE(StartupProjectArgument({dir.filePath("folder.bitloom").toStdString()}),
+             dir.filePath("folder.bitloom").toStdString());
     QCOMPARE(StartupProjectArgument({}), std::string());
 }
 

@@ -1,6 +1,7 @@
 // The main window driven through its real widgets, with scripted questions.
 #include "app/errorhandler.h"
 #include "app/fmain.h"
+#include "bdf/bdfreader.h"
 #include "chartable/chartablewidget.h"
 #include "editor/glyphgrids.h"
 #include "app/prompts.h"
@@ -132,6 +133,13 @@ void TstMainWindow::openTwoFilesAndOneTwice()
     QVERIFY(Form->State.Fonts[2].Font == Form->State.Fonts[0].Font);
     SetPixel(Glyph(2, 0), 0, 0);
     QVERIFY(!(Form->State.Fonts[2].Font == Form->State.Fonts[0].Font));
+    // Quick save keeps the edit: the unchanged first copy does not overwrite it.
+    Form->State.Fonts.markModified(2);
+    Form->ToolButton25Click();
+    TBDFFont back;
+    OpenBDF(Path("a.bdf").toStdString(), back, {});
+    QVERIFY(back.Chars[0].Bitmap == Glyph(2, 0).Bitmap);
+    QVERIFY(!Form->State.Fonts[2].Modified);
     QVERIFY(Script->Errors.isEmpty());
 }
 

@@ -439,6 +439,11 @@ void TstCompile::failuresSayWhy_data()
     QTest::newRow("error-on-standard-output")
         << QByteArray("echo 'line 3: bad glyph'; echo 'giving up' >&2; exit 1\n")
         << QStringList{"line 3: bad glyph", "giving up"} << "giving up" << false;
+    QTest::newRow("silent-exit-status") << QByteArray("exit 5\n") << QStringList{}
+                                        << "The compiler ended with exit status 5 without saying \"out.gdr created\"."
+                                        << false;
+    QTest::newRow("silent-signal") << QByteArray("kill -9 $$\n") << QStringList{}
+                                   << "The compiler was ended by a signal." << false;
     // About 2.7 MB of output: its first and its last megabyte are kept.
     QTest::newRow("flood-keeps-both-ends") << QByteArray("seq 1 400000; exit 1\n") << QStringList{"1", "2"} << "400000"
                                            << true;

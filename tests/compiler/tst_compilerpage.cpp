@@ -226,15 +226,25 @@ void TstCompilerPage::failedSaveKeepsOldFileAndFlag()
 void TstCompilerPage::missingAndUnreadableFontsAreReported()
 {
     QVERIFY(MakeHostileFile("png", Path("pic.bdf")));
+    QVERIFY(QDir(Fixture.Dir->path()).mkdir("dir.bdf"));
+    WriteFile(Path("cut.bdf"), SmallFont("FontC", 2).chopped(8));
     WriteFile(Path("p.bitloom"), "[FontFiles]\r\n1=" + Path("a.bdf").toUtf8() + "\r\n2=" + Path("gone.bdf").toUtf8() +
-                                     "\r\n3=" + Path("pic.bdf").toUtf8() + "\r\n4=" + Path("b.bdf").toUtf8() + "\r\n");
+                                     "\r\n3=" + Path("pic.bdf").toUtf8() + "\r\n4=" + Path("b.bdf").toUtf8() +
+                                     "\r\n5=dir.bdf\r\n6=cut.bdf\r\n");
     Form->OpenBitloom(Path("p.bitloom").toStdString());
-    QCOMPARE(Form->State.Fonts.size(), size_t(2));
-    QCOMPARE(Form->ListBox1->count(), 2);
+    QCOMPARE(Form->State.Fonts.size(), size_t(3));
+    QCOMPARE(Form->ListBox1->count(), 3);
     QCOMPARE(Form->ListBox1->item(1)->text(), QString("FontB (b.bdf)"));
-    QCOMPARE(Script->Warnings.size(), 1);
+    QCOMPARE(Script->Warnings.size(), 2);
     QVERIFY(Script->Warnings.first().contains(Path("gone.bdf") + ": not found"));
     QVERIFY(Script->Warnings.first().contains(Path("pic.bdf") + "\" is not a BDF font"));
+    QVERIFY(Script->Warnings.first().contains("dir.bdf: not a regular file"));
+    // A font that opened with a warning is told about too.
+    QVERIFY2(Script->Warnings.last().contains("truncated"), qPrintable(Script->Warnings.last()));
+    // A project without fonts leaves no font's header behind.
+    Form->OpenBitloom(Path("nothing.bitloom").toStdString());
+    QCOMPARE(Form->State.Fonts.size(), size_t(0));
+    QCOMPARE(Form->Edit6->text(), QString());
 }
 
 void TstCompilerPage::relativeFontPathsFoundBesideProject()
