@@ -4,7 +4,10 @@
 //   app/fmain_fontlist.cpp          the font list and whole-font commands
 //   editor/fmain_glyph.cpp          glyph editor: grids, painting, side panel, undo
 //   chartable/fmain_chartable.cpp   character table, character commands, font header
-//   compiler/fmain_compiler.cpp     compiler page: project file, typefaces
+//   compiler/fmain_compiler.cpp     compiler page: project file, typefaces, compile
+//   import/fmain_import.cpp         the TrueType and picture imports
+// The open fonts are a model of their own (app/openfonts.h) that the font list
+// listens to; child processes and folders come from platform/.
 #pragma once
 
 #include "appstate.h"
