@@ -2,7 +2,7 @@
 #pragma once
 
 #include "chartable/selection.h"
-#include "compiler/project.h"
+#include "compiler/projectmodel.h"
 #include "openfonts.h"
 #include "model/bdfmodel.h"
 
@@ -21,17 +21,8 @@ struct TAppState {
     // Copy of the current glyph taken by the load step; what undo restores.
     TBDFChar UndoChar;
     std::vector<TBDFChar> CharClipboard;
-    // The project: mirrored row for row by the typeface list.
-    std::vector<TTypeface> Typefaces;
-    int32_t CollectionUid = 0;
-    int32_t KPixelAspectRatio = 0;
-    // The project file read last, as an absolute path; its folder holds the typeface pictures.
-    std::string ProjectFileName;
-    // The font paths as that file wrote them, so that a save over it keeps them.
-    std::vector<std::string> ProjectFontTexts;
-    // Row trimming of the reader, set by a project.
-    int Debug = 0;
-    bool ProjectModified = false;
+    // The project: typefaces, numbers, its file and unsaved mark.
+    TProject Project;
     std::string StatusText;
     // 0x00BBGGRR: 0 black, 255 red, 0x8000 green.
     uint32_t StatusColour = 0;
@@ -45,10 +36,5 @@ struct TAppState {
         if (!font || CurrentCharIndex < 0 || CurrentCharIndex >= static_cast<int>(font->Chars.size()))
             return nullptr;
         return &font->Chars[static_cast<size_t>(CurrentCharIndex)];
-    }
-    // The typeface of a list row, or null.
-    TTypeface *TypefaceAt(int row)
-    {
-        return row >= 0 && row < static_cast<int>(Typefaces.size()) ? &Typefaces[static_cast<size_t>(row)] : nullptr;
     }
 };

@@ -214,7 +214,7 @@ void TFormMain::FormActivate()
 
 bool TFormMain::FormClose()
 {
-    if (State.ProjectModified && Prompts().askYesNo(QStringLiteral("Save Bitloom project?"), TAskIcon::Question,
+    if (State.Project.ProjectModified && Prompts().askYesNo(QStringLiteral("Save Bitloom project?"), TAskIcon::Question,
                                                         TAskDefault::Yes)) {
         // A project the user wanted saved but that was not saved keeps the window open.
         if (!ToolButton5Click())

@@ -90,7 +90,7 @@ void TFormMain::OpenFonts(const QStringList &paths)
         // Read into a slot of its own first: a file that cannot be read (or holds
         // no font) leaves no slot behind, so the list and the fonts stay parallel.
         TProjectRecord slot;
-        TBDFReadReport report = OpenBDF(file, slot.Font, {State.Debug});
+        TBDFReadReport report = OpenBDF(file, slot.Font, {State.Project.Debug});
         slot.FileName = file;
         LastBdfFolder = QFileInfo(path).absolutePath();
         State.Fonts.append(std::move(slot));

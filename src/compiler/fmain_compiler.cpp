@@ -263,7 +263,7 @@ void TFormMain::ConnectCompilerPage()
 bool TFormMain::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::MouseButtonPress && (watched == ToolBar3 || watched == ToolBar4 || watched == Edit15))
-        State.ProjectModified = true;
+        State.Project.markModified();
     if (event->type() == QEvent::MouseButtonPress && watched == ListBox2->viewport())
         PanelFilledThisClick = false;
     return QMainWindow::eventFilter(watched, event);
@@ -277,7 +277,7 @@ bool TFormMain::MayReplaceFonts()
 
 bool TFormMain::MayReplaceProject()
 {
-    return !State.ProjectModified || Prompts().askYesNo(QStringLiteral("Bitloom project not saved, continue?"),
+    return !State.Project.ProjectModified || Prompts().askYesNo(QStringLiteral("Bitloom project not saved, continue?"),
                                                         TAskIcon::Question, TAskDefault::No);
 }
 
@@ -289,9 +289,7 @@ void TFormMain::ToolButton20Click()
 
 void TFormMain::NewProject()
 {
-    TTypeface fresh;
-    fresh.Name = "tf_1";
-    State.Typefaces = {fresh};
+    State.Project.startNew();
     {
         QSignalBlocker block(ListBox2);
         ListBox2->clear();
@@ -327,8 +325,8 @@ void TFormMain::ShowProjectInTitle(const std::string &path)
 QString TFormMain::ProjectDialogFolder() const
 {
     // The project's own folder; for a new project, where projects were last opened or saved.
-    if (!State.ProjectFileName.empty())
-        return PathToQ(FolderOf(State.ProjectFileName));
+    if (!State.Project.ProjectFileName.empty())
+        return PathToQ(FolderOf(State.Project.ProjectFileName));
     return LastProjectFolder.isEmpty() ? LastBdfFolder : LastProjectFolder;
 }
 
@@ -344,7 +342,7 @@ void TFormMain::ToolButton4Click()
 
 bool TFormMain::ToolButton5Click()
 {
-    const QString name = State.ProjectFileName.empty() ? QString() : PathToQ(FileNameOnly(State.ProjectFileName));
+    const QString name = State.Project.ProjectFileName.empty() ? QString() : PathToQ(FileNameOnly(State.Project.ProjectFileName));
     const QString path = Prompts().saveFileName({QStringLiteral("Bitloom project|*.bitloom|All files|*.*"),
                                                  QStringLiteral("bitloom"), false, true, ProjectDialogFolder()},
                                                 name);
@@ -358,20 +356,12 @@ void TFormMain::OpenBitloom(const std::string &path)
 {
     // Everything is read before anything changes: a file that exists but cannot
     // be read, or is no project, leaves the project and the fonts as they are.
-    TOpenedProject opened = OpenProjectFile(path);
-    const TProjectFile &project = opened.File;
-    State.ProjectModified = false;
-    State.CollectionUid = project.CollectionUid;
-    State.KPixelAspectRatio = project.KPixelAspectRatio;
-    State.Debug = project.Debug;
-    State.ProjectFileName = FullPath(path);
-    State.ProjectFontTexts = project.FontFiles;
-    LastProjectFolder = PathToQ(FolderOf(State.ProjectFileName));
-    State.Typefaces = project.Typefaces;
+    TOpenedProject opened = State.Project.open(path);
+    LastProjectFolder = PathToQ(FolderOf(State.Project.ProjectFileName));
     {
         QSignalBlocker block(ListBox2);
         ListBox2->clear();
-        for (const TTypeface &t : State.Typefaces)
+        for (const TTypeface &t : State.Project.Typefaces)
             ListBox2->addItem(BytesToText(t.Name));
     }
     ReplaceFonts(std::move(opened.Fonts));
@@ -379,7 +369,7 @@ void TFormMain::OpenBitloom(const std::string &path)
         QSignalBlocker block(ListBox2);
         ListBox2->setCurrentRow(ListBox2->count() > 0 ? 0 : -1);
     }
-    ShowProjectInTitle(State.ProjectFileName);
+    ShowProjectInTitle(State.Project.ProjectFileName);
     // Before the panel is filled, so a warning about the first typeface's picture stays.
     SetStatus(path, 0);
     ListBox2Click();
@@ -407,37 +397,14 @@ void TFormMain::ReplaceFonts(std::vector<TProjectRecord> fonts)
 
 void TFormMain::SaveProject(const std::string &path)
 {
-    TProjectFile project;
-    std::vector<std::string> fontPaths;
-    for (const TProjectRecord &slot : State.Fonts)
-        fontPaths.push_back(slot.FileName);
-    project.FontFiles = ProjectFontTexts(fontPaths, State.ProjectFontTexts, State.ProjectFileName, path);
-    project.CollectionUid = State.CollectionUid;
-    project.KPixelAspectRatio = State.KPixelAspectRatio;
-    project.Typefaces = State.Typefaces;
-    try {
-        // The whole new file is made in memory from the old one and written in one
-        // checked step: a failed save leaves the old file as it was.
-        std::string existing;
-        if (PathExists(path)) {
-            const TByteBuffer bytes = ReadFileBytes(path);
-            existing.assign(bytes.data(), bytes.size());
-        }
-        WriteFileAtomically(path, UpdateProject(existing, project));
-    } catch (const TFileError &e) {
-        throw TFileError::WithMessage("Unable to write to " + path + ": " + e.reason(), path, e.reason());
-    }
-    State.ProjectModified = false;
-    // Later saves over the same file keep the texts it now holds.
-    if (SameFile(path, State.ProjectFileName))
-        State.ProjectFontTexts = project.FontFiles;
+    State.Project.save(path, State.Fonts.all());
     LastProjectFolder = PathToQ(FolderOf(FullPath(path)));
     SetStatus("Saved " + path, 0);
 }
 
 void TFormMain::ListBox2Click()
 {
-    const TTypeface *t = State.TypefaceAt(ListBox2->currentRow());
+    const TTypeface *t = State.Project.TypefaceAt(ListBox2->currentRow());
     if (!t) {
         ClearTypefacePanel();
         return;
@@ -453,7 +420,7 @@ void TFormMain::ListBox2Click()
         ListBox3->addItem(BytesToText(font));
     ShowTypefacePicture(*t);
     // Read again: showing a picture error may have run other handlers.
-    t = State.TypefaceAt(ListBox2->currentRow());
+    t = State.Project.TypefaceAt(ListBox2->currentRow());
     if (!t)
         return;
     {
@@ -473,7 +440,7 @@ void TFormMain::ListBox2Click()
 
 void TFormMain::ShowTypefacePicture(const TTypeface &typeface)
 {
-    const std::string path = TypefacePicturePath(State.ProjectFileName, typeface.Name);
+    const std::string path = TypefacePicturePath(State.Project.ProjectFileName, typeface.Name);
     if (!PathExists(path))
         return;
     TRgbPicture picture;
@@ -499,31 +466,31 @@ void TFormMain::ShowTypefacePicture(const TTypeface &typeface)
 
 void TFormMain::ComboBox1Change(int index)
 {
-    TTypeface *t = State.TypefaceAt(ListBox2->currentRow());
+    TTypeface *t = State.Project.TypefaceAt(ListBox2->currentRow());
     if (!t || index < 0)
         return;
     const std::string type = ComboBox1->itemText(index).toStdString();
     if (t->Type != type) {
         t->Type = type;
-        State.ProjectModified = true;
+        State.Project.markModified();
     }
 }
 
 void TFormMain::PlacementChange(int32_t TTypeface::*member, const QString &text)
 {
-    TTypeface *t = State.TypefaceAt(ListBox2->currentRow());
+    TTypeface *t = State.Project.TypefaceAt(ListBox2->currentRow());
     if (!t)
         return;
     const int32_t value = ParseIntDef(text.toStdString(), 0);
     if (t->*member != value) {
         t->*member = value;
-        State.ProjectModified = true;
+        State.Project.markModified();
     }
 }
 
 void TFormMain::Memo2Change()
 {
-    TTypeface *t = State.TypefaceAt(ListBox2->currentRow());
+    TTypeface *t = State.Project.TypefaceAt(ListBox2->currentRow());
     if (!t || !Memo2->hasFocus())
         return;
     QString text = Memo2->toPlainText();
@@ -536,7 +503,7 @@ void TFormMain::Memo2Change()
     std::string comment = TextToBytes(text, t->Comments);
     if (comment != t->Comments) {
         t->Comments = std::move(comment);
-        State.ProjectModified = true;
+        State.Project.markModified();
     }
 }
 
@@ -546,54 +513,54 @@ void TFormMain::ToolButton7Click()
     if (!text || text->isEmpty())
         return;
     const std::string name = TextToBytes(*text, std::string());
-    if (const auto problem = TypefaceNameProblem(State.Typefaces, name)) {
+    if (const auto problem = TypefaceNameProblem(State.Project.Typefaces, name)) {
         Prompts().showError(BytesToText(*problem));
         return;
     }
     TTypeface added;
     added.Name = name;
     added.Type = "Proportional";
-    State.Typefaces.push_back(std::move(added));
+    State.Project.Typefaces.push_back(std::move(added));
     {
         QSignalBlocker block(ListBox2);
         ListBox2->addItem(*text);
     }
-    State.ProjectModified = true;
+    State.Project.markModified();
 }
 
 void TFormMain::ToolButton8Click()
 {
     const int row = ListBox2->currentRow();
-    TTypeface *t = State.TypefaceAt(row);
+    TTypeface *t = State.Project.TypefaceAt(row);
     if (!t)
         return;
     const std::optional<QString> text = Prompts().askText(BytesToText(t->Name));
     if (!text || text->isEmpty())
         return;
     const std::string name = TextToBytes(*text, t->Name);
-    if (const auto problem = TypefaceNameProblem(State.Typefaces, name, row)) {
+    if (const auto problem = TypefaceNameProblem(State.Project.Typefaces, name, row)) {
         Prompts().showError(BytesToText(*problem));
         return;
     }
     t->Name = name;
     ListBox2->item(row)->setText(BytesToText(name));
-    State.ProjectModified = true;
+    State.Project.markModified();
 }
 
 void TFormMain::ToolButton9Click()
 {
     const int row = ListBox2->currentRow();
-    if (!State.TypefaceAt(row))
+    if (!State.Project.TypefaceAt(row))
         return;
     if (!Prompts().askYesNo(QStringLiteral("Are you sure?"), TAskIcon::Warning, TAskDefault::No))
         return;
-    State.Typefaces.erase(State.Typefaces.begin() + row);
+    State.Project.Typefaces.erase(State.Project.Typefaces.begin() + row);
     {
         QSignalBlocker block(ListBox2);
         delete ListBox2->takeItem(row);
         ListBox2->setCurrentRow(-1);
     }
-    State.ProjectModified = true;
+    State.Project.markModified();
     if (ListBox2->count() > 0)
         ListBox2->setCurrentRow(0);
     else
@@ -603,10 +570,10 @@ void TFormMain::ToolButton9Click()
 void TFormMain::MoveTypeface(int direction)
 {
     const int row = ListBox2->currentRow();
-    const std::optional<int> target = MoveTarget(row, static_cast<int>(State.Typefaces.size()), direction);
+    const std::optional<int> target = MoveTarget(row, static_cast<int>(State.Project.Typefaces.size()), direction);
     if (!target)
         return;
-    std::swap(State.Typefaces[static_cast<size_t>(row)], State.Typefaces[static_cast<size_t>(*target)]);
+    std::swap(State.Project.Typefaces[static_cast<size_t>(row)], State.Project.Typefaces[static_cast<size_t>(*target)]);
     {
         // The panel shows the same typeface before and after: it is not refilled.
         QSignalBlocker block(ListBox2);
@@ -614,7 +581,7 @@ void TFormMain::MoveTypeface(int direction)
         ListBox2->insertItem(*target, item);
         ListBox2->setCurrentRow(*target);
     }
-    State.ProjectModified = true;
+    State.Project.markModified();
 }
 
 void TFormMain::ToolButton10Click()
@@ -629,7 +596,7 @@ void TFormMain::ToolButton11Click()
 
 void TFormMain::ToolButton12Click()
 {
-    TTypeface *t = State.TypefaceAt(ListBox2->currentRow());
+    TTypeface *t = State.Project.TypefaceAt(ListBox2->currentRow());
     if (!t)
         return;
     QStringList names;
@@ -643,17 +610,17 @@ void TFormMain::ToolButton12Click()
         return;
     // The entry is the font's own name, byte for byte.
     const qsizetype i = names.indexOf(*picked);
-    t = State.TypefaceAt(ListBox2->currentRow());
+    t = State.Project.TypefaceAt(ListBox2->currentRow());
     if (!t)
         return;
     t->FontFiles.push_back(i >= 0 ? bytes[size_t(i)] : picked->toStdString());
     ListBox3->addItem(*picked);
-    State.ProjectModified = true;
+    State.Project.markModified();
 }
 
 TTypeface *TFormMain::SelectedFontEntry(int &entry)
 {
-    TTypeface *t = State.TypefaceAt(ListBox2->currentRow());
+    TTypeface *t = State.Project.TypefaceAt(ListBox2->currentRow());
     entry = ListBox3->currentRow();
     return t && entry >= 0 && entry < static_cast<int>(t->FontFiles.size()) ? t : nullptr;
 }
@@ -673,7 +640,7 @@ void TFormMain::ToolButton13Click()
         return;
     t->FontFiles[size_t(entry)] = TextToBytes(*text, t->FontFiles[size_t(entry)]);
     ListBox3->item(entry)->setText(*text);
-    State.ProjectModified = true;
+    State.Project.markModified();
 }
 
 void TFormMain::ToolButton14Click()
@@ -685,7 +652,7 @@ void TFormMain::ToolButton14Click()
     t->FontFiles.erase(t->FontFiles.begin() + entry);
     delete ListBox3->takeItem(entry);
     ListBox3->setCurrentRow(-1);
-    State.ProjectModified = true;
+    State.Project.markModified();
 }
 
 void TFormMain::ToolButton6Click()
@@ -700,7 +667,7 @@ void TFormMain::ToolButton6Click()
     if (target.isEmpty())
         return;
     // A source that cannot be written stops the compile with the log as it was.
-    PrepareCompile(WriteCompilerSource(State.Fonts.all(), State.Typefaces, State.CollectionUid, State.KPixelAspectRatio),
+    PrepareCompile(WriteCompilerSource(State.Fonts.all(), State.Project.Typefaces, State.Project.CollectionUid, State.Project.KPixelAspectRatio),
                    folder);
     Memo1->clear();
 

@@ -120,7 +120,7 @@ void TFormMain::ToolButton15Click()
     TProjectRecord slot;
     TBDFReadReport report;
     try {
-        report = OpenBDF(path, slot.Font, {State.Debug, TCodeSource::Names});
+        report = OpenBDF(path, slot.Font, {State.Project.Debug, TCodeSource::Names});
     } catch (...) {
         std::remove(path.c_str());
         throw;
@@ -131,7 +131,7 @@ void TFormMain::ToolButton15Click()
     SaveBDF(path, slot);
     old.keepNew();
     old.restore();
-    OpenBDF(path, slot.Font, {State.Debug});
+    OpenBDF(path, slot.Font, {State.Project.Debug});
     slot.FileName = path;
     LastBdfFolder = QFileInfo(output).absolutePath();
     State.Fonts.append(std::move(slot));

@@ -312,7 +312,7 @@ void TstMainWindow::closePrompts()
     QFETCH(QStringList, asked);
     QFETCH(bool, closes);
     OpenFiles({"a.bdf"});
-    Form->State.ProjectModified = projectModified;
+    Form->State.Project.ProjectModified = projectModified;
     Form->State.Fonts[0].Modified = fontModified;
     // The project save dialog is answered with a file, or cancelled.
     if (projectSaves)
@@ -329,14 +329,14 @@ void TstMainWindow::closePrompts()
 
 void TstMainWindow::failedProjectSaveKeepsWindowOpen()
 {
-    Form->State.ProjectModified = true;
+    Form->State.Project.markModified();
     Script->SaveAnswers << Path("no/such/folder/x.bitloom");
     Script->YesNoAnswers = {true};
     QVERIFY(!Form->close());
     QVERIFY(Form->isVisible());
     QCOMPARE(Script->Errors.size(), 1);
     QVERIFY(Script->Errors.first().contains("Unable to write to " + Path("no/such/folder/x.bitloom")));
-    QVERIFY(Form->State.ProjectModified);
+    QVERIFY(Form->State.Project.ProjectModified);
 }
 
 void TstMainWindow::menuDispatchesByPage()

@@ -69,7 +69,7 @@ private:
     QString Path(const QString &name) { return Fixture.Dir->filePath(name); }
     // Writes a project file and the fonts it names, then opens it.
     void OpenDemo();
-    TTypeface &Face(int i) { return Form->State.Typefaces[size_t(i)]; }
+    TTypeface &Face(int i) { return Form->State.Project.Typefaces[size_t(i)]; }
 
     TWindowFixture Fixture;
     const QString StartFolder = QDir::currentPath();
@@ -110,15 +110,15 @@ void TstCompilerPage::openFillsListsAndFonts()
     QCOMPARE(Form->ListBox2->currentRow(), 0);
     QCOMPARE(Form->ListBox3->count(), 1);
     QCOMPARE(Form->ComboBox1->currentText(), QString("Serif"));
-    QCOMPARE(Form->State.CollectionUid, 16);
-    QCOMPARE(Form->State.KPixelAspectRatio, 3);
-    QCOMPARE(Form->State.Debug, 1);
+    QCOMPARE(Form->State.Project.CollectionUid, 16);
+    QCOMPARE(Form->State.Project.KPixelAspectRatio, 3);
+    QCOMPARE(Form->State.Project.Debug, 1);
     QCOMPARE(Form->ListBox1->count(), 2);
     QCOMPARE(Form->ListBox1->currentRow(), 1);
     QCOMPARE(Form->Edit6->text(), QString("FontB"));
     QCOMPARE(Form->StatusPanel->text(), Path("demo.bitloom"));
     QCOMPARE(Form->windowTitle(), QString("demo.bitloom - Редактор шрифтов"));
-    QVERIFY(!Form->State.ProjectModified);
+    QVERIFY(!Form->State.Project.ProjectModified);
     QVERIFY(Script->Warnings.isEmpty());
     // A click on the selected row refills the panel too.
     Face(0).FontFiles.push_back("FontA");
@@ -131,7 +131,7 @@ void TstCompilerPage::openReplacesFontsAndAsksFirst()
 {
     Form->OpenFonts({Path("a.bdf")});
     Form->State.Fonts[0].Modified = true;
-    Form->State.ProjectModified = true;
+    Form->State.Project.markModified();
     WriteFile(Path("demo.bitloom"), "[FontFiles]\r\n1=" + Path("b.bdf").toUtf8() + "\r\n");
     // No to the first question: nothing happens, no dialog.
     Script->YesNoAnswers = {false};
@@ -157,7 +157,7 @@ void TstCompilerPage::openReplacesFontsAndAsksFirst()
 void TstCompilerPage::newProjectAsksAndResets()
 {
     OpenDemo();
-    Form->State.ProjectModified = true;
+    Form->State.Project.markModified();
     Script->YesNoAnswers = {false};
     Form->ToolButton20Click();
     QCOMPARE(Script->Asked, QStringList{"Bitloom project not saved, continue?"});
@@ -175,24 +175,24 @@ void TstCompilerPage::newProjectAsksAndResets()
     QCOMPARE(Form->ComboBox1->currentIndex(), -1);
     // The fonts and numbers stay.
     QCOMPARE(Form->State.Fonts.size(), size_t(2));
-    QCOMPARE(Form->State.CollectionUid, 16);
+    QCOMPARE(Form->State.Project.CollectionUid, 16);
 }
 
 void TstCompilerPage::saveRoundTripsAndKeepsHandWrittenKeys()
 {
     OpenDemo();
-    Form->State.ProjectModified = true;
+    Form->State.Project.markModified();
     Script->SaveAnswers << Path("demo.bitloom");
     QVERIFY(Form->ToolButton5Click());
     QCOMPARE(Script->Dialogs.last().Filter, QString("Bitloom project|*.bitloom|All files|*.*"));
     QCOMPARE(Script->Dialogs.last().DefaultSuffix, QString("bitloom"));
     QVERIFY(Script->Dialogs.last().ConfirmOverwrite);
-    QVERIFY(!Form->State.ProjectModified);
+    QVERIFY(!Form->State.Project.ProjectModified);
     const QByteArray saved = ReadAll(Path("demo.bitloom"));
     QVERIFY(saved.contains("Debug=1"));
     const TProjectFile back = ParseProject(saved.toStdString());
     QCOMPARE(back.FontFiles, (std::vector<std::string>{Path("a.bdf").toStdString(), Path("b.bdf").toStdString()}));
-    QVERIFY(back.Typefaces == Form->State.Typefaces);
+    QVERIFY(back.Typefaces == Form->State.Project.Typefaces);
     QCOMPARE(back.CollectionUid, 16);
     QCOMPARE(Script->Dialogs.last().Directory, Fixture.Dir->path());
     // A new file gets no Debug key.
@@ -207,7 +207,7 @@ void TstCompilerPage::failedSaveKeepsOldFileAndFlag()
 {
     OpenDemo();
     const QByteArray before = ReadAll(Path("demo.bitloom"));
-    Form->State.ProjectModified = true;
+    Form->State.Project.markModified();
     static int failures = 0;
     failures = 0;
     SetSaveFaultHook([](TSaveStep step) { return step == TSaveStep::Sync ? (++failures, EIO) : 0; });
@@ -219,7 +219,7 @@ void TstCompilerPage::failedSaveKeepsOldFileAndFlag()
     QVERIFY2(Script->Errors.first().startsWith("Unable to write to " + Path("demo.bitloom")), qPrintable(Script->Errors.first()));
     QVERIFY(Script->Errors.first().contains(QString::fromLocal8Bit(strerror(EIO))));
     QCOMPARE(ReadAll(Path("demo.bitloom")), before);
-    QVERIFY(Form->State.ProjectModified);
+    QVERIFY(Form->State.Project.ProjectModified);
     QCOMPARE(QDir(Fixture.Dir->path()).entryList(QStringList{"*.tmp"}, QDir::Files | QDir::Hidden), QStringList());
 }
 
@@ -356,7 +356,7 @@ void TstCompilerPage::notAProjectChangesNothing()
     QVERIFY(Script->Errors.first().contains(Path("bad.bitloom")));
     QCOMPARE(Form->State.Fonts.size(), size_t(2));
     QCOMPARE(Form->ListBox2->count(), 2);
-    QCOMPARE(Form->State.ProjectFileName, Path("demo.bitloom").toStdString());
+    QCOMPARE(Form->State.Project.ProjectFileName, Path("demo.bitloom").toStdString());
 }
 
 void TstCompilerPage::everyChangeMarksTheProject_data()
@@ -373,7 +373,7 @@ void TstCompilerPage::everyChangeMarksTheProject()
     OpenDemo();
     Form->ListBox2->setCurrentRow(1);
     Form->ListBox3->setCurrentRow(0);
-    QVERIFY(!Form->State.ProjectModified);
+    QVERIFY(!Form->State.Project.ProjectModified);
     if (action == "add-typeface") {
         Script->TextAnswers << "Italic";
         Form->ToolButton7Click();
@@ -403,7 +403,7 @@ void TstCompilerPage::everyChangeMarksTheProject()
         QTRY_VERIFY(Form->Memo2->hasFocus());
         QTest::keyClicks(Form->Memo2, "x");
     }
-    QVERIFY(Form->State.ProjectModified);
+    QVERIFY(Form->State.Project.ProjectModified);
 }
 
 void TstCompilerPage::namesThatCannotSurviveAreRefused_data()
@@ -420,16 +420,16 @@ void TstCompilerPage::namesThatCannotSurviveAreRefused()
 {
     QFETCH(QString, name);
     OpenDemo();
-    const std::vector<TTypeface> before = Form->State.Typefaces;
+    const std::vector<TTypeface> before = Form->State.Project.Typefaces;
     Script->TextAnswers << name;
     Form->ToolButton7Click();
     Form->ListBox2->setCurrentRow(1);
     Script->TextAnswers << name;
     Form->ToolButton8Click();
-    QVERIFY(Form->State.Typefaces == before);
+    QVERIFY(Form->State.Project.Typefaces == before);
     QCOMPARE(Form->ListBox2->item(1)->text(), QString("Regular"));
     QCOMPARE(Script->Errors.size(), 2);
-    QVERIFY(!Form->State.ProjectModified);
+    QVERIFY(!Form->State.Project.ProjectModified);
     // Renaming a typeface to its own name in other letters is fine.
     Script->TextAnswers << "REGULAR";
     Form->ToolButton8Click();
@@ -498,14 +498,14 @@ void TstCompilerPage::fontEntries()
 void TstCompilerPage::panelFillWritesNothingBack()
 {
     OpenDemo();
-    const std::vector<TTypeface> before = Form->State.Typefaces;
+    const std::vector<TTypeface> before = Form->State.Project.Typefaces;
     Form->Memo2->setFocus();
     QTRY_VERIFY(Form->Memo2->hasFocus());
     Form->ListBox2->setCurrentRow(1);
     Form->ListBox2->setCurrentRow(0);
     Form->Movedown1Click();
-    QVERIFY(Form->State.Typefaces == before);
-    QVERIFY(!Form->State.ProjectModified);
+    QVERIFY(Form->State.Project.Typefaces == before);
+    QVERIFY(!Form->State.Project.ProjectModified);
     QCOMPARE(Form->Memo2->toPlainText(), QString("plain"));
     QCOMPARE(Form->Edit15->text(), QString("8"));
 }
