@@ -1,5 +1,7 @@
 #include "fmain.h"
 
+#include "compiler/compilerpage.h"
+
 #include "chartable/chartablewidget.h"
 #include "dialogs.h"
 #include "editor/glyphgrids.h"
@@ -69,7 +71,9 @@ TFormMain::TFormMain(QWidget *parent) : QMainWindow(parent)
     CreateMenus();
     PageControl1 = new QTabWidget(this);
     PageControl1->addTab(CreateFontPage(), QStringLiteral("BDF редактор"));
-    PageControl1->addTab(CreateCompilerPage(), QStringLiteral("КОМПИЛЯТОР GDR"));
+    CompilerPage = new TCompilerPage(State.Fonts, State.Project);
+    TabSheet2 = CompilerPage;
+    PageControl1->addTab(CompilerPage, QStringLiteral("КОМПИЛЯТОР GDR"));
     setCentralWidget(PageControl1);
     StatusPanel = new TStatusPanel(this);
     statusBar()->addWidget(StatusPanel, 1);
@@ -77,7 +81,15 @@ TFormMain::TFormMain(QWidget *parent) : QMainWindow(parent)
     ConnectGlyphEditor();
     ConnectCharTable();
     ConnectHeaderPanel();
-    ConnectCompilerPage();
+    connect(CompilerPage, &TCompilerPage::statusChanged, this, &TFormMain::SetStatus);
+    connect(CompilerPage, &TCompilerPage::titleChanged, this, &QWidget::setWindowTitle);
+    connect(CompilerPage, &TCompilerPage::fontsReplaced, this, [this] {
+        if (ListBox1->count() > 0)
+            SelectFontRow(ListBox1->count() - 1);
+        else
+            ShowNoFont();
+    });
+    CompilerPage->FontFolder = [this] { return LastBdfFolder; };
     connect(&State.Fonts, &TOpenFonts::modifiedChanged, this, &TFormMain::RefreshFontRow);
     connect(&State.Fonts, &TOpenFonts::fontsChanged, this, &TFormMain::RebuildFontRows);
     resize(755, 618);
@@ -209,7 +221,7 @@ void TFormMain::FormActivate()
 {
     const std::string project = StartupProjectArgument(Arguments);
     if (!project.empty())
-        OpenBitloom(project);
+        CompilerPage->OpenBitloom(project);
 }
 
 bool TFormMain::FormClose()
@@ -217,7 +229,7 @@ bool TFormMain::FormClose()
     if (State.Project.ProjectModified && Prompts().askYesNo(QStringLiteral("Save Bitloom project?"), TAskIcon::Question,
                                                         TAskDefault::Yes)) {
         // A project the user wanted saved but that was not saved keeps the window open.
-        if (!ToolButton5Click())
+        if (!CompilerPage->ToolButton5Click())
             return false;
     }
     if (State.Fonts.anyModified())
@@ -263,7 +275,7 @@ void TFormMain::Open1Click()
     if (PageControl1->currentIndex() == 0)
         ToolButton1Click();
     else
-        ToolButton4Click();
+        CompilerPage->ToolButton4Click();
 }
 
 void TFormMain::Save1Click()
@@ -271,39 +283,29 @@ void TFormMain::Save1Click()
     if (PageControl1->currentIndex() == 0)
         ToolButton2Click();
     else
-        ToolButton5Click();
-}
-
-QListWidget *TFormMain::ActiveList() const
-{
-    switch (PageControl1->currentIndex()) {
-    case 0:
-        return ListBox1;
-    case 1:
-        return ListBox2;
-    default:
-        return nullptr;
-    }
+        CompilerPage->ToolButton5Click();
 }
 
 void TFormMain::Moveup1Click()
 {
-    QListWidget *list = ActiveList();
-    if (!list)
+    if (PageControl1->currentIndex() == 1) {
+        CompilerPage->StepTypefaceSelection(-1);
         return;
-    const int row = MoveUpIndex(list->currentRow());
-    if (row != list->currentRow())
-        list->setCurrentRow(row);
+    }
+    const int row = MoveUpIndex(ListBox1->currentRow());
+    if (row != ListBox1->currentRow())
+        ListBox1->setCurrentRow(row);
 }
 
 void TFormMain::Movedown1Click()
 {
-    QListWidget *list = ActiveList();
-    if (!list)
+    if (PageControl1->currentIndex() == 1) {
+        CompilerPage->StepTypefaceSelection(+1);
         return;
-    const int row = MoveDownIndex(list->currentRow(), list->count());
-    if (row != list->currentRow())
-        list->setCurrentRow(row);
+    }
+    const int row = MoveDownIndex(ListBox1->currentRow(), ListBox1->count());
+    if (row != ListBox1->currentRow())
+        ListBox1->setCurrentRow(row);
 }
 
 void TFormMain::About1Click()

@@ -42,6 +42,8 @@ public:
     ~TFormMain() override;
 
     TAppState State;
+    // The second page, "КОМПИЛЯТОР GDR".
+    class TCompilerPage *CompilerPage = nullptr;
 
     // Command-line arguments after the program name; read at the first activation.
     std::vector<std::string> Arguments;
@@ -85,25 +87,6 @@ public:
     QMenu *PopupMenu1 = nullptr;
     QAction *Addchar1 = nullptr, *Copychar1 = nullptr, *Pastechar1 = nullptr, *Deletechar1 = nullptr,
             *Undoedit2 = nullptr, *Pastespecial1 = nullptr, *Undoedit1 = nullptr;
-    // The compiler page.
-    QToolButton *ToolButton20 = nullptr, *ToolButton4 = nullptr, *ToolButton5 = nullptr, *ToolButton6 = nullptr;
-    QListWidget *ListBox2 = nullptr;
-    class QComboBox *ComboBox1 = nullptr;
-    QLabel *Label10 = nullptr;
-    QLineEdit *Edit15 = nullptr, *Edit16 = nullptr, *Edit17 = nullptr, *Edit18 = nullptr;
-    QToolBar *ToolBar3 = nullptr;
-    QToolButton *ToolButton7 = nullptr, *ToolButton8 = nullptr, *ToolButton9 = nullptr, *ToolButton10 = nullptr,
-                *ToolButton11 = nullptr;
-    QListWidget *ListBox3 = nullptr;
-    QWidget *Panel14 = nullptr;
-    QLabel *Image2 = nullptr;
-    class QPlainTextEdit *Memo2 = nullptr;
-    QToolBar *ToolBar4 = nullptr;
-    QToolButton *ToolButton12 = nullptr, *ToolButton13 = nullptr, *ToolButton14 = nullptr;
-    QLineEdit *Edit12 = nullptr;
-    QToolButton *SpeedButton9 = nullptr;
-    QLabel *Image1 = nullptr;
-    class QPlainTextEdit *Memo1 = nullptr;
     TStatusPanel *StatusPanel = nullptr;
     QAction *Open1 = nullptr, *Save1 = nullptr, *QuickSave1 = nullptr, *Moveup1 = nullptr, *Movedown1 = nullptr,
             *About1 = nullptr;
@@ -179,46 +162,14 @@ public:
     void SpeedButton7Click();
     void SpeedButton8Click();
 
-    // Project commands.
-    void ToolButton20Click();
-    void ToolButton4Click();
-    // Saves the project through its save dialog; true when it was saved.
-    bool ToolButton5Click();
-    // Reads a project file: its typefaces, numbers and fonts replace the current ones.
-    void OpenBitloom(const std::string &path);
-    // Writes the project into the file at path, updating what is there; throws
-    // TFileError ("Unable to write to ...") and keeps the modified flag on failure.
-    void SaveProject(const std::string &path);
-    void NewProject();
-
-    // Typefaces.
-    void ListBox2Click();
-    void ComboBox1Change(int index);
-    void Memo2Change();
-    void ToolButton7Click();
-    void ToolButton8Click();
-    void ToolButton9Click();
-    void ToolButton10Click();
-    void ToolButton11Click();
-    void ToolButton12Click();
-    void ToolButton13Click();
-    void ToolButton14Click();
-
     // Imports.
     void ToolButton15Click();
     void ToolButton17Click();
 
-    // Compile and preview.
-    void ToolButton6Click();
-    void Edit12Change(const QString &text);
-    void SpeedButton9Click();
-    // The program's own folder (tests name another): the compiler and the
-    // converter's map are looked for there before the compiler folder.
+    // The program's own folder (tests name another): the converter and its map
+    // are looked for there first.
     std::string ProgramFolder;
     std::string ProgramFolderNow() const { return ProgramFolder.empty() ? ExecutableFolder() : ProgramFolder; }
-    // The preview picture and the sample text's length after its last change.
-    QImage PreviewImage;
-    int PreviewLength = 0;
 
     // The frame grid takes the current font's box (at least 1 x 1).
     void SizeFrameGrid(int columns, int rows);
@@ -240,12 +191,10 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool event(QEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void CreateMenus();
     QWidget *CreateFontPage();
-    QWidget *CreateCompilerPage();
     QWidget *CreateGlyphEditor();
     QWidget *CreateSidePanel();
     QWidget *CreateLowerArea();
@@ -253,21 +202,6 @@ private:
     void ConnectGlyphEditor();
     void ConnectCharTable();
     void ConnectHeaderPanel();
-    void ConnectCompilerPage();
-    // A placement field's text into the selected typeface.
-    void PlacementChange(int32_t TTypeface::*member, const QString &text);
-    // Swaps the selected typeface with its neighbour (direction -1 or +1).
-    void MoveTypeface(int direction);
-    // Shows the typeface's picture, or collapses the picture panel when it has none.
-    void ShowTypefacePicture(const TTypeface &typeface);
-    // Replaces the open fonts by the given ones and selects the last.
-    void ReplaceFonts(std::vector<TProjectRecord> fonts);
-    // Asks before unsaved fonts or an unsaved project are replaced; true to go on.
-    bool MayReplaceFonts();
-    // The selected typeface when one of its font entries is selected (entry
-    // receives the entry's index); null otherwise.
-    TTypeface *SelectedFontEntry(int &entry);
-    bool MayReplaceProject();
     // One side-panel step: op on each glyph of the block, the field shows the
     // current glyph's new value, then the load step refreshes the editor.
     void MetricCommand(const std::function<void(TBDFChar &)> &op, QLineEdit *field, int32_t TBDFChar::*shown);
@@ -276,8 +210,6 @@ private:
     // One font-header step: change, show in field, refresh the font when the box size changed.
     // Offsets step by delta without bound; the box size steps up, or down but not below 1.
     void HeaderStep(int32_t TBDFFont::*member, int delta, QLineEdit *field);
-    // The list the move commands act on: the font list on page 0, the typeface list on page 1.
-    QListWidget *ActiveList() const;
     // Editor side of the load step: grid size and place, fields, caption.
     void LoadCurrentCharIntoEditor();
     void ShowEmptyGlyph();
@@ -300,16 +232,6 @@ private:
     QString LastTtfFolder;
 
     bool Activated = false;
-    // Whether the typeface panel was filled by the row change of the click under way.
-    bool PanelFilledThisClick = false;
-    // Where projects were last opened or saved; a new project's dialogs start there.
-    QString LastProjectFolder;
-    // Empties the typeface panel: no typeface is selected.
-    void ClearTypefacePanel();
-    // The window's title names the project file at path.
-    void ShowProjectInTitle(const std::string &path);
-    // The folder the project dialogs start in.
-    QString ProjectDialogFolder() const;
 };
 
 // The status line's one panel: its text drawn in the status colour.

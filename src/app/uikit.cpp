@@ -9,6 +9,8 @@
 #include <QToolButton>
 #include <QWidget>
 
+#include <algorithm>
+
 int FieldWidth(const QWidget &widget, const QString &sample)
 {
     // Room for the frame and the text margins of a line edit on either side.
@@ -76,4 +78,24 @@ void SetUpIconTheme()
     const QString theme = QIcon::themeName();
     if (theme.isEmpty() || theme == QLatin1String("hicolor"))
         QIcon::setThemeName(QStringLiteral("Tango"));
+}
+
+QImage GlyphPicture(const TBDFChar &ch, const QColor &ink, int maxHeight)
+{
+    // A row holds at most 64 columns, whatever width a malformed file claims.
+    const int w = std::min(ch.BBXWidth, MaxGlyphWidth);
+    const int h = std::min(ch.BBXHeight, maxHeight);
+    if (w <= 0 || h <= 0)
+        return {};
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    const QRgb inkRgb = ink.rgb();
+    const int rows = std::min<int>(h, static_cast<int>(ch.Bitmap.size()));
+    for (int y = 0; y < rows; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(img.scanLine(y));
+        for (int x = 0; x < w; ++x)
+            if (GetPixel(ch, y, x))
+                line[x] = inkRgb;
+    }
+    return img;
 }

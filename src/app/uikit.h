@@ -1,7 +1,10 @@
 // Small pieces several areas of the window share.
 #pragma once
 
+#include "model/bdfmodel.h"
+
 #include <QIcon>
+#include <QImage>
 #include <QStyle>
 
 class QWidget;
@@ -27,3 +30,8 @@ QIcon WithCodeBadge(const QIcon &icon);
 // (a bare X server, a window manager without settings): the installed Tango
 // theme serves them, and it is also the fallback for names a theme lacks.
 void SetUpIconTheme();
+
+// The picture of a glyph as the table and the preview draw it: BBXWidth x BBXHeight (width
+// capped at the 64 columns a row holds, height at maxHeight), ink where a row
+// exists and its pixel bit is set.
+QImage GlyphPicture(const TBDFChar &ch, const QColor &ink, int maxHeight);

@@ -1,5 +1,7 @@
 #include "chartablewidget.h"
 
+#include "app/uikit.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -17,26 +19,6 @@ const QColor SelectedInk(0, 0, 255);
 
 
 } // namespace
-
-QImage GlyphPicture(const TBDFChar &ch, const QColor &ink, int maxHeight)
-{
-    // A row holds at most 64 columns, whatever width a malformed file claims.
-    const int w = std::min(ch.BBXWidth, MaxGlyphWidth);
-    const int h = std::min(ch.BBXHeight, maxHeight);
-    if (w <= 0 || h <= 0)
-        return {};
-    QImage img(w, h, QImage::Format_RGB32);
-    img.fill(Qt::white);
-    const QRgb inkRgb = ink.rgb();
-    const int rows = std::min<int>(h, static_cast<int>(ch.Bitmap.size()));
-    for (int y = 0; y < rows; ++y) {
-        auto *line = reinterpret_cast<QRgb *>(img.scanLine(y));
-        for (int x = 0; x < w; ++x)
-            if (GetPixel(ch, y, x))
-                line[x] = inkRgb;
-    }
-    return img;
-}
 
 TCharTable::TCharTable(QWidget *parent) : QWidget(parent)
 {

@@ -10,10 +10,6 @@
 
 #include <functional>
 
-// The picture of a glyph as the table draws it: BBXWidth x BBXHeight (width
-// capped at the 64 columns a row holds, height at maxHeight), ink where a row
-// exists and its pixel bit is set.
-QImage GlyphPicture(const TBDFChar &ch, const QColor &ink, int maxHeight);
 
 class QScrollBar;
 

@@ -1,6 +1,7 @@
 // The main window driven through its real widgets, with scripted questions.
 #include "app/errorhandler.h"
 #include "app/fmain.h"
+#include "compiler/compilerpage.h"
 #include "bdf/bdfreader.h"
 #include "chartable/chartablewidget.h"
 #include "editor/glyphgrids.h"
@@ -221,11 +222,11 @@ void TstMainWindow::moveSelectionOnBothPages()
     QCOMPARE(Form->State.Fonts.currentIndex(), 1);
 
     Form->PageControl1->setCurrentIndex(1);
-    Form->ListBox2->addItems({"one", "two"});
+    PageControl<QListWidget>(Form->CompilerPage, "ListBox2")->addItems({"one", "two"});
     Form->Movedown1Click();
-    QCOMPARE(Form->ListBox2->currentRow(), 0);
+    QCOMPARE(PageControl<QListWidget>(Form->CompilerPage, "ListBox2")->currentRow(), 0);
     Form->Movedown1Click();
-    QCOMPARE(Form->ListBox2->currentRow(), 1);
+    QCOMPARE(PageControl<QListWidget>(Form->CompilerPage, "ListBox2")->currentRow(), 1);
     QCOMPARE(Form->ListBox1->currentRow(), 1);
 }
 

@@ -49,6 +49,17 @@ inline QByteArray SmallFont(const QByteArray &name, int n, int fbbHeight = 4)
     return t + "ENDFONT\n";
 }
 
+// A control of a page, found by the name the window layout gives it (the pages
+// keep their controls to themselves).
+template <class W>
+W *PageControl(QWidget *page, const char *name)
+{
+    W *w = page->findChild<W *>(QString::fromLatin1(name));
+    if (!w)
+        qFatal("The page has no control %s", name);
+    return w;
+}
+
 // A fresh, shown and active main window whose questions a script answers, with a
 // folder for the test's files. Tear down in reverse: window, then prompts.
 struct TWindowFixture {

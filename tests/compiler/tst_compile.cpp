@@ -3,6 +3,7 @@
 #include "app/windowtestutil.h"
 #include "bdf/fileio.h"
 #include "compiler/compilecli.h"
+#include "compiler/compilerpage.h"
 #include "compiler/compilerun.h"
 #include "compiler/compilersource.h"
 #include "compiler/preview.h"
@@ -136,6 +137,7 @@ private slots:
     void compilerFolderOnTheCommandLine();
     void compileThroughTheWindow_data();
     void compileThroughTheWindow();
+    void compilerPageWithoutTheWindow();
     void previewPositions_data();
     void previewPositions();
     void previewGrowsAndPads();
@@ -607,10 +609,10 @@ void TstCompile::compileThroughTheWindow()
     QDir(folder).mkdir("chosen");
     if (!compilerIn.isEmpty())
         WriteCompiler(folder + "/" + compilerIn, script);
-    fixture.Form->ProgramFolder = (folder + "/bin").toStdString();
+    fixture.Form->CompilerPage->ProgramFolder = (folder + "/bin").toStdString();
     WriteFile(folder + "/a.bdf", SmallFont("A", 3));
     fixture.Form->OpenFonts({folder + "/a.bdf"});
-    fixture.Form->Memo1->setPlainText("earlier log");
+    PageControl<QPlainTextEdit>(fixture.Form->CompilerPage, "Memo1")->setPlainText("earlier log");
     if (!folderAnswer.isEmpty())
         fixture.Script->FolderAnswers << (folderAnswer == "chosen" ? folder + "/chosen" : folderAnswer) << folderAnswer;
     fixture.Script->SaveAnswers << folder + "/t.gdr" << folder + "/t.gdr";
@@ -620,20 +622,43 @@ void TstCompile::compileThroughTheWindow()
     // Twice: a folder chosen once is not asked for again.
     for (int run = 0; run < 2; ++run) {
         try {
-            fixture.Form->ToolButton6Click();
+            fixture.Form->CompilerPage->ToolButton6Click();
         } catch (const TFileError &e) {
             error = QString::fromStdString(e.what());
         }
     }
     SetSaveFaultHook(nullptr);
-    QCOMPARE(fixture.Form->Memo1->toPlainText().split('\n').last(), logEnd);
+    QCOMPARE(PageControl<QPlainTextEdit>(fixture.Form->CompilerPage, "Memo1")->toPlainText().split('\n').last(), logEnd);
     QVERIFY2(errorSays.isEmpty() ? error.isEmpty() : error.contains(errorSays), qPrintable(error));
     QCOMPARE(fixture.Script->FolderCaptions.size(), asked);
     QCOMPARE(QFile::exists(folder + "/t.gdr"), errorSays.isEmpty());
-    const QScrollBar *bar = fixture.Form->Memo1->verticalScrollBar();
+    const QScrollBar *bar = PageControl<QPlainTextEdit>(fixture.Form->CompilerPage, "Memo1")->verticalScrollBar();
     QCOMPARE(bar->value(), bar->maximum());
     QCOMPARE(bar->maximum() > 0, script.startsWith("seq") && !sourceFails);
     fixture.tearDown();
+}
+
+void TstCompile::compilerPageWithoutTheWindow()
+{
+    // The page needs only the open fonts and the project, not the main window.
+    QTemporaryDir dir;
+    WriteCompiler(dir.path(), "cp out.gd out.gdr; echo out.gdr created\n");
+    TOpenFonts fonts;
+    TProject project;
+    fonts.append(Slot("A", 8, 16, 0, -2));
+    fonts.append(Slot("B", 6, 10, 0, -1));
+    TCompilerPage page(fonts, project);
+    page.ProgramFolder = dir.path().toStdString();
+    std::string status;
+    connect(&page, &TCompilerPage::statusChanged, this, [&](const std::string &text, uint32_t) { status = text; });
+    TScriptedPrompts script;
+    SetPrompts(&script);
+    script.SaveAnswers << dir.path() + "/t.gdr";
+    page.ToolButton6Click();
+    SetPrompts(nullptr);
+    QCOMPARE(status, std::string("Font successfully created!"));
+    const QByteArray store = ReadAll(dir.path() + "/t.gdr");
+    QVERIFY(store.contains("FONT A\r\n") && store.contains("FONT B\r\n"));
 }
 
 void TstCompile::previewPositions_data()

@@ -5,6 +5,7 @@
 #include "app/windowtestutil.h"
 #include "bdf/fileio.h"
 #include "common/hostilefiles.h"
+#include "compiler/compilerpage.h"
 #include "compiler/project.h"
 #include "editor/glyphgrids.h"
 
@@ -71,6 +72,24 @@ private:
     void OpenDemo();
     TTypeface &Face(int i) { return Form->State.Project.Typefaces[size_t(i)]; }
 
+    TCompilerPage *Page() { return Form->CompilerPage; }
+    // The page's controls, by their names in the window layout.
+    QComboBox *ComboBox1() { return PageControl<QComboBox>(Page(), "ComboBox1"); }
+    QLineEdit *Edit12() { return PageControl<QLineEdit>(Page(), "Edit12"); }
+    QLineEdit *Edit15() { return PageControl<QLineEdit>(Page(), "Edit15"); }
+    QLineEdit *Edit16() { return PageControl<QLineEdit>(Page(), "Edit16"); }
+    QLineEdit *Edit18() { return PageControl<QLineEdit>(Page(), "Edit18"); }
+    QLabel *Image1() { return PageControl<QLabel>(Page(), "Image1"); }
+    QLabel *Image2() { return PageControl<QLabel>(Page(), "Image2"); }
+    QListWidget *ListBox2() { return PageControl<QListWidget>(Page(), "ListBox2"); }
+    QListWidget *ListBox3() { return PageControl<QListWidget>(Page(), "ListBox3"); }
+    QPlainTextEdit *Memo1() { return PageControl<QPlainTextEdit>(Page(), "Memo1"); }
+    QPlainTextEdit *Memo2() { return PageControl<QPlainTextEdit>(Page(), "Memo2"); }
+    QWidget *Panel14() { return PageControl<QWidget>(Page(), "Panel14"); }
+    QToolButton *ToolButton4() { return PageControl<QToolButton>(Page(), "ToolButton4"); }
+    QToolButton *ToolButton5() { return PageControl<QToolButton>(Page(), "ToolButton5"); }
+    QToolButton *ToolButton6() { return PageControl<QToolButton>(Page(), "ToolButton6"); }
+
     TWindowFixture Fixture;
     const QString StartFolder = QDir::currentPath();
     std::unique_ptr<TScriptedPrompts> &Script = Fixture.Script;
@@ -99,17 +118,17 @@ void TstCompilerPage::OpenDemo()
                                         "[Regular]\r\nType=System\r\nComments=plain\r\nFontBoundingBox1=8\r\n"
                                         "FontBoundingBox2=12\r\nFontBoundingBox4=-2\r\n1=FontA\r\n2=FontB\r\n"
                                         "[Bold]\r\nType=Serif\r\n1=FontB\r\n");
-    Form->OpenBitloom(Path("demo.bitloom").toStdString());
+    Page()->OpenBitloom(Path("demo.bitloom").toStdString());
 }
 
 void TstCompilerPage::openFillsListsAndFonts()
 {
     OpenDemo();
-    QCOMPARE(Form->ListBox2->count(), 2);
-    QCOMPARE(Form->ListBox2->item(0)->text(), QString("Bold"));
-    QCOMPARE(Form->ListBox2->currentRow(), 0);
-    QCOMPARE(Form->ListBox3->count(), 1);
-    QCOMPARE(Form->ComboBox1->currentText(), QString("Serif"));
+    QCOMPARE(ListBox2()->count(), 2);
+    QCOMPARE(ListBox2()->item(0)->text(), QString("Bold"));
+    QCOMPARE(ListBox2()->currentRow(), 0);
+    QCOMPARE(ListBox3()->count(), 1);
+    QCOMPARE(ComboBox1()->currentText(), QString("Serif"));
     QCOMPARE(Form->State.Project.CollectionUid, 16);
     QCOMPARE(Form->State.Project.KPixelAspectRatio, 3);
     QCOMPARE(Form->State.Project.Debug, 1);
@@ -122,9 +141,9 @@ void TstCompilerPage::openFillsListsAndFonts()
     QVERIFY(Script->Warnings.isEmpty());
     // A click on the selected row refills the panel too.
     Face(0).FontFiles.push_back("FontA");
-    QTest::mouseClick(Form->ListBox2->viewport(), Qt::LeftButton, Qt::NoModifier,
-                      Form->ListBox2->visualItemRect(Form->ListBox2->item(0)).center());
-    QCOMPARE(Form->ListBox3->count(), 2);
+    QTest::mouseClick(ListBox2()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      ListBox2()->visualItemRect(ListBox2()->item(0)).center());
+    QCOMPARE(ListBox3()->count(), 2);
 }
 
 void TstCompilerPage::openReplacesFontsAndAsksFirst()
@@ -135,14 +154,14 @@ void TstCompilerPage::openReplacesFontsAndAsksFirst()
     WriteFile(Path("demo.bitloom"), "[FontFiles]\r\n1=" + Path("b.bdf").toUtf8() + "\r\n");
     // No to the first question: nothing happens, no dialog.
     Script->YesNoAnswers = {false};
-    Form->ToolButton4Click();
+    Page()->ToolButton4Click();
     QCOMPARE(Script->Asked, QStringList{"BDF fonts not saved, continue?"});
     QCOMPARE(Script->AskedDefaults.last(), TAskDefault::No);
     QVERIFY(Script->Dialogs.isEmpty());
     // Yes to both: the project's fonts replace the open ones.
     Script->YesNoAnswers = {true, true};
     Script->OpenAnswers << QStringList{Path("demo.bitloom")};
-    Form->ToolButton4Click();
+    Page()->ToolButton4Click();
     QCOMPARE(Script->Asked.mid(1), (QStringList{"BDF fonts not saved, continue?", "Bitloom project not saved, continue?"}));
     QCOMPARE(Form->State.Fonts.size(), size_t(1));
     QCOMPARE(Form->State.Fonts[0].Font.FontName, std::string("FontB"));
@@ -150,7 +169,7 @@ void TstCompilerPage::openReplacesFontsAndAsksFirst()
     // Nothing modified: no question at all.
     Script->Asked.clear();
     Script->OpenAnswers << QStringList{Path("demo.bitloom")};
-    Form->ToolButton4Click();
+    Page()->ToolButton4Click();
     QVERIFY(Script->Asked.isEmpty());
 }
 
@@ -159,20 +178,20 @@ void TstCompilerPage::newProjectAsksAndResets()
     OpenDemo();
     Form->State.Project.markModified();
     Script->YesNoAnswers = {false};
-    Form->ToolButton20Click();
+    Page()->ToolButton20Click();
     QCOMPARE(Script->Asked, QStringList{"Bitloom project not saved, continue?"});
-    QCOMPARE(Form->ListBox2->count(), 2);
+    QCOMPARE(ListBox2()->count(), 2);
     Script->YesNoAnswers = {true};
-    Form->ToolButton20Click();
+    Page()->ToolButton20Click();
     QCOMPARE(Form->windowTitle(), QString("new"));
-    QCOMPARE(Form->ListBox2->count(), 1);
-    QCOMPARE(Form->ListBox2->currentRow(), -1);
+    QCOMPARE(ListBox2()->count(), 1);
+    QCOMPARE(ListBox2()->currentRow(), -1);
     QCOMPARE(Face(0).Name, std::string("tf_1"));
     QCOMPARE(Face(0).Type, std::string());
     // Nothing of the old typefaces stays in the panel.
-    QCOMPARE(Form->ListBox3->count(), 0);
-    QCOMPARE(Form->Edit15->text(), QString());
-    QCOMPARE(Form->ComboBox1->currentIndex(), -1);
+    QCOMPARE(ListBox3()->count(), 0);
+    QCOMPARE(Edit15()->text(), QString());
+    QCOMPARE(ComboBox1()->currentIndex(), -1);
     // The fonts and numbers stay.
     QCOMPARE(Form->State.Fonts.size(), size_t(2));
     QCOMPARE(Form->State.Project.CollectionUid, 16);
@@ -183,7 +202,7 @@ void TstCompilerPage::saveRoundTripsAndKeepsHandWrittenKeys()
     OpenDemo();
     Form->State.Project.markModified();
     Script->SaveAnswers << Path("demo.bitloom");
-    QVERIFY(Form->ToolButton5Click());
+    QVERIFY(Page()->ToolButton5Click());
     QCOMPARE(Script->Dialogs.last().Filter, QString("Bitloom project|*.bitloom|All files|*.*"));
     QCOMPARE(Script->Dialogs.last().DefaultSuffix, QString("bitloom"));
     QVERIFY(Script->Dialogs.last().ConfirmOverwrite);
@@ -197,10 +216,10 @@ void TstCompilerPage::saveRoundTripsAndKeepsHandWrittenKeys()
     QCOMPARE(Script->Dialogs.last().Directory, Fixture.Dir->path());
     // A new file gets no Debug key.
     Script->SaveAnswers << Path("fresh.bitloom");
-    QVERIFY(Form->ToolButton5Click());
+    QVERIFY(Page()->ToolButton5Click());
     QVERIFY(!ReadAll(Path("fresh.bitloom")).contains("Debug"));
     // Cancel saves nothing.
-    QVERIFY(!Form->ToolButton5Click());
+    QVERIFY(!Page()->ToolButton5Click());
 }
 
 void TstCompilerPage::failedSaveKeepsOldFileAndFlag()
@@ -212,7 +231,7 @@ void TstCompilerPage::failedSaveKeepsOldFileAndFlag()
     failures = 0;
     SetSaveFaultHook([](TSaveStep step) { return step == TSaveStep::Sync ? (++failures, EIO) : 0; });
     Script->SaveAnswers << Path("demo.bitloom");
-    QTest::mouseClick(Form->ToolButton5, Qt::LeftButton);
+    QTest::mouseClick(ToolButton5(), Qt::LeftButton);
     SetSaveFaultHook(nullptr);
     QCOMPARE(failures, 1);
     QCOMPARE(Script->Errors.size(), 1);
@@ -231,7 +250,7 @@ void TstCompilerPage::missingAndUnreadableFontsAreReported()
     WriteFile(Path("p.bitloom"), "[FontFiles]\r\n1=" + Path("a.bdf").toUtf8() + "\r\n2=" + Path("gone.bdf").toUtf8() +
                                      "\r\n3=" + Path("pic.bdf").toUtf8() + "\r\n4=" + Path("b.bdf").toUtf8() +
                                      "\r\n5=dir.bdf\r\n6=cut.bdf\r\n");
-    Form->OpenBitloom(Path("p.bitloom").toStdString());
+    Page()->OpenBitloom(Path("p.bitloom").toStdString());
     QCOMPARE(Form->State.Fonts.size(), size_t(3));
     QCOMPARE(Form->ListBox1->count(), 3);
     QCOMPARE(Form->ListBox1->item(1)->text(), QString("FontB (b.bdf)"));
@@ -242,7 +261,7 @@ void TstCompilerPage::missingAndUnreadableFontsAreReported()
     // A font that opened with a warning is told about too.
     QVERIFY2(Script->Warnings.last().contains("truncated"), qPrintable(Script->Warnings.last()));
     // A project without fonts leaves no font's header behind.
-    Form->OpenBitloom(Path("nothing.bitloom").toStdString());
+    Page()->OpenBitloom(Path("nothing.bitloom").toStdString());
     QCOMPARE(Form->State.Fonts.size(), size_t(0));
     QCOMPARE(Form->Edit6->text(), QString());
 }
@@ -252,7 +271,7 @@ void TstCompilerPage::relativeFontPathsFoundBesideProject()
     QDir(Fixture.Dir->path()).mkdir("proj");
     WriteFile(Path("proj/c.bdf"), SmallFont("FontC", 2));
     WriteFile(Path("proj/p.bitloom"), "[FontFiles]\r\n1=c.bdf\r\n");
-    Form->OpenBitloom(Path("proj/p.bitloom").toStdString());
+    Page()->OpenBitloom(Path("proj/p.bitloom").toStdString());
     QCOMPARE(Form->State.Fonts.size(), size_t(1));
     // Quick save writes back to the file that was read.
     QCOMPARE(Form->State.Fonts[0].FileName, Path("proj/c.bdf").toStdString());
@@ -279,17 +298,17 @@ void TstCompilerPage::editsLandInTheFilesOpened()
     WriteFile(Path("proj/p.bitloom"), "[FontFiles]\r\n1=fonts/a.bdf\r\n[Typefaces]\r\n1=T\r\n[T]\r\n1=FontA\r\n");
     WriteFile(Path("bin/fnttran.exe"), "#!/bin/sh\ncp out.gd out.gdr\necho out.gdr created\n");
     QFile(Path("bin/fnttran.exe")).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    Form->ProgramFolder = Path("bin").toStdString();
+    Page()->ProgramFolder = Path("bin").toStdString();
     QVERIFY(QDir::setCurrent(Path(cwd)));
     const QString project = relative ? QDir(Path(cwd)).relativeFilePath(Path("proj/p.bitloom")) : Path("proj/p.bitloom");
-    Form->OpenBitloom(project.toStdString());
+    Page()->OpenBitloom(project.toStdString());
     QCOMPARE(Form->State.Fonts.size(), size_t(1));
 
     // Paint, compile, quick save: the edit goes into the file that was opened.
     QTest::mouseClick(Form->RxDrawGrid1, Qt::LeftButton, Qt::NoModifier, QPoint(6, 6));
     QVERIFY(Form->State.Fonts[0].Modified);
     Script->SaveAnswers << "store.gdr";
-    Form->ToolButton6Click();
+    Page()->ToolButton6Click();
     QCOMPARE(Form->StatusPanel->text(), QString("Font successfully created!"));
     QVERIFY(QFile::exists(Path(cwd) + "/store.gdr"));
     Form->ToolButton25Click();
@@ -299,8 +318,8 @@ void TstCompilerPage::editsLandInTheFilesOpened()
 
     // Saved over itself the project keeps its text; saved elsewhere it names the font absolutely.
     Script->SaveAnswers << Path("proj/p.bitloom") << Path("other/q.bitloom");
-    QVERIFY(Form->ToolButton5Click());
-    QVERIFY(Form->ToolButton5Click());
+    QVERIFY(Page()->ToolButton5Click());
+    QVERIFY(Page()->ToolButton5Click());
     QCOMPARE(ParseProject(ReadAll(Path("proj/p.bitloom")).toStdString()).FontFiles,
              std::vector<std::string>{"fonts/a.bdf"});
     QCOMPARE(ParseProject(ReadAll(Path("other/q.bitloom")).toStdString()).FontFiles,
@@ -308,7 +327,7 @@ void TstCompilerPage::editsLandInTheFilesOpened()
     // Both open from anywhere, with their font.
     QVERIFY(QDir::setCurrent(Path("bin")));
     for (const char *name : {"proj/p.bitloom", "other/q.bitloom"}) {
-        Form->OpenBitloom(Path(name).toStdString());
+        Page()->OpenBitloom(Path(name).toStdString());
         QCOMPARE(Form->State.Fonts.size(), size_t(1));
         QCOMPARE(Form->State.Fonts[0].FileName, Path("proj/fonts/a.bdf").toStdString());
     }
@@ -324,7 +343,7 @@ void TstCompilerPage::commandLineOpensProject()
     second.Arguments = {Path("demo.bitloom").toStdString()};
     QShowEvent shown;
     QApplication::sendEvent(&second, &shown);
-    QTRY_COMPARE(second.ListBox2->count(), 2);
+    QTRY_COMPARE(PageControl<QListWidget>(second.CompilerPage, "ListBox2")->count(), 2);
     QCOMPARE(second.State.Fonts.size(), size_t(2));
     // Activated later, it does not read the project again.
     second.State.Fonts.remove(1);
@@ -336,7 +355,7 @@ void TstCompilerPage::commandLineOpensProject()
     // A project never opened or saved: its save dialog starts where fonts were opened.
     TFormMain third;
     third.OpenFonts({Path("a.bdf")});
-    third.ToolButton5Click();
+    third.CompilerPage->ToolButton5Click();
     QCOMPARE(Script->Dialogs.last().Directory, Fixture.Dir->path());
 }
 
@@ -351,11 +370,11 @@ void TstCompilerPage::notAProjectChangesNothing()
     OpenDemo();
     QVERIFY(MakeHostileFile(kind, Path("bad.bitloom")));
     Script->OpenAnswers << QStringList{Path("bad.bitloom")};
-    QTest::mouseClick(Form->ToolButton4, Qt::LeftButton);
+    QTest::mouseClick(ToolButton4(), Qt::LeftButton);
     QCOMPARE(Script->Errors.size(), 1);
     QVERIFY(Script->Errors.first().contains(Path("bad.bitloom")));
     QCOMPARE(Form->State.Fonts.size(), size_t(2));
-    QCOMPARE(Form->ListBox2->count(), 2);
+    QCOMPARE(ListBox2()->count(), 2);
     QCOMPARE(Form->State.Project.ProjectFileName, Path("demo.bitloom").toStdString());
 }
 
@@ -371,37 +390,37 @@ void TstCompilerPage::everyChangeMarksTheProject()
 {
     QFETCH(QString, action);
     OpenDemo();
-    Form->ListBox2->setCurrentRow(1);
-    Form->ListBox3->setCurrentRow(0);
+    ListBox2()->setCurrentRow(1);
+    ListBox3()->setCurrentRow(0);
     QVERIFY(!Form->State.Project.ProjectModified);
     if (action == "add-typeface") {
         Script->TextAnswers << "Italic";
-        Form->ToolButton7Click();
+        Page()->ToolButton7Click();
     } else if (action == "rename") {
         Script->TextAnswers << "Regular2";
-        Form->ToolButton8Click();
+        Page()->ToolButton8Click();
     } else if (action == "delete-typeface") {
         Script->YesNoAnswers << true;
-        Form->ToolButton9Click();
+        Page()->ToolButton9Click();
     } else if (action == "move-down") {
-        Form->ListBox2->setCurrentRow(0);
-        Form->ToolButton11Click();
+        ListBox2()->setCurrentRow(0);
+        Page()->ToolButton11Click();
     } else if (action == "add-font") {
         Script->PickAnswers << "FontA";
-        Form->ToolButton12Click();
+        Page()->ToolButton12Click();
     } else if (action == "edit-font") {
         Script->TextAnswers << "FontZ";
-        Form->ToolButton13Click();
+        Page()->ToolButton13Click();
     } else if (action == "delete-font") {
-        Form->ToolButton14Click();
+        Page()->ToolButton14Click();
     } else if (action == "type") {
-        Form->ComboBox1->activated(2);
+        ComboBox1()->activated(2);
     } else if (action == "placement") {
-        Form->Edit16->setText("99");
+        Edit16()->setText("99");
     } else if (action == "comment") {
-        Form->Memo2->setFocus();
-        QTRY_VERIFY(Form->Memo2->hasFocus());
-        QTest::keyClicks(Form->Memo2, "x");
+        Memo2()->setFocus();
+        QTRY_VERIFY(Memo2()->hasFocus());
+        QTest::keyClicks(Memo2(), "x");
     }
     QVERIFY(Form->State.Project.ProjectModified);
 }
@@ -422,17 +441,17 @@ void TstCompilerPage::namesThatCannotSurviveAreRefused()
     OpenDemo();
     const std::vector<TTypeface> before = Form->State.Project.Typefaces;
     Script->TextAnswers << name;
-    Form->ToolButton7Click();
-    Form->ListBox2->setCurrentRow(1);
+    Page()->ToolButton7Click();
+    ListBox2()->setCurrentRow(1);
     Script->TextAnswers << name;
-    Form->ToolButton8Click();
+    Page()->ToolButton8Click();
     QVERIFY(Form->State.Project.Typefaces == before);
-    QCOMPARE(Form->ListBox2->item(1)->text(), QString("Regular"));
+    QCOMPARE(ListBox2()->item(1)->text(), QString("Regular"));
     QCOMPARE(Script->Errors.size(), 2);
     QVERIFY(!Form->State.Project.ProjectModified);
     // Renaming a typeface to its own name in other letters is fine.
     Script->TextAnswers << "REGULAR";
-    Form->ToolButton8Click();
+    Page()->ToolButton8Click();
     QCOMPARE(Face(1).Name, std::string("REGULAR"));
 }
 
@@ -440,34 +459,34 @@ void TstCompilerPage::addRenameDeleteAndMove()
 {
     OpenDemo();
     Script->TextAnswers << "Italic";
-    Form->ToolButton7Click();
-    QCOMPARE(Form->ListBox2->count(), 3);
+    Page()->ToolButton7Click();
+    QCOMPARE(ListBox2()->count(), 3);
     QCOMPARE(Face(2).Type, std::string("Proportional"));
-    QCOMPARE(Form->ListBox2->currentRow(), 0);
+    QCOMPARE(ListBox2()->currentRow(), 0);
     // Empty text and cancel change nothing.
     Script->TextAnswers << "";
-    Form->ToolButton8Click();
-    Form->ToolButton8Click();
+    Page()->ToolButton8Click();
+    Page()->ToolButton8Click();
     QCOMPARE(Face(0).Name, std::string("Bold"));
-    Form->ToolButton10Click();
+    Page()->ToolButton10Click();
     QCOMPARE(Face(0).Name, std::string("Bold"));
-    Form->ListBox2->setCurrentRow(2);
-    Form->ToolButton11Click();
+    ListBox2()->setCurrentRow(2);
+    Page()->ToolButton11Click();
     QCOMPARE(Face(2).Name, std::string("Italic"));
-    Form->ToolButton10Click();
+    Page()->ToolButton10Click();
     QCOMPARE(Face(1).Name, std::string("Italic"));
-    QCOMPARE(Form->ListBox2->item(1)->text(), QString("Italic"));
-    QCOMPARE(Form->ListBox2->currentRow(), 1);
+    QCOMPARE(ListBox2()->item(1)->text(), QString("Italic"));
+    QCOMPARE(ListBox2()->currentRow(), 1);
     // Delete asks, in a warning box that defaults to No.
     Script->YesNoAnswers << false;
-    Form->ToolButton9Click();
-    QCOMPARE(Form->ListBox2->count(), 3);
+    Page()->ToolButton9Click();
+    QCOMPARE(ListBox2()->count(), 3);
     QCOMPARE(Script->AskedIcons.last(), TAskIcon::Warning);
     QCOMPARE(Script->AskedDefaults.last(), TAskDefault::No);
     Script->YesNoAnswers << true;
-    Form->ToolButton9Click();
-    QCOMPARE(Form->ListBox2->count(), 2);
-    QCOMPARE(Form->ListBox2->currentRow(), 0);
+    Page()->ToolButton9Click();
+    QCOMPARE(ListBox2()->count(), 2);
+    QCOMPARE(ListBox2()->currentRow(), 0);
     QCOMPARE(Face(1).Name, std::string("Regular"));
 }
 
@@ -476,22 +495,22 @@ void TstCompilerPage::fontEntries()
     OpenDemo();
     Script->PickAnswers << "FontB"
                         << "FontB";
-    Form->ToolButton12Click();
-    Form->ToolButton12Click();
+    Page()->ToolButton12Click();
+    Page()->ToolButton12Click();
     QCOMPARE(Script->PickLists.first(), (QStringList{"FontA", "FontB"}));
     QCOMPARE(Face(0).FontFiles, (std::vector<std::string>{"FontB", "FontB", "FontB"}));
-    QCOMPARE(Form->ListBox3->count(), 3);
+    QCOMPARE(ListBox3()->count(), 3);
     // No row picked: nothing added.
     Script->PickAnswers << "";
-    Form->ToolButton12Click();
+    Page()->ToolButton12Click();
     QCOMPARE(Face(0).FontFiles.size(), size_t(3));
-    Form->ListBox3->setCurrentRow(1);
+    ListBox3()->setCurrentRow(1);
     Script->TextAnswers << "Other";
-    Form->ToolButton13Click();
+    Page()->ToolButton13Click();
     QCOMPARE(Face(0).FontFiles[1], std::string("Other"));
-    Form->ToolButton14Click();
+    Page()->ToolButton14Click();
     QCOMPARE(Face(0).FontFiles, (std::vector<std::string>{"FontB", "FontB"}));
-    QCOMPARE(Form->ListBox3->currentRow(), -1);
+    QCOMPARE(ListBox3()->currentRow(), -1);
     QVERIFY(Script->Asked.isEmpty());
 }
 
@@ -499,59 +518,59 @@ void TstCompilerPage::panelFillWritesNothingBack()
 {
     OpenDemo();
     const std::vector<TTypeface> before = Form->State.Project.Typefaces;
-    Form->Memo2->setFocus();
-    QTRY_VERIFY(Form->Memo2->hasFocus());
-    Form->ListBox2->setCurrentRow(1);
-    Form->ListBox2->setCurrentRow(0);
+    Memo2()->setFocus();
+    QTRY_VERIFY(Memo2()->hasFocus());
+    ListBox2()->setCurrentRow(1);
+    ListBox2()->setCurrentRow(0);
     Form->Movedown1Click();
     QVERIFY(Form->State.Project.Typefaces == before);
     QVERIFY(!Form->State.Project.ProjectModified);
-    QCOMPARE(Form->Memo2->toPlainText(), QString("plain"));
-    QCOMPARE(Form->Edit15->text(), QString("8"));
+    QCOMPARE(Memo2()->toPlainText(), QString("plain"));
+    QCOMPARE(Edit15()->text(), QString("8"));
 }
 
 void TstCompilerPage::placementFields()
 {
     OpenDemo();
-    Form->Edit18->clear();
-    QTest::keyClicks(Form->Edit18, "-");
+    Edit18()->clear();
+    QTest::keyClicks(Edit18(), "-");
     QCOMPARE(Face(0).FontBoundingBox4, 0);
-    QTest::keyClicks(Form->Edit18, "5");
+    QTest::keyClicks(Edit18(), "5");
     QCOMPARE(Face(0).FontBoundingBox4, -5);
-    QTest::keyClicks(Form->Edit18, "x");
+    QTest::keyClicks(Edit18(), "x");
     QCOMPARE(Face(0).FontBoundingBox4, 0);
-    QCOMPARE(Form->Edit18->text(), QString("-5x"));
+    QCOMPARE(Edit18()->text(), QString("-5x"));
 }
 
 void TstCompilerPage::typeBox()
 {
     WriteFile(Path("t.bitloom"), "[Typefaces]\r\n1=A\r\n2=B\r\n[A]\r\nType=System\r\n[B]\r\n");
-    Form->OpenBitloom(Path("t.bitloom").toStdString());
-    QCOMPARE(Form->ComboBox1->currentText(), QString("System"));
-    Form->ListBox2->setCurrentRow(1);
-    QCOMPARE(Form->ComboBox1->currentText(), QString("System"));
+    Page()->OpenBitloom(Path("t.bitloom").toStdString());
+    QCOMPARE(ComboBox1()->currentText(), QString("System"));
+    ListBox2()->setCurrentRow(1);
+    QCOMPARE(ComboBox1()->currentText(), QString("System"));
     QCOMPARE(Face(1).Type, std::string("?"));
 }
 
 void TstCompilerPage::multiLineCommentSurvives()
 {
     OpenDemo();
-    Form->Memo2->setFocus();
-    QTRY_VERIFY(Form->Memo2->hasFocus());
-    Form->Memo2->selectAll();
-    QTest::keyClicks(Form->Memo2, "line one");
-    QTest::keyClick(Form->Memo2, Qt::Key_Return);
-    QTest::keyClicks(Form->Memo2, "two \\n three");
+    Memo2()->setFocus();
+    QTRY_VERIFY(Memo2()->hasFocus());
+    Memo2()->selectAll();
+    QTest::keyClicks(Memo2(), "line one");
+    QTest::keyClick(Memo2(), Qt::Key_Return);
+    QTest::keyClicks(Memo2(), "two \\n three");
     QCOMPARE(Face(0).Comments, std::string("line one\ntwo \\n three"));
-    Form->SaveProject(Path("c.bitloom").toStdString());
-    Form->OpenBitloom(Path("c.bitloom").toStdString());
+    Page()->SaveProject(Path("c.bitloom").toStdString());
+    Page()->OpenBitloom(Path("c.bitloom").toStdString());
     QCOMPARE(Face(0).Comments, std::string("line one\ntwo \\n three"));
-    QCOMPARE(Form->Memo2->toPlainText(), QString("line one\ntwo \\n three"));
+    QCOMPARE(Memo2()->toPlainText(), QString("line one\ntwo \\n three"));
     // At most 255 characters are kept.
-    Form->Memo2->setFocus();
-    QTRY_VERIFY(Form->Memo2->hasFocus());
-    Form->Memo2->selectAll();
-    QTest::keyClicks(Form->Memo2, QString(300, 'z'));
+    Memo2()->setFocus();
+    QTRY_VERIFY(Memo2()->hasFocus());
+    Memo2()->selectAll();
+    QTest::keyClicks(Memo2(), QString(300, 'z'));
     QCOMPARE(Face(0).Comments.size(), size_t(255));
 }
 
@@ -560,22 +579,22 @@ void TstCompilerPage::pictures()
     WriteFile(Path("Tall.jpg"), MakeJpeg(40, 300));
     WriteFile(Path("Small.v2.txt.jpg"), MakeJpeg(30, 50));
     WriteFile(Path("t.bitloom"), "[Typefaces]\r\n1=Tall\r\n2=Small.txt\r\n3=None\r\n");
-    Form->OpenBitloom(Path("t.bitloom").toStdString());
-    QCOMPARE(Form->Panel14->height(), 220);
-    QCOMPARE(Form->Image2->pixmap().size(), QSize(40, 300));
-    Form->ListBox2->setCurrentRow(1);
-    QCOMPARE(Form->Panel14->height(), 0);
+    Page()->OpenBitloom(Path("t.bitloom").toStdString());
+    QCOMPARE(Panel14()->height(), 220);
+    QCOMPARE(Image2()->pixmap().size(), QSize(40, 300));
+    ListBox2()->setCurrentRow(1);
+    QCOMPARE(Panel14()->height(), 0);
     QVERIFY(Script->Errors.isEmpty());
     WriteFile(Path("Small.jpg"), MakeJpeg(30, 50));
-    Form->ListBox2->setCurrentRow(0);
-    Form->ListBox2->setCurrentRow(1);
-    QCOMPARE(Form->Panel14->height(), 50);
-    Form->ListBox2->setCurrentRow(2);
-    QCOMPARE(Form->Panel14->height(), 0);
-    QVERIFY(Form->Image2->pixmap().isNull());
+    ListBox2()->setCurrentRow(0);
+    ListBox2()->setCurrentRow(1);
+    QCOMPARE(Panel14()->height(), 50);
+    ListBox2()->setCurrentRow(2);
+    QCOMPARE(Panel14()->height(), 0);
+    QVERIFY(Image2()->pixmap().isNull());
     QFile::remove(Path("Tall.jpg"));
-    Form->ListBox2->setCurrentRow(0);
-    QCOMPARE(Form->Panel14->height(), 0);
+    ListBox2()->setCurrentRow(0);
+    QCOMPARE(Panel14()->height(), 0);
 }
 
 void TstCompilerPage::corruptPictureShowsDecoderError()
@@ -583,7 +602,7 @@ void TstCompilerPage::corruptPictureShowsDecoderError()
     // A bad picture on the first typeface is reported once when the project opens.
     WriteFile(Path("First.jpg"), "garbage");
     WriteFile(Path("f.bitloom"), "[Typefaces]\r\n1=First\r\n");
-    Form->OpenBitloom(Path("f.bitloom").toStdString());
+    Page()->OpenBitloom(Path("f.bitloom").toStdString());
     QCOMPARE(Script->Errors.size(), 1);
     Script->Errors.clear();
 
@@ -591,22 +610,22 @@ void TstCompilerPage::corruptPictureShowsDecoderError()
     WriteFile(Path("Bad.jpg"), "not a jpeg at all");
     WriteFile(Path("t.bitloom"), "[Typefaces]\r\n1=Good\r\n2=Bad\r\n[Good]\r\nFontBoundingBox1=1\r\n"
                                  "[Bad]\r\nFontBoundingBox1=2\r\nComments=bad one\r\n");
-    Form->OpenBitloom(Path("t.bitloom").toStdString());
-    QCOMPARE(Form->Panel14->height(), 20);
-    Form->ListBox2->setCurrentRow(1);
+    Page()->OpenBitloom(Path("t.bitloom").toStdString());
+    QCOMPARE(Panel14()->height(), 20);
+    ListBox2()->setCurrentRow(1);
     QCOMPARE(Script->Errors.size(), 1);
     QVERIFY(Script->Errors.first().contains(Path("Bad.jpg")));
     // The decoder's words, and the panel shows this typeface's values, not the last picture.
     QVERIFY2(Script->Errors.first().contains("JPEG", Qt::CaseInsensitive), qPrintable(Script->Errors.first()));
-    QCOMPARE(Form->Panel14->height(), 0);
-    QCOMPARE(Form->Edit15->text(), QString("2"));
-    QCOMPARE(Form->Memo2->toPlainText(), QString("bad one"));
+    QCOMPARE(Panel14()->height(), 0);
+    QCOMPARE(Edit15()->text(), QString("2"));
+    QCOMPARE(Memo2()->toPlainText(), QString("bad one"));
     // A picture whose data ends early shows what decoded, with the decoder's warning in the status line.
     Script->Errors.clear();
     WriteFile(Path("Good.jpg"), MakeCutJpeg(20, 30));
-    Form->ListBox2->setCurrentRow(0);
+    ListBox2()->setCurrentRow(0);
     QVERIFY(Script->Errors.isEmpty());
-    QCOMPARE(Form->Panel14->height(), 30);
+    QCOMPARE(Panel14()->height(), 30);
     QVERIFY2(Form->StatusPanel->text().contains(Path("Good.jpg")) && Form->StatusPanel->text().contains("Premature end"),
              qPrintable(Form->StatusPanel->text()));
 }
@@ -614,24 +633,24 @@ void TstCompilerPage::corruptPictureShowsDecoderError()
 void TstCompilerPage::compileFromTheWindow()
 {
     // No fonts: no dialog, nothing written.
-    Form->ToolButton6Click();
+    Page()->ToolButton6Click();
     QVERIFY(Script->Dialogs.isEmpty());
 
     OpenDemo();
     QDir(Fixture.Dir->path()).mkdir("bin");
-    Form->ProgramFolder = Path("bin").toStdString();
+    Page()->ProgramFolder = Path("bin").toStdString();
     QFile compiler(Path("bin/fnttran.exe"));
     QVERIFY(compiler.open(QIODevice::WriteOnly));
     compiler.write("#!/bin/sh\ncp out.gd out.gdr\necho checking\necho out.gdr created\n");
     compiler.close();
     compiler.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     Script->SaveAnswers << Path("store.gdr");
-    QTest::mouseClick(Form->ToolButton6, Qt::LeftButton);
+    QTest::mouseClick(ToolButton6(), Qt::LeftButton);
     QCOMPARE(Script->Dialogs.last().Filter, QString("GDR font|*.gdr|All files|*.*"));
     QCOMPARE(Script->Dialogs.last().DefaultSuffix, QString("gdr"));
     QCOMPARE(Form->StatusPanel->text(), QString("Font successfully created!"));
     QCOMPARE(Form->StatusPanel->colour(), QColor(0, 128, 0));
-    QCOMPARE(Form->Memo1->toPlainText(), QString("checking\nout.gdr created"));
+    QCOMPARE(Memo1()->toPlainText(), QString("checking\nout.gdr created"));
     QVERIFY(ReadAll(Path("store.gdr")).contains("Typeface Regular\r\n"));
     // The fonts' own files and flags are untouched.
     QVERIFY(!Form->State.Fonts[0].Modified);
@@ -640,10 +659,10 @@ void TstCompilerPage::compileFromTheWindow()
     compiler.write("#!/bin/sh\necho 'line 3: bad' >&2\n");
     compiler.close();
     Script->SaveAnswers << Path("other.gdr");
-    QTest::mouseClick(Form->ToolButton6, Qt::LeftButton);
+    QTest::mouseClick(ToolButton6(), Qt::LeftButton);
     QCOMPARE(Form->StatusPanel->text(), QString("Error! Font NOT created!"));
     QCOMPARE(Form->StatusPanel->colour(), QColor(255, 0, 0));
-    QCOMPARE(Form->Memo1->toPlainText(), QString("line 3: bad"));
+    QCOMPARE(Memo1()->toPlainText(), QString("line 3: bad"));
     QVERIFY(!QFile::exists(Path("other.gdr")));
 }
 
@@ -656,26 +675,26 @@ void TstCompilerPage::previewDrawsTypedText()
                              "STARTCHAR 0020\nENCODING 32\nBBX 2 1 0 0\nBITMAP\n00\nENDCHAR\nENDFONT\n");
     WriteFile(Path("t.bitloom"), "[FontFiles]\r\n1=" + Path("p.bdf").toUtf8() + "\r\n[Typefaces]\r\n1=T\r\n2=None\r\n"
                                  "[T]\r\n1=P\r\n[None]\r\n1=Missing\r\n");
-    Form->OpenBitloom(Path("t.bitloom").toStdString());
-    QTest::keyClicks(Form->Edit12, "AB");
-    QCOMPARE(Form->PreviewImage.size(), QSize(13, 20));
-    QCOMPARE(Form->Image1->pixmap().size(), QSize(13, 20));
-    QCOMPARE(Form->PreviewImage.pixelColor(1, 14), QColor(Qt::black));
-    QCOMPARE(Form->PreviewImage.pixelColor(6, 14), QColor(Qt::white));
-    QCOMPARE(Form->PreviewImage.pixelColor(12, 14), QColor(Qt::black));
+    Page()->OpenBitloom(Path("t.bitloom").toStdString());
+    QTest::keyClicks(Edit12(), "AB");
+    QCOMPARE(Page()->previewImage().size(), QSize(13, 20));
+    QCOMPARE(Image1()->pixmap().size(), QSize(13, 20));
+    QCOMPARE(Page()->previewImage().pixelColor(1, 14), QColor(Qt::black));
+    QCOMPARE(Page()->previewImage().pixelColor(6, 14), QColor(Qt::white));
+    QCOMPARE(Page()->previewImage().pixelColor(12, 14), QColor(Qt::black));
     // Deleting keeps the picture; typing appends after it. A character the font lacks adds nothing.
-    QTest::keyClick(Form->Edit12, Qt::Key_Backspace);
-    QCOMPARE(Form->PreviewImage.width(), 13);
-    QTest::keyClicks(Form->Edit12, "Z A");
-    QCOMPARE(Form->PreviewImage.width(), 13 + 3 + 2 + 1 + 5);
-    Form->SpeedButton9Click();
-    QCOMPARE(Form->Edit12->text(), QString());
-    QVERIFY(Form->PreviewImage.isNull());
-    QVERIFY(Form->Image1->pixmap().isNull());
+    QTest::keyClick(Edit12(), Qt::Key_Backspace);
+    QCOMPARE(Page()->previewImage().width(), 13);
+    QTest::keyClicks(Edit12(), "Z A");
+    QCOMPARE(Page()->previewImage().width(), 13 + 3 + 2 + 1 + 5);
+    Page()->SpeedButton9Click();
+    QCOMPARE(Edit12()->text(), QString());
+    QVERIFY(Page()->previewImage().isNull());
+    QVERIFY(Image1()->pixmap().isNull());
     // A typeface whose first entry names no open font draws nothing.
-    Form->ListBox2->setCurrentRow(1);
-    QTest::keyClicks(Form->Edit12, "A");
-    QVERIFY(Form->PreviewImage.isNull());
+    ListBox2()->setCurrentRow(1);
+    QTest::keyClicks(Edit12(), "A");
+    QVERIFY(Page()->previewImage().isNull());
 }
 
 int main(int argc, char **argv)

@@ -1,5 +1,5 @@
 // The compiler page: the project file and the typefaces of the font store.
-#include "app/fmain.h"
+#include "compilerpage.h"
 
 #include "app/busybox.h"
 #include "app/fontlist.h"
@@ -9,11 +9,9 @@
 #include "bdf/bdfreader.h"
 #include "bdf/fileio.h"
 #include "bdf/paths.h"
-#include "chartable/chartablewidget.h"
 #include "compilerun.h"
 #include "compilersource.h"
 #include "preview.h"
-#include "editor/glyphgrids.h"
 #include "jpegpicture.h"
 #include "model/fileerror.h"
 #include "model/textfuncs.h"
@@ -92,13 +90,19 @@ std::string CompilerFolder(const std::string &programFolder)
 
 } // namespace
 
-QWidget *TFormMain::CreateCompilerPage()
+TCompilerPage::TCompilerPage(TOpenFonts &fonts, TProject &project, QWidget *parent)
+    : QWidget(parent), Fonts(fonts), Project(project)
 {
-    TabSheet2 = new QWidget;
-    auto *layout = new QHBoxLayout(TabSheet2);
+    CreateControls();
+    ConnectControls();
+}
+
+void TCompilerPage::CreateControls()
+{
+    auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
 
-    auto *toolBar2 = NewSideToolBar(TabSheet2);
+    auto *toolBar2 = NewSideToolBar(this);
     ToolButton20 = AddToolButton(toolBar2, ThemeIcon("document-new", QStyle::SP_FileIcon),
                                  QStringLiteral("Новый проект этой программы"), 33);
     ToolButton4 = AddToolButton(toolBar2, ThemeIcon("document-open", QStyle::SP_DialogOpenButton),
@@ -114,25 +118,25 @@ QWidget *TFormMain::CreateCompilerPage()
 
     // First column: the typefaces, their type and placement.
     auto *faces = new QVBoxLayout;
-    ListBox2 = new QListWidget(TabSheet2);
+    ListBox2 = new QListWidget(this);
     ListBox2->setMinimumWidth(100);
     faces->addWidget(ListBox2, 1);
-    ComboBox1 = new QComboBox(TabSheet2);
+    ComboBox1 = new QComboBox(this);
     ComboBox1->addItems({"Proportional", "System", "Serif"});
     faces->addWidget(ComboBox1);
-    Label10 = new QLabel(QStringLiteral("расположение:"), TabSheet2);
+    Label10 = new QLabel(QStringLiteral("расположение:"), this);
     QFont underlined = Label10->font();
     underlined.setUnderline(true);
     Label10->setFont(underlined);
     faces->addWidget(Label10);
     auto *placement = new QGridLayout;
     placement->setHorizontalSpacing(2);
-    Edit15 = PlacementField(TabSheet2, placement, 0, "X");
-    Edit16 = PlacementField(TabSheet2, placement, 1, "Y");
-    Edit17 = PlacementField(TabSheet2, placement, 2, "Xoff");
-    Edit18 = PlacementField(TabSheet2, placement, 3, "Yoff");
+    Edit15 = PlacementField(this, placement, 0, "X");
+    Edit16 = PlacementField(this, placement, 1, "Y");
+    Edit17 = PlacementField(this, placement, 2, "Xoff");
+    Edit18 = PlacementField(this, placement, 3, "Yoff");
     faces->addLayout(placement);
-    ToolBar3 = SmallBar(TabSheet2);
+    ToolBar3 = SmallBar(this);
     ToolButton7 = AddToolButton(ToolBar3, ThemeIcon("list-add", QStyle::SP_FileDialogNewFolder),
                                 QStringLiteral("Добавить"), 22);
     ToolButton8 = AddToolButton(ToolBar3, ThemeIcon("document-properties", QStyle::SP_FileDialogDetailedView),
@@ -146,19 +150,19 @@ QWidget *TFormMain::CreateCompilerPage()
 
     // Second column: the typeface's fonts, picture and comment.
     auto *fonts = new QVBoxLayout;
-    ListBox3 = new QListWidget(TabSheet2);
+    ListBox3 = new QListWidget(this);
     ListBox3->setMinimumWidth(100);
     fonts->addWidget(ListBox3, 1);
-    Panel14 = new QWidget(TabSheet2);
+    Panel14 = new QWidget(this);
     Panel14->setFixedHeight(0);
     Image2 = new QLabel(Panel14);
     Image2->move(0, 0);
     fonts->addWidget(Panel14);
-    Memo2 = new QPlainTextEdit(TabSheet2);
+    Memo2 = new QPlainTextEdit(this);
     Memo2->setMaximumHeight(80);
     Memo2->setMinimumWidth(100);
     fonts->addWidget(Memo2);
-    ToolBar4 = SmallBar(TabSheet2);
+    ToolBar4 = SmallBar(this);
     ToolButton12 = AddToolButton(ToolBar4, ThemeIcon("list-add", QStyle::SP_FileDialogNewFolder),
                                  QStringLiteral("Добавить"), 22);
     ToolButton13 = AddToolButton(ToolBar4, ThemeIcon("document-properties", QStyle::SP_FileDialogDetailedView),
@@ -170,19 +174,19 @@ QWidget *TFormMain::CreateCompilerPage()
     // Top right: the preview of a typed sample.
     auto *preview = new QVBoxLayout;
     auto *sampleRow = new QHBoxLayout;
-    sampleRow->addWidget(new QLabel(QStringLiteral("Тип шрифта:"), TabSheet2));
+    sampleRow->addWidget(new QLabel(QStringLiteral("Тип шрифта:"), this));
     sampleRow->addStretch();
     preview->addLayout(sampleRow);
     auto *editRow = new QHBoxLayout;
-    Edit12 = new QLineEdit(TabSheet2);
+    Edit12 = new QLineEdit(this);
     editRow->addWidget(Edit12, 1);
-    SpeedButton9 = new QToolButton(TabSheet2);
+    SpeedButton9 = new QToolButton(this);
     SpeedButton9->setIcon(ThemeIcon("edit-clear", QStyle::SP_LineEditClearButton));
     SpeedButton9->setToolTip(QStringLiteral("Удалить текст"));
     SpeedButton9->setAutoRaise(true);
     editRow->addWidget(SpeedButton9);
     preview->addLayout(editRow);
-    auto *previewPanel = new QLabel(TabSheet2);
+    auto *previewPanel = new QLabel(this);
     previewPanel->setFrameShape(QFrame::Panel);
     previewPanel->setFrameShadow(QFrame::Sunken);
     previewPanel->setAutoFillBackground(true);
@@ -195,14 +199,14 @@ QWidget *TFormMain::CreateCompilerPage()
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     preview->addWidget(previewPanel);
     preview->addStretch();
-    auto *previewColumn = new QWidget(TabSheet2);
+    auto *previewColumn = new QWidget(this);
     previewColumn->setLayout(preview);
     preview->setContentsMargins(0, 0, 0, 0);
     previewColumn->setFixedWidth(previewPanel->width());
     top->addWidget(previewColumn);
 
     right->addLayout(top, 1);
-    Memo1 = new QPlainTextEdit(TabSheet2);
+    Memo1 = new QPlainTextEdit(this);
     Memo1->setReadOnly(true);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -212,17 +216,28 @@ QWidget *TFormMain::CreateCompilerPage()
     Memo1->setMaximumHeight(120);
     right->addWidget(Memo1);
     layout->addLayout(right, 1);
-    return TabSheet2;
+    // Named as in the window layout, so that tests and style sheets find them.
+    const std::pair<QObject *, const char *> named[] = {
+        {ToolButton20, "ToolButton20"}, {ToolButton4, "ToolButton4"}, {ToolButton5, "ToolButton5"},
+        {ToolButton6, "ToolButton6"},   {ListBox2, "ListBox2"},       {ComboBox1, "ComboBox1"},
+        {Edit15, "Edit15"},             {Edit16, "Edit16"},           {Edit17, "Edit17"},
+        {Edit18, "Edit18"},             {ToolBar3, "ToolBar3"},       {ToolBar4, "ToolBar4"},
+        {ListBox3, "ListBox3"},         {Panel14, "Panel14"},         {Image2, "Image2"},
+        {Memo2, "Memo2"},               {Edit12, "Edit12"},           {Image1, "Image1"},
+        {Memo1, "Memo1"},
+    };
+    for (const auto &[object, name] : named)
+        object->setObjectName(QString::fromLatin1(name));
 }
 
-void TFormMain::ConnectCompilerPage()
+void TCompilerPage::ConnectControls()
 {
-    connect(ToolButton20, &QToolButton::clicked, this, &TFormMain::ToolButton20Click);
-    connect(ToolButton4, &QToolButton::clicked, this, &TFormMain::ToolButton4Click);
+    connect(ToolButton20, &QToolButton::clicked, this, &TCompilerPage::ToolButton20Click);
+    connect(ToolButton4, &QToolButton::clicked, this, &TCompilerPage::ToolButton4Click);
     connect(ToolButton5, &QToolButton::clicked, this, [this] { ToolButton5Click(); });
-    connect(ToolButton6, &QToolButton::clicked, this, &TFormMain::ToolButton6Click);
-    connect(Edit12, &QLineEdit::textChanged, this, &TFormMain::Edit12Change);
-    connect(SpeedButton9, &QToolButton::clicked, this, &TFormMain::SpeedButton9Click);
+    connect(ToolButton6, &QToolButton::clicked, this, &TCompilerPage::ToolButton6Click);
+    connect(Edit12, &QLineEdit::textChanged, this, &TCompilerPage::Edit12Change);
+    connect(SpeedButton9, &QToolButton::clicked, this, &TCompilerPage::SpeedButton9Click);
     // Every click refills the panel, also on the row already selected; a click that
     // changes the row fills it once, when the row changes.
     connect(ListBox2, &QListWidget::currentRowChanged, this, [this] {
@@ -234,10 +249,10 @@ void TFormMain::ConnectCompilerPage()
             ListBox2Click();
     });
     ListBox2->viewport()->installEventFilter(this);
-    connect(ListBox2, &QListWidget::itemDoubleClicked, this, &TFormMain::ToolButton8Click);
-    connect(ListBox3, &QListWidget::itemDoubleClicked, this, &TFormMain::ToolButton13Click);
+    connect(ListBox2, &QListWidget::itemDoubleClicked, this, &TCompilerPage::ToolButton8Click);
+    connect(ListBox3, &QListWidget::itemDoubleClicked, this, &TCompilerPage::ToolButton13Click);
     // The user's pick only: the panel's own fill never writes the type back.
-    connect(ComboBox1, &QComboBox::activated, this, &TFormMain::ComboBox1Change);
+    connect(ComboBox1, &QComboBox::activated, this, &TCompilerPage::ComboBox1Change);
     const std::pair<QLineEdit *, int32_t TTypeface::*> fields[] = {
         {Edit15, &TTypeface::FontBoundingBox1},
         {Edit16, &TTypeface::FontBoundingBox2},
@@ -246,12 +261,12 @@ void TFormMain::ConnectCompilerPage()
     };
     for (const auto &[field, member] : fields)
         connect(field, &QLineEdit::textChanged, this, [this, member](const QString &t) { PlacementChange(member, t); });
-    connect(Memo2, &QPlainTextEdit::textChanged, this, &TFormMain::Memo2Change);
-    const std::pair<QToolButton *, void (TFormMain::*)()> buttons[] = {
-        {ToolButton7, &TFormMain::ToolButton7Click},   {ToolButton8, &TFormMain::ToolButton8Click},
-        {ToolButton9, &TFormMain::ToolButton9Click},   {ToolButton10, &TFormMain::ToolButton10Click},
-        {ToolButton11, &TFormMain::ToolButton11Click}, {ToolButton12, &TFormMain::ToolButton12Click},
-        {ToolButton13, &TFormMain::ToolButton13Click}, {ToolButton14, &TFormMain::ToolButton14Click},
+    connect(Memo2, &QPlainTextEdit::textChanged, this, &TCompilerPage::Memo2Change);
+    const std::pair<QToolButton *, void (TCompilerPage::*)()> buttons[] = {
+        {ToolButton7, &TCompilerPage::ToolButton7Click},   {ToolButton8, &TCompilerPage::ToolButton8Click},
+        {ToolButton9, &TCompilerPage::ToolButton9Click},   {ToolButton10, &TCompilerPage::ToolButton10Click},
+        {ToolButton11, &TCompilerPage::ToolButton11Click}, {ToolButton12, &TCompilerPage::ToolButton12Click},
+        {ToolButton13, &TCompilerPage::ToolButton13Click}, {ToolButton14, &TCompilerPage::ToolButton14Click},
     };
     for (const auto &[button, handler] : buttons)
         connect(button, &QToolButton::clicked, this, handler);
@@ -260,48 +275,48 @@ void TFormMain::ConnectCompilerPage()
         o->installEventFilter(this);
 }
 
-bool TFormMain::eventFilter(QObject *watched, QEvent *event)
+bool TCompilerPage::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::MouseButtonPress && (watched == ToolBar3 || watched == ToolBar4 || watched == Edit15))
-        State.Project.markModified();
+        Project.markModified();
     if (event->type() == QEvent::MouseButtonPress && watched == ListBox2->viewport())
         PanelFilledThisClick = false;
-    return QMainWindow::eventFilter(watched, event);
+    return QWidget::eventFilter(watched, event);
 }
 
-bool TFormMain::MayReplaceFonts()
+bool TCompilerPage::MayReplaceFonts()
 {
-    return !State.Fonts.anyModified() ||
+    return !Fonts.anyModified() ||
            Prompts().askYesNo(QStringLiteral("BDF fonts not saved, continue?"), TAskIcon::Question, TAskDefault::No);
 }
 
-bool TFormMain::MayReplaceProject()
+bool TCompilerPage::MayReplaceProject()
 {
-    return !State.Project.ProjectModified || Prompts().askYesNo(QStringLiteral("Bitloom project not saved, continue?"),
+    return !Project.ProjectModified || Prompts().askYesNo(QStringLiteral("Bitloom project not saved, continue?"),
                                                         TAskIcon::Question, TAskDefault::No);
 }
 
-void TFormMain::ToolButton20Click()
+void TCompilerPage::ToolButton20Click()
 {
     if (MayReplaceProject())
         NewProject();
 }
 
-void TFormMain::NewProject()
+void TCompilerPage::NewProject()
 {
-    State.Project.startNew();
+    Project.startNew();
     {
         QSignalBlocker block(ListBox2);
         ListBox2->clear();
         ListBox2->addItem(QStringLiteral("tf_1"));
         ListBox2->setCurrentRow(-1);
     }
-    setWindowTitle(QStringLiteral("new"));
+    emit titleChanged(QStringLiteral("new"));
     // No typeface is selected: the panel shows none, not the old project's.
     ClearTypefacePanel();
 }
 
-void TFormMain::ClearTypefacePanel()
+void TCompilerPage::ClearTypefacePanel()
 {
     {
         QSignalBlocker block(Memo2);
@@ -317,20 +332,20 @@ void TFormMain::ClearTypefacePanel()
     ComboBox1->setCurrentIndex(-1);
 }
 
-void TFormMain::ShowProjectInTitle(const std::string &path)
+void TCompilerPage::ShowProjectInTitle(const std::string &path)
 {
-    setWindowTitle(PathToQ(FileNameOnly(path)) + QStringLiteral(" - Редактор шрифтов"));
+    emit titleChanged(PathToQ(FileNameOnly(path)) + QStringLiteral(" - Редактор шрифтов"));
 }
 
-QString TFormMain::ProjectDialogFolder() const
+QString TCompilerPage::ProjectDialogFolder() const
 {
     // The project's own folder; for a new project, where projects were last opened or saved.
-    if (!State.Project.ProjectFileName.empty())
-        return PathToQ(FolderOf(State.Project.ProjectFileName));
-    return LastProjectFolder.isEmpty() ? LastBdfFolder : LastProjectFolder;
+    if (!Project.ProjectFileName.empty())
+        return PathToQ(FolderOf(Project.ProjectFileName));
+    return LastProjectFolder.isEmpty() && FontFolder ? FontFolder() : LastProjectFolder;
 }
 
-void TFormMain::ToolButton4Click()
+void TCompilerPage::ToolButton4Click()
 {
     if (!MayReplaceFonts() || !MayReplaceProject())
         return;
@@ -340,9 +355,9 @@ void TFormMain::ToolButton4Click()
         OpenBitloom(PathFromQ(chosen.first()));
 }
 
-bool TFormMain::ToolButton5Click()
+bool TCompilerPage::ToolButton5Click()
 {
-    const QString name = State.Project.ProjectFileName.empty() ? QString() : PathToQ(FileNameOnly(State.Project.ProjectFileName));
+    const QString name = Project.ProjectFileName.empty() ? QString() : PathToQ(FileNameOnly(Project.ProjectFileName));
     const QString path = Prompts().saveFileName({QStringLiteral("Bitloom project|*.bitloom|All files|*.*"),
                                                  QStringLiteral("bitloom"), false, true, ProjectDialogFolder()},
                                                 name);
@@ -352,26 +367,27 @@ bool TFormMain::ToolButton5Click()
     return true;
 }
 
-void TFormMain::OpenBitloom(const std::string &path)
+void TCompilerPage::OpenBitloom(const std::string &path)
 {
     // Everything is read before anything changes: a file that exists but cannot
     // be read, or is no project, leaves the project and the fonts as they are.
-    TOpenedProject opened = State.Project.open(path);
-    LastProjectFolder = PathToQ(FolderOf(State.Project.ProjectFileName));
+    TOpenedProject opened = Project.open(path);
+    LastProjectFolder = PathToQ(FolderOf(Project.ProjectFileName));
     {
         QSignalBlocker block(ListBox2);
         ListBox2->clear();
-        for (const TTypeface &t : State.Project.Typefaces)
+        for (const TTypeface &t : Project.Typefaces)
             ListBox2->addItem(BytesToText(t.Name));
     }
-    ReplaceFonts(std::move(opened.Fonts));
+    Fonts.replaceAll(std::move(opened.Fonts));
+    emit fontsReplaced();
     {
         QSignalBlocker block(ListBox2);
         ListBox2->setCurrentRow(ListBox2->count() > 0 ? 0 : -1);
     }
-    ShowProjectInTitle(State.Project.ProjectFileName);
+    ShowProjectInTitle(Project.ProjectFileName);
     // Before the panel is filled, so a warning about the first typeface's picture stays.
-    SetStatus(path, 0);
+    emit statusChanged(path, 0);
     ListBox2Click();
     // The user hears of every font left out: the next save drops them from the project.
     if (!opened.Problems.empty()) {
@@ -386,25 +402,16 @@ void TFormMain::OpenBitloom(const std::string &path)
         Prompts().showWarning(BytesToText(warning));
 }
 
-void TFormMain::ReplaceFonts(std::vector<TProjectRecord> fonts)
+void TCompilerPage::SaveProject(const std::string &path)
 {
-    State.Fonts.replaceAll(std::move(fonts));
-    if (ListBox1->count() > 0)
-        SelectFontRow(ListBox1->count() - 1);
-    else
-        ShowNoFont();
-}
-
-void TFormMain::SaveProject(const std::string &path)
-{
-    State.Project.save(path, State.Fonts.all());
+    Project.save(path, Fonts.all());
     LastProjectFolder = PathToQ(FolderOf(FullPath(path)));
-    SetStatus("Saved " + path, 0);
+    emit statusChanged("Saved " + path, 0);
 }
 
-void TFormMain::ListBox2Click()
+void TCompilerPage::ListBox2Click()
 {
-    const TTypeface *t = State.Project.TypefaceAt(ListBox2->currentRow());
+    const TTypeface *t = Project.TypefaceAt(ListBox2->currentRow());
     if (!t) {
         ClearTypefacePanel();
         return;
@@ -420,7 +427,7 @@ void TFormMain::ListBox2Click()
         ListBox3->addItem(BytesToText(font));
     ShowTypefacePicture(*t);
     // Read again: showing a picture error may have run other handlers.
-    t = State.Project.TypefaceAt(ListBox2->currentRow());
+    t = Project.TypefaceAt(ListBox2->currentRow());
     if (!t)
         return;
     {
@@ -438,9 +445,9 @@ void TFormMain::ListBox2Click()
         ComboBox1->setCurrentIndex(type);
 }
 
-void TFormMain::ShowTypefacePicture(const TTypeface &typeface)
+void TCompilerPage::ShowTypefacePicture(const TTypeface &typeface)
 {
-    const std::string path = TypefacePicturePath(State.Project.ProjectFileName, typeface.Name);
+    const std::string path = TypefacePicturePath(Project.ProjectFileName, typeface.Name);
     if (!PathExists(path))
         return;
     TRgbPicture picture;
@@ -461,36 +468,36 @@ void TFormMain::ShowTypefacePicture(const TTypeface &typeface)
     Panel14->setFixedHeight(std::min(image.height(), MaxPictureHeight));
     // A minor flaw shows what decoded and says what was wrong.
     if (!picture.Warning.empty())
-        SetStatus("The picture \"" + path + "\" is flawed: " + picture.Warning, 0x0000FF);
+        emit statusChanged("The picture \"" + path + "\" is flawed: " + picture.Warning, 0x0000FF);
 }
 
-void TFormMain::ComboBox1Change(int index)
+void TCompilerPage::ComboBox1Change(int index)
 {
-    TTypeface *t = State.Project.TypefaceAt(ListBox2->currentRow());
+    TTypeface *t = Project.TypefaceAt(ListBox2->currentRow());
     if (!t || index < 0)
         return;
     const std::string type = ComboBox1->itemText(index).toStdString();
     if (t->Type != type) {
         t->Type = type;
-        State.Project.markModified();
+        Project.markModified();
     }
 }
 
-void TFormMain::PlacementChange(int32_t TTypeface::*member, const QString &text)
+void TCompilerPage::PlacementChange(int32_t TTypeface::*member, const QString &text)
 {
-    TTypeface *t = State.Project.TypefaceAt(ListBox2->currentRow());
+    TTypeface *t = Project.TypefaceAt(ListBox2->currentRow());
     if (!t)
         return;
     const int32_t value = ParseIntDef(text.toStdString(), 0);
     if (t->*member != value) {
         t->*member = value;
-        State.Project.markModified();
+        Project.markModified();
     }
 }
 
-void TFormMain::Memo2Change()
+void TCompilerPage::Memo2Change()
 {
-    TTypeface *t = State.Project.TypefaceAt(ListBox2->currentRow());
+    TTypeface *t = Project.TypefaceAt(ListBox2->currentRow());
     if (!t || !Memo2->hasFocus())
         return;
     QString text = Memo2->toPlainText();
@@ -503,77 +510,77 @@ void TFormMain::Memo2Change()
     std::string comment = TextToBytes(text, t->Comments);
     if (comment != t->Comments) {
         t->Comments = std::move(comment);
-        State.Project.markModified();
+        Project.markModified();
     }
 }
 
-void TFormMain::ToolButton7Click()
+void TCompilerPage::ToolButton7Click()
 {
     const std::optional<QString> text = Prompts().askText(QString());
     if (!text || text->isEmpty())
         return;
     const std::string name = TextToBytes(*text, std::string());
-    if (const auto problem = TypefaceNameProblem(State.Project.Typefaces, name)) {
+    if (const auto problem = TypefaceNameProblem(Project.Typefaces, name)) {
         Prompts().showError(BytesToText(*problem));
         return;
     }
     TTypeface added;
     added.Name = name;
     added.Type = "Proportional";
-    State.Project.Typefaces.push_back(std::move(added));
+    Project.Typefaces.push_back(std::move(added));
     {
         QSignalBlocker block(ListBox2);
         ListBox2->addItem(*text);
     }
-    State.Project.markModified();
+    Project.markModified();
 }
 
-void TFormMain::ToolButton8Click()
+void TCompilerPage::ToolButton8Click()
 {
     const int row = ListBox2->currentRow();
-    TTypeface *t = State.Project.TypefaceAt(row);
+    TTypeface *t = Project.TypefaceAt(row);
     if (!t)
         return;
     const std::optional<QString> text = Prompts().askText(BytesToText(t->Name));
     if (!text || text->isEmpty())
         return;
     const std::string name = TextToBytes(*text, t->Name);
-    if (const auto problem = TypefaceNameProblem(State.Project.Typefaces, name, row)) {
+    if (const auto problem = TypefaceNameProblem(Project.Typefaces, name, row)) {
         Prompts().showError(BytesToText(*problem));
         return;
     }
     t->Name = name;
     ListBox2->item(row)->setText(BytesToText(name));
-    State.Project.markModified();
+    Project.markModified();
 }
 
-void TFormMain::ToolButton9Click()
+void TCompilerPage::ToolButton9Click()
 {
     const int row = ListBox2->currentRow();
-    if (!State.Project.TypefaceAt(row))
+    if (!Project.TypefaceAt(row))
         return;
     if (!Prompts().askYesNo(QStringLiteral("Are you sure?"), TAskIcon::Warning, TAskDefault::No))
         return;
-    State.Project.Typefaces.erase(State.Project.Typefaces.begin() + row);
+    Project.Typefaces.erase(Project.Typefaces.begin() + row);
     {
         QSignalBlocker block(ListBox2);
         delete ListBox2->takeItem(row);
         ListBox2->setCurrentRow(-1);
     }
-    State.Project.markModified();
+    Project.markModified();
     if (ListBox2->count() > 0)
         ListBox2->setCurrentRow(0);
     else
         ClearTypefacePanel();
 }
 
-void TFormMain::MoveTypeface(int direction)
+void TCompilerPage::MoveTypeface(int direction)
 {
     const int row = ListBox2->currentRow();
-    const std::optional<int> target = MoveTarget(row, static_cast<int>(State.Project.Typefaces.size()), direction);
+    const std::optional<int> target = MoveTarget(row, static_cast<int>(Project.Typefaces.size()), direction);
     if (!target)
         return;
-    std::swap(State.Project.Typefaces[static_cast<size_t>(row)], State.Project.Typefaces[static_cast<size_t>(*target)]);
+    std::swap(Project.Typefaces[static_cast<size_t>(row)], Project.Typefaces[static_cast<size_t>(*target)]);
     {
         // The panel shows the same typeface before and after: it is not refilled.
         QSignalBlocker block(ListBox2);
@@ -581,27 +588,35 @@ void TFormMain::MoveTypeface(int direction)
         ListBox2->insertItem(*target, item);
         ListBox2->setCurrentRow(*target);
     }
-    State.Project.markModified();
+    Project.markModified();
 }
 
-void TFormMain::ToolButton10Click()
+void TCompilerPage::StepTypefaceSelection(int direction)
+{
+    const int row = direction < 0 ? MoveUpIndex(ListBox2->currentRow())
+                                  : MoveDownIndex(ListBox2->currentRow(), ListBox2->count());
+    if (row != ListBox2->currentRow())
+        ListBox2->setCurrentRow(row);
+}
+
+void TCompilerPage::ToolButton10Click()
 {
     MoveTypeface(-1);
 }
 
-void TFormMain::ToolButton11Click()
+void TCompilerPage::ToolButton11Click()
 {
     MoveTypeface(+1);
 }
 
-void TFormMain::ToolButton12Click()
+void TCompilerPage::ToolButton12Click()
 {
-    TTypeface *t = State.Project.TypefaceAt(ListBox2->currentRow());
+    TTypeface *t = Project.TypefaceAt(ListBox2->currentRow());
     if (!t)
         return;
     QStringList names;
     std::vector<std::string> bytes;
-    for (const TProjectRecord &slot : State.Fonts) {
+    for (const TProjectRecord &slot : Fonts) {
         names << BytesToText(slot.Font.FontName);
         bytes.push_back(slot.Font.FontName);
     }
@@ -610,22 +625,22 @@ void TFormMain::ToolButton12Click()
         return;
     // The entry is the font's own name, byte for byte.
     const qsizetype i = names.indexOf(*picked);
-    t = State.Project.TypefaceAt(ListBox2->currentRow());
+    t = Project.TypefaceAt(ListBox2->currentRow());
     if (!t)
         return;
     t->FontFiles.push_back(i >= 0 ? bytes[size_t(i)] : picked->toStdString());
     ListBox3->addItem(*picked);
-    State.Project.markModified();
+    Project.markModified();
 }
 
-TTypeface *TFormMain::SelectedFontEntry(int &entry)
+TTypeface *TCompilerPage::SelectedFontEntry(int &entry)
 {
-    TTypeface *t = State.Project.TypefaceAt(ListBox2->currentRow());
+    TTypeface *t = Project.TypefaceAt(ListBox2->currentRow());
     entry = ListBox3->currentRow();
     return t && entry >= 0 && entry < static_cast<int>(t->FontFiles.size()) ? t : nullptr;
 }
 
-void TFormMain::ToolButton13Click()
+void TCompilerPage::ToolButton13Click()
 {
     int entry = -1;
     TTypeface *t = SelectedFontEntry(entry);
@@ -640,10 +655,10 @@ void TFormMain::ToolButton13Click()
         return;
     t->FontFiles[size_t(entry)] = TextToBytes(*text, t->FontFiles[size_t(entry)]);
     ListBox3->item(entry)->setText(*text);
-    State.Project.markModified();
+    Project.markModified();
 }
 
-void TFormMain::ToolButton14Click()
+void TCompilerPage::ToolButton14Click()
 {
     int entry = -1;
     TTypeface *t = SelectedFontEntry(entry);
@@ -652,12 +667,12 @@ void TFormMain::ToolButton14Click()
     t->FontFiles.erase(t->FontFiles.begin() + entry);
     delete ListBox3->takeItem(entry);
     ListBox3->setCurrentRow(-1);
-    State.Project.markModified();
+    Project.markModified();
 }
 
-void TFormMain::ToolButton6Click()
+void TCompilerPage::ToolButton6Click()
 {
-    if (State.Fonts.empty())
+    if (Fonts.empty())
         return;
     const std::string folder = CompilerFolder(ProgramFolderNow());
     if (folder.empty())
@@ -667,7 +682,7 @@ void TFormMain::ToolButton6Click()
     if (target.isEmpty())
         return;
     // A source that cannot be written stops the compile with the log as it was.
-    PrepareCompile(WriteCompilerSource(State.Fonts.all(), State.Project.Typefaces, State.Project.CollectionUid, State.Project.KPixelAspectRatio),
+    PrepareCompile(WriteCompilerSource(Fonts.all(), Project.Typefaces, Project.CollectionUid, Project.KPixelAspectRatio),
                    folder);
     Memo1->clear();
 
@@ -681,10 +696,10 @@ void TFormMain::ToolButton6Click()
     // The verdict is on the last lines, however long the log.
     Memo1->moveCursor(QTextCursor::End);
     Memo1->verticalScrollBar()->setValue(Memo1->verticalScrollBar()->maximum());
-    SetStatus(result.Status, result.Colour);
+    emit statusChanged(result.Status, result.Colour);
 }
 
-void TFormMain::Edit12Change(const QString &text)
+void TCompilerPage::Edit12Change(const QString &text)
 {
     const int n = static_cast<int>(text.size());
     if (n == 0) {
@@ -698,11 +713,11 @@ void TFormMain::Edit12Change(const QString &text)
         return;
     }
     PreviewLength = n;
-    if (ListBox3->count() == 0 || State.Fonts.empty())
+    if (ListBox3->count() == 0 || Fonts.empty())
         return;
     const QString fontName = ListBox3->item(0)->text();
     const TBDFFont *font = nullptr;
-    for (const TProjectRecord &slot : State.Fonts)
+    for (const TProjectRecord &slot : Fonts)
         if (BytesToText(slot.Font.FontName) == fontName) {
             font = &slot.Font;
             break;
@@ -729,7 +744,7 @@ void TFormMain::Edit12Change(const QString &text)
     Image1->setPixmap(QPixmap::fromImage(PreviewImage));
 }
 
-void TFormMain::SpeedButton9Click()
+void TCompilerPage::SpeedButton9Click()
 {
     Edit12->clear();
 }
