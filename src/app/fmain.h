@@ -1,13 +1,13 @@
-// The main window. It owns the process-wide state and composes the two pages;
-// its handlers live in the folder of their area:
+// The main window. It owns the models (open fonts, project) and composes the
+// two pages. The compiler page is a widget of its own (compiler/compilerpage.h);
+// the font page's handlers still live here, in the folder of their area:
 //   app/fmain.cpp                   composition, menus, start-up and closing
 //   app/fmain_fontlist.cpp          the font list and whole-font commands
 //   editor/fmain_glyph.cpp          glyph editor: grids, painting, side panel, undo
 //   chartable/fmain_chartable.cpp   character table, character commands, font header
-//   compiler/fmain_compiler.cpp     compiler page: project file, typefaces, compile
 //   import/fmain_import.cpp         the TrueType and picture imports
-// The open fonts are a model of their own (app/openfonts.h) that the font list
-// listens to; child processes and folders come from platform/.
+// The open fonts (app/openfonts.h) and the project (compiler/projectmodel.h) are
+// models the views listen to; child processes and folders come from platform/.
 #pragma once
 
 #include "appstate.h"
