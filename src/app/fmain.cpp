@@ -1,8 +1,7 @@
 #include "fmain.h"
 
-#include "compiler/compilerpage.h"
-
 #include "chartable/chartablewidget.h"
+#include "compiler/compilerpage.h"
 #include "dialogs.h"
 #include "editor/glyphgrids.h"
 #include "errorhandler.h"
@@ -288,24 +287,20 @@ void TFormMain::Save1Click()
 
 void TFormMain::Moveup1Click()
 {
-    if (PageControl1->currentIndex() == 1) {
-        CompilerPage->StepTypefaceSelection(-1);
-        return;
-    }
-    const int row = MoveUpIndex(ListBox1->currentRow());
-    if (row != ListBox1->currentRow())
-        ListBox1->setCurrentRow(row);
+    MoveSelection(-1);
 }
 
 void TFormMain::Movedown1Click()
 {
-    if (PageControl1->currentIndex() == 1) {
-        CompilerPage->StepTypefaceSelection(+1);
-        return;
-    }
-    const int row = MoveDownIndex(ListBox1->currentRow(), ListBox1->count());
-    if (row != ListBox1->currentRow())
-        ListBox1->setCurrentRow(row);
+    MoveSelection(+1);
+}
+
+void TFormMain::MoveSelection(int direction)
+{
+    if (PageControl1->currentIndex() == 1)
+        CompilerPage->StepTypefaceSelection(direction);
+    else
+        StepListSelection(*ListBox1, direction);
 }
 
 void TFormMain::About1Click()

@@ -220,6 +220,8 @@ private:
     void SelectFontRow(int row);
     // Makes the font list's rows again from the open fonts.
     void RebuildFontRows();
+    // The move commands: the selected row of the page's list one up (-1) or down (+1).
+    void MoveSelection(int direction);
     void RestorePlacement();
     void SavePlacement();
     // The folder the save dialog starts in for this font.

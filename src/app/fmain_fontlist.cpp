@@ -12,9 +12,6 @@
 #include "platform/textconv.h"
 
 #include <QFileInfo>
-
-#include <algorithm>
-
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSignalBlocker>

@@ -1,8 +1,11 @@
 #include "uikit.h"
 
+#include "fontlist.h"
+
 #include <QApplication>
 #include <QFont>
 #include <QFontMetrics>
+#include <QListWidget>
 #include <QPainter>
 #include <QStandardPaths>
 #include <QToolBar>
@@ -78,6 +81,13 @@ void SetUpIconTheme()
     const QString theme = QIcon::themeName();
     if (theme.isEmpty() || theme == QLatin1String("hicolor"))
         QIcon::setThemeName(QStringLiteral("Tango"));
+}
+
+void StepListSelection(QListWidget &list, int direction)
+{
+    const int row = direction < 0 ? MoveUpIndex(list.currentRow()) : MoveDownIndex(list.currentRow(), list.count());
+    if (row != list.currentRow())
+        list.setCurrentRow(row);
 }
 
 QImage GlyphPicture(const TBDFChar &ch, const QColor &ink, int maxHeight)

@@ -31,6 +31,11 @@ QIcon WithCodeBadge(const QIcon &icon);
 // theme serves them, and it is also the fallback for names a theme lacks.
 void SetUpIconTheme();
 
+class QListWidget;
+// Selects the row above (direction -1) or below (+1) in list, as the menu's move
+// commands do (MoveUpIndex, MoveDownIndex); nothing happens at either end.
+void StepListSelection(QListWidget &list, int direction);
+
 // The picture of a glyph as the table and the preview draw it: BBXWidth x BBXHeight (width
 // capped at the 64 columns a row holds, height at maxHeight), ink where a row
 // exists and its pixel bit is set.

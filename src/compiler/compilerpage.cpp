@@ -316,7 +316,7 @@ void TCompilerPage::NewProject()
     ClearTypefacePanel();
 }
 
-void TCompilerPage::ClearTypefacePanel()
+void TCompilerPage::ClearTypefaceContents()
 {
     {
         QSignalBlocker block(Memo2);
@@ -325,6 +325,11 @@ void TCompilerPage::ClearTypefacePanel()
     Image2->clear();
     Panel14->setFixedHeight(0);
     ListBox3->clear();
+}
+
+void TCompilerPage::ClearTypefacePanel()
+{
+    ClearTypefaceContents();
     for (QLineEdit *field : {Edit15, Edit16, Edit17, Edit18}) {
         QSignalBlocker block(field);
         field->clear();
@@ -416,13 +421,7 @@ void TCompilerPage::ListBox2Click()
         ClearTypefacePanel();
         return;
     }
-    {
-        QSignalBlocker block(Memo2);
-        Memo2->clear();
-    }
-    Image2->clear();
-    Panel14->setFixedHeight(0);
-    ListBox3->clear();
+    ClearTypefaceContents();
     for (const std::string &font : t->FontFiles)
         ListBox3->addItem(BytesToText(font));
     ShowTypefacePicture(*t);
@@ -593,10 +592,7 @@ void TCompilerPage::MoveTypeface(int direction)
 
 void TCompilerPage::StepTypefaceSelection(int direction)
 {
-    const int row = direction < 0 ? MoveUpIndex(ListBox2->currentRow())
-                                  : MoveDownIndex(ListBox2->currentRow(), ListBox2->count());
-    if (row != ListBox2->currentRow())
-        ListBox2->setCurrentRow(row);
+    StepListSelection(*ListBox2, direction);
 }
 
 void TCompilerPage::ToolButton10Click()

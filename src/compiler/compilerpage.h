@@ -94,6 +94,8 @@ private:
     TTypeface *SelectedFontEntry(int &entry);
     // Empties the typeface panel: no typeface is selected.
     void ClearTypefacePanel();
+    // Empties what the panel shows of one typeface: comment, picture, font entries.
+    void ClearTypefaceContents();
     // The window's title names the project file at path.
     void ShowProjectInTitle(const std::string &path);
     // The folder the project dialogs start in.

@@ -21,7 +21,6 @@ TOpenedProject TProject::open(const std::string &path)
     ProjectFileName = FullPath(path);
     ProjectFontTexts = file.FontFiles;
     Typefaces = file.Typefaces;
-    emit typefacesReplaced();
     return opened;
 }
 
@@ -58,5 +57,4 @@ void TProject::startNew()
     TTypeface fresh;
     fresh.Name = "tf_1";
     Typefaces = {fresh};
-    emit typefacesReplaced();
 }

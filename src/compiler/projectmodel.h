@@ -44,8 +44,4 @@ public:
     // Replaces the typefaces by one fresh typeface "tf_1"; nothing else changes.
     void startNew();
     void markModified() { ProjectModified = true; }
-
-signals:
-    // The typefaces were replaced wholly (open, new).
-    void typefacesReplaced();
 };
