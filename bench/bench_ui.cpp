@@ -4,6 +4,7 @@
 // a malformed one with absurd boxes: every action must still fit in a frame).
 #include "app/errorhandler.h"
 #include "app/fmain.h"
+#include "app/fontpage.h"
 #include "app/prompts.h"
 #include "bdf/bdfreader.h"
 #include "chartable/chartablewidget.h"
@@ -71,6 +72,10 @@ int main(int argc, char **argv)
     SetPrompts(&prompts);
     TFormMain form;
     form.show();
+    TFontPage &page = *form.FontPage;
+    // The page keeps its controls; they are found by their layout names.
+    auto *table = page.findChild<TCharTable *>(QStringLiteral("RxDrawGrid2"));
+    auto *pixels = page.findChild<TPixelGrid *>(QStringLiteral("RxDrawGrid1"));
     // Repaints only reach the backing store once the window is exposed.
     for (int i = 0; i < 200 && !(form.windowHandle() && form.windowHandle()->isExposed()); ++i)
         QApplication::processEvents(QEventLoop::AllEvents, 10);
@@ -81,62 +86,62 @@ int main(int argc, char **argv)
     });
     QElapsedTimer open;
     open.start();
-    form.OpenFonts({QString::fromLocal8Bit(argv[1])});
+    page.OpenFonts({QString::fromLocal8Bit(argv[1])});
     form.repaint();
     std::printf("%-40s %7.1f ms (%zu glyphs)\n", "open font (read + first paint)", open.nsecsElapsed() / 1e6,
-                form.State.Fonts[0].Font.Chars.size());
+                form.Fonts[0].Font.Chars.size());
 
-    Report("repaint whole table", 100, [&](int) { form.RxDrawGrid2->repaint(); });
+    Report("repaint whole table", 100, [&](int) { table->repaint(); });
     Report("add glyph (+ table repaint)", 20, [&](int) {
-        form.ToolButton16Click();
-        form.RxDrawGrid2->repaint();
+        page.ToolButton16Click();
+        table->repaint();
     });
     Report("scroll table by a page (+ repaint)", 100, [&](int i) {
         QKeyEvent key(QEvent::KeyPress, i % 2 ? Qt::Key_PageUp : Qt::Key_PageDown, Qt::NoModifier);
-        QApplication::sendEvent(form.RxDrawGrid2, &key);
-        form.RxDrawGrid2->repaint();
-        form.RxDrawGrid1->repaint();
+        QApplication::sendEvent(table, &key);
+        table->repaint();
+        pixels->repaint();
     });
     Report("go to code 4E00 and back (each)", 50, [&](int i) {
-        form.GoToCode(i % 2 ? QStringLiteral("0041") : QStringLiteral("4E00"));
-        form.RxDrawGrid2->repaint();
-        form.RxDrawGrid1->repaint();
+        page.GoToCode(i % 2 ? QStringLiteral("0041") : QStringLiteral("4E00"));
+        table->repaint();
+        pixels->repaint();
     });
     Report("zoom in or out (+ repaint)", 56, [&](int i) {
-        form.SetZoom(i % 28 < 14 ? 4 + 2 * (i % 14) : 32 - 2 * (i % 14));
+        page.SetZoom(i % 28 < 14 ? 4 + 2 * (i % 14) : 32 - 2 * (i % 14));
         form.repaint();
     });
-    form.SetZoom(32);
+    page.SetZoom(32);
     form.repaint();
     Report("press on pixel grid at zoom 32 (+ repaint)", 200, [&](int i) {
         const QPoint p((i % 8) * 33 + 16, (i % 8) * 33 + 16);
-        Send(form.RxDrawGrid1, QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
-        form.RxDrawGrid1->repaint();
-        Send(form.RxDrawGrid1, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
+        Send(pixels, QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+        pixels->repaint();
+        Send(pixels, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
     });
-    form.SetZoom(12);
+    page.SetZoom(12);
     Report("select font (ListBox1Click + repaint)", 50, [&](int) {
-        form.ListBox1Click();
-        form.RxDrawGrid2->repaint();
-        form.RxDrawGrid1->repaint();
+        page.ListBox1Click();
+        table->repaint();
+        pixels->repaint();
     });
     Report("click table cell (+ repaint)", 200, [&](int i) {
         const QPoint p((i % 32) * 16 + 7, ((i / 32) % 9) * 19 + 9);
-        Send(form.RxDrawGrid2, QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
-        Send(form.RxDrawGrid2, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
-        form.RxDrawGrid2->repaint();
-        form.RxDrawGrid1->repaint();
+        Send(table, QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+        Send(table, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
+        table->repaint();
+        pixels->repaint();
     });
     Report("press on pixel grid (+ repaint)", 200, [&](int i) {
         const QPoint p((i % 8) * 13 + 6, (i % 16) * 13 + 6);
-        Send(form.RxDrawGrid1, QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
-        form.RxDrawGrid1->repaint();
-        Send(form.RxDrawGrid1, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
+        Send(pixels, QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+        pixels->repaint();
+        Send(pixels, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
     });
-    Send(form.RxDrawGrid1, QEvent::MouseButtonPress, QPoint(6, 6), Qt::LeftButton, Qt::LeftButton);
+    Send(pixels, QEvent::MouseButtonPress, QPoint(6, 6), Qt::LeftButton, Qt::LeftButton);
     Report("drag on pixel grid (+ repaint)", 500, [&](int i) {
         const QPoint p((i % 8) * 13 + 6, ((i / 8) % 16) * 13 + 6);
-        Send(form.RxDrawGrid1, QEvent::MouseMove, p, Qt::NoButton, Qt::LeftButton);
+        Send(pixels, QEvent::MouseMove, p, Qt::NoButton, Qt::LeftButton);
         QApplication::processEvents();
     });
     return 0;

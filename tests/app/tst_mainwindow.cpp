@@ -84,7 +84,7 @@ private slots:
 private:
     QString Path(const QString &name) { return Dir->filePath(name); }
     void OpenFiles(const QStringList &names);
-    TBDFChar &Glyph(int font, int index) { return Form->State.Fonts[size_t(font)].Font.Chars[size_t(index)]; }
+    TBDFChar &Glyph(int font, int index) { return Form->Fonts[size_t(font)].Font.Chars[size_t(index)]; }
 
     TWindowFixture Fixture;
     std::unique_ptr<QTemporaryDir> &Dir = Fixture.Dir;
@@ -111,7 +111,7 @@ void TstMainWindow::OpenFiles(const QStringList &names)
     for (const QString &n : names)
         paths << Path(n);
     Script->OpenAnswers.append(paths);
-    QTest::mouseClick(Form->ToolButton1, Qt::LeftButton);
+    QTest::mouseClick(Fixture.Ui().ToolButton1(), Qt::LeftButton);
 }
 
 void TstMainWindow::openTwoFilesAndOneTwice()
@@ -119,28 +119,28 @@ void TstMainWindow::openTwoFilesAndOneTwice()
     OpenFiles({"a.bdf", "b.bdf"});
     QCOMPARE(Script->Dialogs.first().Filter, QString("bdf fonts|*.bdf|All files|*.*"));
     QVERIFY(Script->Dialogs.first().MultiSelect);
-    QCOMPARE(Form->State.Fonts.size(), size_t(2));
-    QCOMPARE(Form->ListBox1->count(), 2);
-    QCOMPARE(Form->ListBox1->item(0)->text(), QString("A (a.bdf)"));
-    QCOMPARE(Form->ListBox1->item(1)->text(), QString("B (b.bdf)"));
-    QCOMPARE(Form->ListBox1->currentRow(), 1);
-    QCOMPARE(Form->State.Fonts.currentIndex(), 1);
-    QCOMPARE(Form->Edit6->text(), QString("B"));
-    QCOMPARE(Form->RxDrawGrid->rows(), 10);
+    QCOMPARE(Form->Fonts.size(), size_t(2));
+    QCOMPARE(Fixture.Ui().ListBox1()->count(), 2);
+    QCOMPARE(Fixture.Ui().ListBox1()->item(0)->text(), QString("A (a.bdf)"));
+    QCOMPARE(Fixture.Ui().ListBox1()->item(1)->text(), QString("B (b.bdf)"));
+    QCOMPARE(Fixture.Ui().ListBox1()->currentRow(), 1);
+    QCOMPARE(Form->Fonts.currentIndex(), 1);
+    QCOMPARE(Fixture.Ui().Edit6()->text(), QString("B"));
+    QCOMPARE(Fixture.Ui().RxDrawGrid()->rows(), 10);
 
     OpenFiles({"a.bdf"});
-    QCOMPARE(Form->ListBox1->count(), 3);
-    QCOMPARE(Form->ListBox1->item(2)->text(), QString("A (a.bdf)"));
-    QVERIFY(Form->State.Fonts[2].Font == Form->State.Fonts[0].Font);
+    QCOMPARE(Fixture.Ui().ListBox1()->count(), 3);
+    QCOMPARE(Fixture.Ui().ListBox1()->item(2)->text(), QString("A (a.bdf)"));
+    QVERIFY(Form->Fonts[2].Font == Form->Fonts[0].Font);
     SetPixel(Glyph(2, 0), 0, 0);
-    QVERIFY(!(Form->State.Fonts[2].Font == Form->State.Fonts[0].Font));
+    QVERIFY(!(Form->Fonts[2].Font == Form->Fonts[0].Font));
     // Quick save keeps the edit: the unchanged first copy does not overwrite it.
-    Form->State.Fonts.markModified(2);
-    Form->ToolButton25Click();
+    Form->Fonts.markModified(2);
+    Form->FontPage->ToolButton25Click();
     TBDFFont back;
     OpenBDF(Path("a.bdf").toStdString(), back, {});
     QVERIFY(back.Chars[0].Bitmap == Glyph(2, 0).Bitmap);
-    QVERIFY(!Form->State.Fonts[2].Modified);
+    QVERIFY(!Form->Fonts[2].Modified);
     QVERIFY(Script->Errors.isEmpty());
 }
 
@@ -150,15 +150,15 @@ void TstMainWindow::unreadableFileKeepsListParallel()
     QCOMPARE(Script->Errors.size(), 1);
     QVERIFY(Script->Errors.first().contains(Path("missing.bdf")));
     QVERIFY(Script->Errors.first().contains("No such file"));
-    QCOMPARE(Form->State.Fonts.size(), size_t(1));
-    QCOMPARE(Form->ListBox1->count(), 1);
+    QCOMPARE(Form->Fonts.size(), size_t(1));
+    QCOMPARE(Fixture.Ui().ListBox1()->count(), 1);
     // The files after the failed one are not opened and nothing gets selected.
-    QCOMPARE(Form->ListBox1->currentRow(), -1);
-    QCOMPARE(Form->State.Fonts.currentIndex(), -1);
+    QCOMPARE(Fixture.Ui().ListBox1()->currentRow(), -1);
+    QCOMPARE(Form->Fonts.currentIndex(), -1);
     // The window goes on working.
     OpenFiles({"b.bdf"});
-    QCOMPARE(Form->ListBox1->count(), 2);
-    QCOMPARE(Form->State.Fonts.currentIndex(), 1);
+    QCOMPARE(Fixture.Ui().ListBox1()->count(), 2);
+    QCOMPARE(Form->Fonts.currentIndex(), 1);
 }
 
 void TstMainWindow::wideGlyphWarningShown()
@@ -168,58 +168,58 @@ void TstMainWindow::wideGlyphWarningShown()
     QCOMPARE(Script->Warnings.size(), 1);
     QVERIFY(Script->Warnings.first().contains("Wide"));
     QVERIFY(Script->Warnings.first().contains("1 glyph"));
-    QCOMPARE(Form->RxDrawGrid1->columns(), 64);
+    QCOMPARE(Fixture.Ui().RxDrawGrid1()->columns(), 64);
 }
 
 void TstMainWindow::deleteRows()
 {
-    QTest::mouseClick(Form->ToolButton3, Qt::LeftButton);
+    QTest::mouseClick(Fixture.Ui().ToolButton3(), Qt::LeftButton);
     QVERIFY(Script->Asked.isEmpty());
 
     OpenFiles({"a.bdf", "b.bdf", "c.bdf"});
-    Form->State.Fonts[1].Modified = true;
+    Form->Fonts[1].Modified = true;
     Script->YesNoAnswers = {false};
-    QTest::mouseClick(Form->ToolButton3, Qt::LeftButton);
+    QTest::mouseClick(Fixture.Ui().ToolButton3(), Qt::LeftButton);
     QCOMPARE(Script->Asked, QStringList{"Are you sure?"});
-    QCOMPARE(Form->ListBox1->count(), 3);
+    QCOMPARE(Fixture.Ui().ListBox1()->count(), 3);
 
-    Form->ListBox1->setCurrentRow(1);
+    Fixture.Ui().ListBox1()->setCurrentRow(1);
     Script->YesNoAnswers = {true};
-    QTest::mouseClick(Form->ToolButton3, Qt::LeftButton);
-    QCOMPARE(Form->ListBox1->count(), 2);
-    QCOMPARE(Form->State.Fonts.size(), size_t(2));
-    QCOMPARE(Form->ListBox1->item(1)->text(), QString("C (c.bdf)"));
-    QCOMPARE(Form->State.Fonts[1].Font.FontName, std::string("C"));
-    QCOMPARE(Form->ListBox1->currentRow(), 0);
-    QCOMPARE(Form->State.Fonts.currentIndex(), 0);
-    QCOMPARE(Form->Edit6->text(), QString("A"));
+    QTest::mouseClick(Fixture.Ui().ToolButton3(), Qt::LeftButton);
+    QCOMPARE(Fixture.Ui().ListBox1()->count(), 2);
+    QCOMPARE(Form->Fonts.size(), size_t(2));
+    QCOMPARE(Fixture.Ui().ListBox1()->item(1)->text(), QString("C (c.bdf)"));
+    QCOMPARE(Form->Fonts[1].Font.FontName, std::string("C"));
+    QCOMPARE(Fixture.Ui().ListBox1()->currentRow(), 0);
+    QCOMPARE(Form->Fonts.currentIndex(), 0);
+    QCOMPARE(Fixture.Ui().Edit6()->text(), QString("A"));
 
     Script->YesNoAnswers = {true, true};
-    Form->ToolButton3Click();
-    Form->ToolButton3Click();
-    QCOMPARE(Form->ListBox1->count(), 0);
-    QVERIFY(Form->State.Fonts.empty());
-    QCOMPARE(Form->State.Fonts.currentIndex(), -1);
-    QCOMPARE(Form->RxDrawGrid1->columns(), 1);
+    Form->FontPage->ToolButton3Click();
+    Form->FontPage->ToolButton3Click();
+    QCOMPARE(Fixture.Ui().ListBox1()->count(), 0);
+    QVERIFY(Form->Fonts.empty());
+    QCOMPARE(Form->Fonts.currentIndex(), -1);
+    QCOMPARE(Fixture.Ui().RxDrawGrid1()->columns(), 1);
 }
 
 void TstMainWindow::moveSelectionOnBothPages()
 {
     OpenFiles({"a.bdf", "b.bdf", "c.bdf"});
-    Form->ListBox1->setCurrentRow(-1);
+    Fixture.Ui().ListBox1()->setCurrentRow(-1);
     Form->Movedown1Click();
-    QCOMPARE(Form->ListBox1->currentRow(), 0);
-    QCOMPARE(Form->State.Fonts.currentIndex(), 0);
+    QCOMPARE(Fixture.Ui().ListBox1()->currentRow(), 0);
+    QCOMPARE(Form->Fonts.currentIndex(), 0);
     Form->Moveup1Click();
-    QCOMPARE(Form->ListBox1->currentRow(), 0);
+    QCOMPARE(Fixture.Ui().ListBox1()->currentRow(), 0);
     QTest::keyClick(Form.get(), Qt::Key_D, Qt::ControlModifier);
-    QCOMPARE(Form->ListBox1->currentRow(), 1);
-    QCOMPARE(Form->Edit6->text(), QString("B"));
+    QCOMPARE(Fixture.Ui().ListBox1()->currentRow(), 1);
+    QCOMPARE(Fixture.Ui().Edit6()->text(), QString("B"));
     Form->Movedown1Click();
     Form->Movedown1Click();
-    QCOMPARE(Form->ListBox1->currentRow(), 2);
+    QCOMPARE(Fixture.Ui().ListBox1()->currentRow(), 2);
     QTest::keyClick(Form.get(), Qt::Key_U, Qt::ControlModifier);
-    QCOMPARE(Form->State.Fonts.currentIndex(), 1);
+    QCOMPARE(Form->Fonts.currentIndex(), 1);
 
     Form->PageControl1->setCurrentIndex(1);
     PageControl<QListWidget>(Form->CompilerPage, "ListBox2")->addItems({"one", "two"});
@@ -227,32 +227,32 @@ void TstMainWindow::moveSelectionOnBothPages()
     QCOMPARE(PageControl<QListWidget>(Form->CompilerPage, "ListBox2")->currentRow(), 0);
     Form->Movedown1Click();
     QCOMPARE(PageControl<QListWidget>(Form->CompilerPage, "ListBox2")->currentRow(), 1);
-    QCOMPARE(Form->ListBox1->currentRow(), 1);
+    QCOMPARE(Fixture.Ui().ListBox1()->currentRow(), 1);
 }
 
 void TstMainWindow::newFont()
 {
-    QTest::mouseClick(Form->ToolButton19, Qt::LeftButton);
-    QTest::mouseClick(Form->ToolButton19, Qt::LeftButton);
-    QCOMPARE(Form->ListBox1->count(), 2);
-    QCOMPARE(Form->ListBox1->item(1)->text(), QString("bitloom (bitloom.bdf)"));
-    const TProjectRecord &slot = Form->State.Fonts[1];
+    QTest::mouseClick(Fixture.Ui().ToolButton19(), Qt::LeftButton);
+    QTest::mouseClick(Fixture.Ui().ToolButton19(), Qt::LeftButton);
+    QCOMPARE(Fixture.Ui().ListBox1()->count(), 2);
+    QCOMPARE(Fixture.Ui().ListBox1()->item(1)->text(), QString("bitloom (bitloom.bdf)"));
+    const TProjectRecord &slot = Form->Fonts[1];
     QCOMPARE(slot.FileName, std::string("bitloom.bdf"));
     QCOMPARE(slot.Font.FBBWidth, 12);
     QCOMPARE(slot.Font.Chars.size(), size_t(1));
     QCOMPARE(slot.Font.Chars[0].Bitmap, std::vector<uint64_t>(12, 0));
     QVERIFY(slot.Font.Uid > 0);
-    QCOMPARE(Form->RxDrawGrid1->columns(), 12);
-    QCOMPARE(Form->GroupBox1->title(), QString("Current char: 0000"));
+    QCOMPARE(Fixture.Ui().RxDrawGrid1()->columns(), 12);
+    QCOMPARE(Fixture.Ui().GroupBox1()->title(), QString("Current char: 0000"));
     // Showing the Uid does not change it, even above the signed range.
-    QCOMPARE(Form->Edit7->text().toDouble(), slot.Font.Uid);
+    QCOMPARE(Fixture.Ui().Edit7()->text().toDouble(), slot.Font.Uid);
 }
 
 void TstMainWindow::saveAsAndQuickSave()
 {
     OpenFiles({"a.bdf", "b.bdf"});
-    Form->State.Fonts[0].Modified = Form->State.Fonts[1].Modified = true;
-    Form->ListBox1->setCurrentRow(0);
+    Form->Fonts[0].Modified = Form->Fonts[1].Modified = true;
+    Fixture.Ui().ListBox1()->setCurrentRow(0);
 
     Script->SaveAnswers = {Path("copy.bdf")};
     QTest::keyClick(Form.get(), Qt::Key_S, Qt::ControlModifier);
@@ -260,26 +260,26 @@ void TstMainWindow::saveAsAndQuickSave()
     QCOMPARE(Script->Dialogs.last().Filter, QString("bdf font|*.bdf"));
     QVERIFY(Script->Dialogs.last().ConfirmOverwrite);
     QVERIFY(QFile::exists(Path("copy.bdf")));
-    QCOMPARE(Form->State.Fonts[0].FileName, Path("a.bdf").toStdString());
-    QVERIFY(!Form->State.Fonts[0].Modified);
-    QVERIFY(Form->State.Fonts[1].Modified);
+    QCOMPARE(Form->Fonts[0].FileName, Path("a.bdf").toStdString());
+    QVERIFY(!Form->Fonts[0].Modified);
+    QVERIFY(Form->Fonts[1].Modified);
 
     // Cancelled dialog saves nothing.
-    Form->ToolButton2Click();
-    QVERIFY(Form->State.Fonts[1].Modified);
+    Form->FontPage->ToolButton2Click();
+    QVERIFY(Form->Fonts[1].Modified);
 
     QFile::remove(Path("b.bdf"));
     QTest::keyClick(Form.get(), Qt::Key_Q, Qt::ControlModifier);
     QVERIFY(QFile::exists(Path("b.bdf")));
-    QVERIFY(!Form->State.Fonts[1].Modified);
+    QVERIFY(!Form->Fonts[1].Modified);
 
     // A save that cannot happen reports the path and keeps the flag.
-    Form->State.Fonts[0].Modified = true;
-    Form->State.Fonts[0].FileName = Path("no/such/dir/a.bdf").toStdString();
-    QTest::mouseClick(Form->ToolButton25, Qt::LeftButton);
+    Form->Fonts[0].Modified = true;
+    Form->Fonts[0].FileName = Path("no/such/dir/a.bdf").toStdString();
+    QTest::mouseClick(Fixture.Ui().ToolButton25(), Qt::LeftButton);
     QCOMPARE(Script->Errors.size(), 1);
     QVERIFY(Script->Errors.first().contains(Path("no/such/dir/a.bdf")));
-    QVERIFY(Form->State.Fonts[0].Modified);
+    QVERIFY(Form->Fonts[0].Modified);
 }
 
 void TstMainWindow::closePrompts_data()
@@ -313,8 +313,8 @@ void TstMainWindow::closePrompts()
     QFETCH(QStringList, asked);
     QFETCH(bool, closes);
     OpenFiles({"a.bdf"});
-    Form->State.Project.ProjectModified = projectModified;
-    Form->State.Fonts[0].Modified = fontModified;
+    Form->Project.ProjectModified = projectModified;
+    Form->Fonts[0].Modified = fontModified;
     // The project save dialog is answered with a file, or cancelled.
     if (projectSaves)
         Script->SaveAnswers << Path("p.bitloom");
@@ -330,14 +330,14 @@ void TstMainWindow::closePrompts()
 
 void TstMainWindow::failedProjectSaveKeepsWindowOpen()
 {
-    Form->State.Project.markModified();
+    Form->Project.markModified();
     Script->SaveAnswers << Path("no/such/folder/x.bitloom");
     Script->YesNoAnswers = {true};
     QVERIFY(!Form->close());
     QVERIFY(Form->isVisible());
     QCOMPARE(Script->Errors.size(), 1);
     QVERIFY(Script->Errors.first().contains("Unable to write to " + Path("no/such/folder/x.bitloom")));
-    QVERIFY(Form->State.Project.ProjectModified);
+    QVERIFY(Form->Project.ProjectModified);
 }
 
 void TstMainWindow::menuDispatchesByPage()
@@ -349,7 +349,7 @@ void TstMainWindow::menuDispatchesByPage()
     Form->PageControl1->setCurrentIndex(0);
     Script->OpenAnswers.append({Path("a.bdf")});
     QTest::keyClick(Form.get(), Qt::Key_O, Qt::ControlModifier);
-    QCOMPARE(Form->ListBox1->count(), 1);
+    QCOMPARE(Fixture.Ui().ListBox1()->count(), 1);
     // Quick save works from either page.
     Form->PageControl1->setCurrentIndex(1);
     QFile::remove(Path("a.bdf"));
@@ -390,15 +390,15 @@ void TstMainWindow::pixelPresses()
     QFETCH(bool, marks);
     WriteFile(Path("w5.bdf"), "FONT W\nFONTBOUNDINGBOX 5 2 0 0\nSTARTCHAR 0041\nBBX 5 2 0 0\nBITMAP\n88\n00\nENDCHAR\n");
     OpenFiles({"w5.bdf"});
-    QVERIFY(!Form->State.Fonts[0].Modified);
-    SendMouse(Form->RxDrawGrid1, QEvent::MouseButtonPress, CellCentre(col, 0), Qt::MouseButton(button),
+    QVERIFY(!Form->Fonts[0].Modified);
+    SendMouse(Fixture.Ui().RxDrawGrid1(), QEvent::MouseButtonPress, CellCentre(col, 0), Qt::MouseButton(button),
               Qt::MouseButtons(buttonsHeld), Qt::KeyboardModifiers(mods));
-    SendMouse(Form->RxDrawGrid1, QEvent::MouseButtonRelease, CellCentre(col, 0), Qt::MouseButton(button),
+    SendMouse(Fixture.Ui().RxDrawGrid1(), QEvent::MouseButtonRelease, CellCentre(col, 0), Qt::MouseButton(button),
               Qt::NoButton, Qt::KeyboardModifiers(mods));
     QCOMPARE(Glyph(0, 0).Bitmap[0], row);
-    QCOMPARE(Form->State.Fonts[0].Modified, marks);
+    QCOMPARE(Form->Fonts[0].Modified, marks);
     // What is drawn follows the bits: a set pixel is dark, a clear one light.
-    const QImage shot = Form->RxDrawGrid1->grab().toImage();
+    const QImage shot = Fixture.Ui().RxDrawGrid1()->grab().toImage();
     for (int x = 0; x < 5; ++x) {
         const bool ink = (row >> (7 - x)) & 1;
         QCOMPARE(shot.pixelColor(CellCentre(x, 0)).lightness() < 128, ink);
@@ -409,9 +409,9 @@ void TstMainWindow::ctrlDoubleClickClearsThenSets()
 {
     WriteFile(Path("w5.bdf"), "FONT W\nFONTBOUNDINGBOX 5 2 0 0\nSTARTCHAR 0041\nBBX 5 2 0 0\nBITMAP\n88\n00\nENDCHAR\n");
     OpenFiles({"w5.bdf"});
-    QTest::mouseDClick(Form->RxDrawGrid1, Qt::LeftButton, Qt::ControlModifier, CellCentre(0, 0));
+    QTest::mouseDClick(Fixture.Ui().RxDrawGrid1(), Qt::LeftButton, Qt::ControlModifier, CellCentre(0, 0));
     QCOMPARE(Glyph(0, 0).Bitmap[0], uint64_t(0x88));
-    QTest::mousePress(Form->RxDrawGrid1, Qt::LeftButton, Qt::ControlModifier, CellCentre(0, 0));
+    QTest::mousePress(Fixture.Ui().RxDrawGrid1(), Qt::LeftButton, Qt::ControlModifier, CellCentre(0, 0));
     QCOMPARE(Glyph(0, 0).Bitmap[0], uint64_t(0x08));
 }
 
@@ -453,12 +453,12 @@ void TstMainWindow::drags()
                                                                                              : Qt::LeftButton;
     if (first == Qt::RightButton)
         Glyph(0, 0).Bitmap = {0x80, 0x40, 0};
-    SendMouse(Form->RxDrawGrid1, QEvent::MouseButtonPress, CellCentre(1, 1), first, first);
-    SendMouse(Form->RxDrawGrid1, QEvent::MouseMove, to, Qt::NoButton, Qt::MouseButtons(buttons),
+    SendMouse(Fixture.Ui().RxDrawGrid1(), QEvent::MouseButtonPress, CellCentre(1, 1), first, first);
+    SendMouse(Fixture.Ui().RxDrawGrid1(), QEvent::MouseMove, to, Qt::NoButton, Qt::MouseButtons(buttons),
               Qt::KeyboardModifiers(mods));
     if (first == Qt::RightButton)
-        SendMouse(Form->RxDrawGrid1, QEvent::MouseMove, CellCentre(0, 0), Qt::NoButton, Qt::RightButton);
-    SendMouse(Form->RxDrawGrid1, QEvent::MouseButtonRelease, to, first, Qt::NoButton);
+        SendMouse(Fixture.Ui().RxDrawGrid1(), QEvent::MouseMove, CellCentre(0, 0), Qt::NoButton, Qt::RightButton);
+    SendMouse(Fixture.Ui().RxDrawGrid1(), QEvent::MouseButtonRelease, to, first, Qt::NoButton);
     QCOMPARE(Glyph(0, 0).Bitmap, (std::vector<uint64_t>{row0, row1, row2}));
 }
 
@@ -467,11 +467,11 @@ void TstMainWindow::missingRowIgnoresPaint()
     WriteFile(Path("short.bdf"), "FONT S\nFONTBOUNDINGBOX 8 3 0 0\nSTARTCHAR 0041\nBBX 8 3 0 0\nBITMAP\n00\n00\n"
                                  "ENDCHAR\n");
     OpenFiles({"short.bdf"});
-    QCOMPARE(Form->RxDrawGrid1->rows(), 3);
-    SendMouse(Form->RxDrawGrid1, QEvent::MouseButtonPress, CellCentre(0, 2), Qt::LeftButton, Qt::LeftButton);
+    QCOMPARE(Fixture.Ui().RxDrawGrid1()->rows(), 3);
+    SendMouse(Fixture.Ui().RxDrawGrid1(), QEvent::MouseButtonPress, CellCentre(0, 2), Qt::LeftButton, Qt::LeftButton);
     QCOMPARE(Glyph(0, 0).Bitmap.size(), size_t(2));
-    QVERIFY(!Form->State.Fonts[0].Modified);
-    const QImage shot = Form->RxDrawGrid1->grab().toImage();
+    QVERIFY(!Form->Fonts[0].Modified);
+    const QImage shot = Fixture.Ui().RxDrawGrid1()->grab().toImage();
     QCOMPARE(shot.pixelColor(CellCentre(3, 2)), QColor(Qt::white));
 }
 
@@ -481,99 +481,99 @@ void TstMainWindow::pixelGridPlacement()
                                "STARTCHAR 0041\nBBX 4 3 -1 -2\nBITMAP\n00\n00\n00\nENDCHAR\n"
                                "STARTCHAR 0042\nBBX 4 7 2 1\nBITMAP\nENDCHAR\n");
     OpenFiles({"off.bdf"});
-    const QPoint frame = Form->RxDrawGrid->pos();
-    QCOMPARE(Form->RxDrawGrid1->pos(), frame + QPoint(-13, (10 - 3 + 2) * 13));
+    const QPoint frame = Fixture.Ui().RxDrawGrid()->pos();
+    QCOMPARE(Fixture.Ui().RxDrawGrid1()->pos(), frame + QPoint(-13, (10 - 3 + 2) * 13));
     // Its lower edge lies two cells below the frame's.
-    QCOMPARE(Form->RxDrawGrid1->geometry().bottom() + 1, frame.y() + 12 * 13);
-    QTest::keyClick(Form->RxDrawGrid2, Qt::Key_Right);
-    QCOMPARE(Form->RxDrawGrid1->pos(), frame + QPoint(2 * 13, 2 * 13));
-    QCOMPARE(Form->GroupBox1->title(), QString("Current char: 0042"));
+    QCOMPARE(Fixture.Ui().RxDrawGrid1()->geometry().bottom() + 1, frame.y() + 12 * 13);
+    QTest::keyClick(Fixture.Ui().RxDrawGrid2(), Qt::Key_Right);
+    QCOMPARE(Fixture.Ui().RxDrawGrid1()->pos(), frame + QPoint(2 * 13, 2 * 13));
+    QCOMPARE(Fixture.Ui().GroupBox1()->title(), QString("Current char: 0042"));
     // Keys stop at the last glyph.
-    QTest::keyClick(Form->RxDrawGrid2, Qt::Key_Right);
-    QCOMPARE(Form->State.CurrentCharIndex, 1);
+    QTest::keyClick(Fixture.Ui().RxDrawGrid2(), Qt::Key_Right);
+    QCOMPARE(Form->FontPage->PageState().CurrentCharIndex, 1);
     // An empty cell collapses the grid onto the frame's corner; fields keep their values.
-    QTest::mouseClick(Form->RxDrawGrid2, Qt::LeftButton, Qt::NoModifier, TableCellCentre(0, 2));
-    QCOMPARE(Form->RxDrawGrid1->pos(), frame);
-    QCOMPARE(Form->RxDrawGrid1->size(), QSize(13, 13));
-    QCOMPARE(Form->GroupBox1->title(), QString("Current char: 0042"));
-    QCOMPARE(Form->Edit2->text(), QString("7"));
+    QTest::mouseClick(Fixture.Ui().RxDrawGrid2(), Qt::LeftButton, Qt::NoModifier, TableCellCentre(0, 2));
+    QCOMPARE(Fixture.Ui().RxDrawGrid1()->pos(), frame);
+    QCOMPARE(Fixture.Ui().RxDrawGrid1()->size(), QSize(13, 13));
+    QCOMPARE(Fixture.Ui().GroupBox1()->title(), QString("Current char: 0042"));
+    QCOMPARE(Fixture.Ui().Edit2()->text(), QString("7"));
 }
 
 void TstMainWindow::tableSelectionAndLoad()
 {
     OpenFiles({"b.bdf"});
-    QTest::mousePress(Form->RxDrawGrid2, Qt::LeftButton, Qt::NoModifier, TableCellCentre(1, 5));
-    QCOMPARE(Form->State.CharSelection, (TCharSelection{1, 5, 1, 5}));
-    QCOMPARE(Form->State.CurrentCharIndex, 37);
-    SendMouse(Form->RxDrawGrid2, QEvent::MouseMove, TableCellCentre(0, 30), Qt::NoButton, Qt::LeftButton);
-    QCOMPARE(Form->RxDrawGrid2->currentCell(), (TTableCell{0, 30}));
-    QTest::mouseRelease(Form->RxDrawGrid2, Qt::LeftButton, Qt::NoModifier, TableCellCentre(0, 20));
-    QCOMPARE(Form->State.CharSelection, (TCharSelection{0, 20, 1, 5}));
-    QCOMPARE(Form->State.CurrentCharIndex, 20);
-    QCOMPARE(Form->GroupBox1->title(), QString("Current char: 0055"));
-    QCOMPARE(Form->Edit1->text(), QString("8"));
-    QCOMPARE(Form->State.UndoChar, Glyph(0, 20));
+    QTest::mousePress(Fixture.Ui().RxDrawGrid2(), Qt::LeftButton, Qt::NoModifier, TableCellCentre(1, 5));
+    QCOMPARE(Form->FontPage->PageState().CharSelection, (TCharSelection{1, 5, 1, 5}));
+    QCOMPARE(Form->FontPage->PageState().CurrentCharIndex, 37);
+    SendMouse(Fixture.Ui().RxDrawGrid2(), QEvent::MouseMove, TableCellCentre(0, 30), Qt::NoButton, Qt::LeftButton);
+    QCOMPARE(Fixture.Ui().RxDrawGrid2()->currentCell(), (TTableCell{0, 30}));
+    QTest::mouseRelease(Fixture.Ui().RxDrawGrid2(), Qt::LeftButton, Qt::NoModifier, TableCellCentre(0, 20));
+    QCOMPARE(Form->FontPage->PageState().CharSelection, (TCharSelection{0, 20, 1, 5}));
+    QCOMPARE(Form->FontPage->PageState().CurrentCharIndex, 20);
+    QCOMPARE(Fixture.Ui().GroupBox1()->title(), QString("Current char: 0055"));
+    QCOMPARE(Fixture.Ui().Edit1()->text(), QString("8"));
+    QCOMPARE(Form->FontPage->PageState().UndoChar, Glyph(0, 20));
 
     // The same cell: exactly that cell.
-    QTest::mouseClick(Form->RxDrawGrid2, Qt::LeftButton, Qt::NoModifier, TableCellCentre(0, 3));
-    QCOMPARE(Form->State.CharSelection, (TCharSelection{0, 3, 0, 3}));
-    QVERIFY(!Form->State.Fonts[0].Modified);
+    QTest::mouseClick(Fixture.Ui().RxDrawGrid2(), Qt::LeftButton, Qt::NoModifier, TableCellCentre(0, 3));
+    QCOMPARE(Form->FontPage->PageState().CharSelection, (TCharSelection{0, 3, 0, 3}));
+    QVERIFY(!Form->Fonts[0].Modified);
 }
 
 void TstMainWindow::releaseBelowTable()
 {
     OpenFiles({"b.bdf"});
-    QTest::mousePress(Form->RxDrawGrid2, Qt::LeftButton, Qt::NoModifier, TableCellCentre(8, 3));
-    QTest::mouseRelease(Form->RxDrawGrid2, Qt::LeftButton, Qt::NoModifier, QPoint(6 * 16 + 7, 9 * 19 + 30));
-    QCOMPARE(Form->State.CharSelection, (TCharSelection{8, 3, 9, 6}));
-    QCOMPARE(Form->State.CurrentCharIndex, 8 * 32 + 6);
+    QTest::mousePress(Fixture.Ui().RxDrawGrid2(), Qt::LeftButton, Qt::NoModifier, TableCellCentre(8, 3));
+    QTest::mouseRelease(Fixture.Ui().RxDrawGrid2(), Qt::LeftButton, Qt::NoModifier, QPoint(6 * 16 + 7, 9 * 19 + 30));
+    QCOMPARE(Form->FontPage->PageState().CharSelection, (TCharSelection{8, 3, 9, 6}));
+    QCOMPARE(Form->FontPage->PageState().CurrentCharIndex, 8 * 32 + 6);
     // A font of 300 characters has a tenth row: the release there scrolls to it.
     OpenFiles({"c.bdf"});
-    QTest::mousePress(Form->RxDrawGrid2, Qt::LeftButton, Qt::NoModifier, TableCellCentre(8, 3));
-    QTest::mouseRelease(Form->RxDrawGrid2, Qt::LeftButton, Qt::NoModifier, QPoint(6 * 16 + 7, 9 * 19 + 30));
-    QCOMPARE(Form->State.CharSelection, (TCharSelection{8, 3, 9, 6}));
-    QCOMPARE(Form->State.CurrentCharIndex, 9 * 32 + 6);
-    QCOMPARE(Form->RxDrawGrid2->topRow(), 1);
+    QTest::mousePress(Fixture.Ui().RxDrawGrid2(), Qt::LeftButton, Qt::NoModifier, TableCellCentre(8, 3));
+    QTest::mouseRelease(Fixture.Ui().RxDrawGrid2(), Qt::LeftButton, Qt::NoModifier, QPoint(6 * 16 + 7, 9 * 19 + 30));
+    QCOMPARE(Form->FontPage->PageState().CharSelection, (TCharSelection{8, 3, 9, 6}));
+    QCOMPARE(Form->FontPage->PageState().CurrentCharIndex, 9 * 32 + 6);
+    QCOMPARE(Fixture.Ui().RxDrawGrid2()->topRow(), 1);
 }
 
 void TstMainWindow::rightClickKeepsSelectionKeysMoveIt()
 {
     OpenFiles({"b.bdf"});
-    QTest::mouseClick(Form->RxDrawGrid2, Qt::LeftButton, Qt::NoModifier, TableCellCentre(0, 2));
-    const TCharSelection sel = Form->State.CharSelection;
-    SendMouse(Form->RxDrawGrid2, QEvent::MouseButtonPress, TableCellCentre(1, 1), Qt::RightButton, Qt::RightButton);
-    SendMouse(Form->RxDrawGrid2, QEvent::MouseButtonRelease, TableCellCentre(1, 1), Qt::RightButton, Qt::NoButton);
-    Form->PopupMenu1->hide();
-    QCOMPARE(Form->State.CharSelection, sel);
-    QCOMPARE(Form->State.CurrentCharIndex, 2);
+    QTest::mouseClick(Fixture.Ui().RxDrawGrid2(), Qt::LeftButton, Qt::NoModifier, TableCellCentre(0, 2));
+    const TCharSelection sel = Form->FontPage->PageState().CharSelection;
+    SendMouse(Fixture.Ui().RxDrawGrid2(), QEvent::MouseButtonPress, TableCellCentre(1, 1), Qt::RightButton, Qt::RightButton);
+    SendMouse(Fixture.Ui().RxDrawGrid2(), QEvent::MouseButtonRelease, TableCellCentre(1, 1), Qt::RightButton, Qt::NoButton);
+    Fixture.Ui().PopupMenu1()->hide();
+    QCOMPARE(Form->FontPage->PageState().CharSelection, sel);
+    QCOMPARE(Form->FontPage->PageState().CurrentCharIndex, 2);
     // Keys move the selection with the current glyph, so a paste lands on the glyph shown.
-    QTest::keyClick(Form->RxDrawGrid2, Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(Fixture.Ui().RxDrawGrid2(), Qt::Key_C, Qt::ControlModifier);
     for (int i = 0; i < 3; ++i)
-        QTest::keyClick(Form->RxDrawGrid2, Qt::Key_Right);
-    QCOMPARE(Form->State.CurrentCharIndex, 5);
-    QCOMPARE(Form->GroupBox1->title(), QString("Current char: 0046"));
-    QCOMPARE(Form->State.CharSelection, (TCharSelection{0, 5, 0, 5}));
-    const TBDFChar before = Form->State.Fonts[0].Font.Chars[2];
-    QTest::keyClick(Form->RxDrawGrid2, Qt::Key_V, Qt::ControlModifier);
-    QVERIFY(Form->State.Fonts[0].Font.Chars[5].Bitmap == before.Bitmap);
-    QVERIFY(Form->State.Fonts[0].Font.Chars[2] == before);
+        QTest::keyClick(Fixture.Ui().RxDrawGrid2(), Qt::Key_Right);
+    QCOMPARE(Form->FontPage->PageState().CurrentCharIndex, 5);
+    QCOMPARE(Fixture.Ui().GroupBox1()->title(), QString("Current char: 0046"));
+    QCOMPARE(Form->FontPage->PageState().CharSelection, (TCharSelection{0, 5, 0, 5}));
+    const TBDFChar before = Form->Fonts[0].Font.Chars[2];
+    QTest::keyClick(Fixture.Ui().RxDrawGrid2(), Qt::Key_V, Qt::ControlModifier);
+    QVERIFY(Form->Fonts[0].Font.Chars[5].Bitmap == before.Bitmap);
+    QVERIFY(Form->Fonts[0].Font.Chars[2] == before);
     // Shift extends from where the plain moves left off, both ways.
-    QTest::keyClick(Form->RxDrawGrid2, Qt::Key_Down);
-    QTest::keyClick(Form->RxDrawGrid2, Qt::Key_Right, Qt::ShiftModifier);
-    QTest::keyClick(Form->RxDrawGrid2, Qt::Key_Right, Qt::ShiftModifier);
-    QCOMPARE(Form->State.CurrentCharIndex, 39);
-    QCOMPARE(Form->State.CharSelection, (TCharSelection{1, 5, 1, 7}));
-    QTest::keyClick(Form->RxDrawGrid2, Qt::Key_Up, Qt::ShiftModifier);
-    QCOMPARE(Form->State.CharSelection, (TCharSelection{0, 7, 1, 5}));
+    QTest::keyClick(Fixture.Ui().RxDrawGrid2(), Qt::Key_Down);
+    QTest::keyClick(Fixture.Ui().RxDrawGrid2(), Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(Fixture.Ui().RxDrawGrid2(), Qt::Key_Right, Qt::ShiftModifier);
+    QCOMPARE(Form->FontPage->PageState().CurrentCharIndex, 39);
+    QCOMPARE(Form->FontPage->PageState().CharSelection, (TCharSelection{1, 5, 1, 7}));
+    QTest::keyClick(Fixture.Ui().RxDrawGrid2(), Qt::Key_Up, Qt::ShiftModifier);
+    QCOMPARE(Form->FontPage->PageState().CharSelection, (TCharSelection{0, 7, 1, 5}));
 }
 
 void TstMainWindow::tableDrawing()
 {
     OpenFiles({"b.bdf"});
-    QTest::mousePress(Form->RxDrawGrid2, Qt::LeftButton, Qt::NoModifier, TableCellCentre(0, 20));
-    QTest::mouseRelease(Form->RxDrawGrid2, Qt::LeftButton, Qt::NoModifier, TableCellCentre(1, 5));
-    Form->RxDrawGrid2->clearFocus();
-    const QImage shot = Form->RxDrawGrid2->grab().toImage();
+    QTest::mousePress(Fixture.Ui().RxDrawGrid2(), Qt::LeftButton, Qt::NoModifier, TableCellCentre(0, 20));
+    QTest::mouseRelease(Fixture.Ui().RxDrawGrid2(), Qt::LeftButton, Qt::NoModifier, TableCellCentre(1, 5));
+    Fixture.Ui().RxDrawGrid2()->clearFocus();
+    const QImage shot = Fixture.Ui().RxDrawGrid2()->grab().toImage();
     // Glyph row 1 is 0x81: its first pixel sits 3 right of the cell's left and 9 below its top.
     auto inkOf = [&](int row, int col) { return shot.pixelColor(col * 16 + 3, row * 19 + 9); };
     QCOMPARE(inkOf(0, 19), QColor(Qt::black));
@@ -587,13 +587,13 @@ void TstMainWindow::tableDrawing()
 
 void TstMainWindow::noFontAllGrey()
 {
-    const QImage shot = Form->RxDrawGrid2->grab().toImage();
+    const QImage shot = Fixture.Ui().RxDrawGrid2()->grab().toImage();
     for (int r = 0; r < 9; ++r)
         for (int c = 0; c < 32; ++c)
             QCOMPARE(shot.pixelColor(c * 16 + 7, r * 19 + 9), QColor(204, 204, 204));
-    QTest::mouseClick(Form->RxDrawGrid2, Qt::LeftButton, Qt::NoModifier, TableCellCentre(2, 4));
-    QCOMPARE(Form->State.CharSelection, (TCharSelection{2, 4, 2, 4}));
-    QCOMPARE(Form->GroupBox1->title(), QString("Текущий символ:"));
+    QTest::mouseClick(Fixture.Ui().RxDrawGrid2(), Qt::LeftButton, Qt::NoModifier, TableCellCentre(2, 4));
+    QCOMPARE(Form->FontPage->PageState().CharSelection, (TCharSelection{2, 4, 2, 4}));
+    QCOMPARE(Fixture.Ui().GroupBox1()->title(), QString("Текущий символ:"));
 }
 
 void TstMainWindow::malformedBoxesStayUsable()
@@ -601,23 +601,23 @@ void TstMainWindow::malformedBoxesStayUsable()
     WriteFile(Path("huge.bdf"), "FONT Huge\nFONTBOUNDINGBOX 2147483647 -5 0 0\n"
                                 "STARTCHAR 0041\nBBX 8 2147483647 -2147483648 2147483647\nBITMAP\n80\nENDCHAR\n");
     OpenFiles({"huge.bdf"});
-    QCOMPARE(Form->RxDrawGrid->columns(), MaxGridCells);
-    QCOMPARE(Form->RxDrawGrid->rows(), 1);
-    QCOMPARE(Form->RxDrawGrid1->rows(), MaxGridCells);
+    QCOMPARE(Fixture.Ui().RxDrawGrid()->columns(), MaxGridCells);
+    QCOMPARE(Fixture.Ui().RxDrawGrid()->rows(), 1);
+    QCOMPARE(Fixture.Ui().RxDrawGrid1()->rows(), MaxGridCells);
     // The one real row still paints.
-    SendMouse(Form->RxDrawGrid1, QEvent::MouseButtonPress, QPoint(13 + 6, 6), Qt::LeftButton, Qt::LeftButton);
+    SendMouse(Fixture.Ui().RxDrawGrid1(), QEvent::MouseButtonPress, QPoint(13 + 6, 6), Qt::LeftButton, Qt::LeftButton);
     QCOMPARE(Glyph(0, 0).Bitmap[0], uint64_t(0xC0));
-    Form->SpeedButton11Click();
-    Form->SpeedButton12Click();
+    Form->FontPage->SpeedButton11Click();
+    Form->FontPage->SpeedButton12Click();
     QCOMPARE(Glyph(0, 0).BBXWidth, 9);
     QCOMPARE(Glyph(0, 0).Bitmap.size(), size_t(MaxCreatedRows));
     QCOMPARE(Glyph(0, 0).Bitmap[0], uint64_t(0xC000));
     // A glyph added with the font's box: at most the 64 columns a row holds, no rows for a negative height.
-    Form->ToolButton16Click();
+    Form->FontPage->ToolButton16Click();
     QCOMPARE(Glyph(0, 0).BBXWidth, MaxGlyphWidth);
     QVERIFY(Glyph(0, 0).Bitmap.empty());
-    QVERIFY(Form->RxDrawGrid2->grab().width() > 0);
-    QVERIFY(Form->RxDrawGrid1->grab(QRect(0, 0, 100, 100)).width() > 0);
+    QVERIFY(Fixture.Ui().RxDrawGrid2()->grab().width() > 0);
+    QVERIFY(Fixture.Ui().RxDrawGrid1()->grab(QRect(0, 0, 100, 100)).width() > 0);
 }
 
 void TstMainWindow::placementKeptBetweenRuns()
@@ -643,8 +643,8 @@ void TstMainWindow::notAFontAddsNoRow()
     OpenFiles({"bad.bdf"});
     QCOMPARE(Script->Errors.size(), 1);
     QVERIFY2(Script->Errors.first().contains(path), qPrintable(Script->Errors.first()));
-    QCOMPARE(Form->State.Fonts.size(), size_t(1));
-    QCOMPARE(Form->ListBox1->count(), 1);
+    QCOMPARE(Form->Fonts.size(), size_t(1));
+    QCOMPARE(Fixture.Ui().ListBox1()->count(), 1);
     // Quick save writes only the real font; the bad file is untouched.
     QTest::keyClick(Form.get(), Qt::Key_Q, Qt::ControlModifier);
     QCOMPARE(Script->Errors.size(), 1);
@@ -655,7 +655,7 @@ void TstMainWindow::truncatedFontWarns()
 {
     WriteFile(Path("cut.bdf"), SmallFont("Cut", 3).chopped(20));
     OpenFiles({"cut.bdf"});
-    QCOMPARE(Form->ListBox1->count(), 1);
+    QCOMPARE(Fixture.Ui().ListBox1()->count(), 1);
     QCOMPARE(Script->Warnings.size(), 1);
     QVERIFY(Script->Warnings.first().contains("truncated"));
     QVERIFY(Script->Warnings.first().contains(Path("cut.bdf")));
@@ -664,27 +664,27 @@ void TstMainWindow::truncatedFontWarns()
 void TstMainWindow::clickOnSelectedRowReloads()
 {
     OpenFiles({"a.bdf"});
-    QTest::mouseClick(Form->RxDrawGrid1, Qt::LeftButton, Qt::NoModifier, CellCentre(0, 0));
-    QVERIFY(!(Glyph(0, 0) == Form->State.UndoChar));
-    Form->Edit6->setText("Renamed");
-    QCOMPARE(Form->State.Fonts[0].Font.FontName, std::string("Renamed"));
-    const QRect row = Form->ListBox1->visualItemRect(Form->ListBox1->item(0));
-    QTest::mouseClick(Form->ListBox1->viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
+    QTest::mouseClick(Fixture.Ui().RxDrawGrid1(), Qt::LeftButton, Qt::NoModifier, CellCentre(0, 0));
+    QVERIFY(!(Glyph(0, 0) == Form->FontPage->PageState().UndoChar));
+    Fixture.Ui().Edit6()->setText("Renamed");
+    QCOMPARE(Form->Fonts[0].Font.FontName, std::string("Renamed"));
+    const QRect row = Fixture.Ui().ListBox1()->visualItemRect(Fixture.Ui().ListBox1()->item(0));
+    QTest::mouseClick(Fixture.Ui().ListBox1()->viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
     // A fresh undo copy and a header refill, though the row did not change.
-    QVERIFY(Glyph(0, 0) == Form->State.UndoChar);
-    QCOMPARE(Form->Edit6->text(), QString("Renamed"));
-    QCOMPARE(Form->Edit8->text(), QString("8"));
+    QVERIFY(Glyph(0, 0) == Form->FontPage->PageState().UndoChar);
+    QCOMPARE(Fixture.Ui().Edit6()->text(), QString("Renamed"));
+    QCOMPARE(Fixture.Ui().Edit8()->text(), QString("8"));
 }
 
 void TstMainWindow::riskyQuestionsDefaultToNo()
 {
     OpenFiles({"a.bdf"});
-    QTest::mouseClick(Form->ToolButton3, Qt::LeftButton);
+    QTest::mouseClick(Fixture.Ui().ToolButton3(), Qt::LeftButton);
     QCOMPARE(Script->Asked, QStringList{"Are you sure?"});
     QCOMPARE(Script->AskedIcons.last(), TAskIcon::Warning);
     QCOMPARE(Script->AskedDefaults.last(), TAskDefault::No);
-    QCOMPARE(Form->ListBox1->count(), 1);
-    Form->State.Fonts[0].Modified = true;
+    QCOMPARE(Fixture.Ui().ListBox1()->count(), 1);
+    Form->Fonts[0].Modified = true;
     QVERIFY(!Form->close());
     QCOMPARE(Script->Asked.last(), QString("BDF fonts not saved, exit?"));
     QCOMPARE(Script->AskedDefaults.last(), TAskDefault::No);
@@ -703,15 +703,15 @@ void TstMainWindow::saveDialogStartsBesideTheFont()
     QDir(Dir->path()).mkdir("sub");
     WriteFile(Path("sub/d.bdf"), SmallFont("D", 2));
     OpenFiles({"sub/d.bdf"});
-    Form->ToolButton2Click();
+    Form->FontPage->ToolButton2Click();
     QCOMPARE(Script->Dialogs.last().Directory, Path("sub"));
     QCOMPARE(Script->ProposedNames.last(), QString("d.bdf"));
     // A new font has no folder of its own: it starts where fonts were last opened.
-    QTest::mouseClick(Form->ToolButton19, Qt::LeftButton);
-    Form->ToolButton2Click();
+    QTest::mouseClick(Fixture.Ui().ToolButton19(), Qt::LeftButton);
+    Form->FontPage->ToolButton2Click();
     QCOMPARE(Script->Dialogs.last().Directory, Path("sub"));
     // The open dialog starts there too.
-    Form->ToolButton1Click();
+    Form->FontPage->ToolButton1Click();
     QCOMPARE(Script->Dialogs.last().Directory, Path("sub"));
 }
 
@@ -719,10 +719,10 @@ void TstMainWindow::saveSaysSoInStatusLine()
 {
     OpenFiles({"a.bdf"});
     Script->SaveAnswers << Path("saved.bdf");
-    Form->ToolButton2Click();
+    Form->FontPage->ToolButton2Click();
     QVERIFY(Form->StatusPanel->text().contains(Path("saved.bdf")));
     QCOMPARE(Form->StatusPanel->colour(), QColor(Qt::black));
-    QTest::mouseClick(Form->ToolButton25, Qt::LeftButton);
+    QTest::mouseClick(Fixture.Ui().ToolButton25(), Qt::LeftButton);
     QVERIFY(Form->StatusPanel->text().contains(Path("a.bdf")));
 }
 
@@ -750,25 +750,25 @@ void TstMainWindow::bigGlyphsScrollIntoView()
     WriteFile(Path("big.bdf"), "FONT Big\nFONTBOUNDINGBOX 65 68 0 -65\nSTARTCHAR 0041\nBBX 21 65 0 -65\nBITMAP\n" +
                                    rows + "ENDCHAR\n");
     OpenFiles({"big.bdf"});
-    QWidget *viewport = Form->EditorScroll->viewport();
-    const QRect grid(Form->RxDrawGrid1->mapTo(viewport, QPoint(0, 0)), Form->RxDrawGrid1->size());
+    QWidget *viewport = Fixture.Ui().EditorScroll()->viewport();
+    const QRect grid(Fixture.Ui().RxDrawGrid1()->mapTo(viewport, QPoint(0, 0)), Fixture.Ui().RxDrawGrid1()->size());
     QVERIFY2(viewport->rect().intersects(grid), "the glyph is not in view");
     // The grids keep their cells, and the area scrolls instead of clipping.
-    QCOMPARE(Form->RxDrawGrid1->width(), 21 * GlyphPitch);
-    QVERIFY(Form->EditorArea->height() >= Form->RxDrawGrid1->geometry().bottom());
-    QVERIFY(Form->EditorScroll->verticalScrollBar()->maximum() > 0);
+    QCOMPARE(Fixture.Ui().RxDrawGrid1()->width(), 21 * GlyphPitch);
+    QVERIFY(Fixture.Ui().EditorArea()->height() >= Fixture.Ui().RxDrawGrid1()->geometry().bottom());
+    QVERIFY(Fixture.Ui().EditorScroll()->verticalScrollBar()->maximum() > 0);
     // A press on the visible part paints its pixel.
-    const QPoint cell = Form->RxDrawGrid1->mapFrom(viewport, grid.intersected(viewport->rect()).topLeft());
-    SendMouse(Form->RxDrawGrid1, QEvent::MouseButtonPress, cell + QPoint(3, 3), Qt::RightButton, Qt::RightButton);
-    QVERIFY(Form->State.Fonts[0].Modified);
+    const QPoint cell = Fixture.Ui().RxDrawGrid1()->mapFrom(viewport, grid.intersected(viewport->rect()).topLeft());
+    SendMouse(Fixture.Ui().RxDrawGrid1(), QEvent::MouseButtonPress, cell + QPoint(3, 3), Qt::RightButton, Qt::RightButton);
+    QVERIFY(Form->Fonts[0].Modified);
 }
 
 void TstMainWindow::splitterMoves()
 {
-    const QList<int> before = Form->Splitter1->sizes();
+    const QList<int> before = Fixture.Ui().Splitter1()->sizes();
     QCOMPARE(before[1], 188);
-    Form->Splitter1->setSizes({before[0] - 120, before[1] + 120});
-    QCOMPARE(Form->Splitter1->sizes()[1], before[1] + 120);
+    Fixture.Ui().Splitter1()->setSizes({before[0] - 120, before[1] + 120});
+    QCOMPARE(Fixture.Ui().Splitter1()->sizes()[1], before[1] + 120);
 }
 
 void TstMainWindow::fieldsFitTheirValues()
@@ -778,12 +778,12 @@ void TstMainWindow::fieldsFitTheirValues()
         const int room = field->contentsRect().width() - 4;
         return QFontMetrics(field->font()).horizontalAdvance(text) <= room;
     };
-    QVERIFY(fits(Form->Edit5, "1000"));
-    QVERIFY(fits(Form->Edit13, "FFFFFFFF"));
-    for (QLineEdit *field : {Form->Edit8, Form->Edit9, Form->Edit10, Form->Edit11})
+    QVERIFY(fits(Fixture.Ui().Edit5(), "1000"));
+    QVERIFY(fits(Fixture.Ui().Edit13(), "FFFFFFFF"));
+    for (QLineEdit *field : {Fixture.Ui().Edit8(), Fixture.Ui().Edit9(), Fixture.Ui().Edit10(), Fixture.Ui().Edit11()})
         QVERIFY(fits(field, "1234567"));
     // And the whole table still fits the window's starting size.
-    QVERIFY(Form->RxDrawGrid2->geometry().right() < Form->RxDrawGrid2->parentWidget()->width());
+    QVERIFY(Fixture.Ui().RxDrawGrid2()->geometry().right() < Fixture.Ui().RxDrawGrid2()->parentWidget()->width());
 }
 
 void TstMainWindow::fontRowsElideInTheMiddle()
@@ -795,12 +795,12 @@ void TstMainWindow::fontRowsElideInTheMiddle()
         names << name;
     }
     OpenFiles(names);
-    QCOMPARE(Form->ListBox1->textElideMode(), Qt::ElideMiddle);
-    QCOMPARE(Form->ListBox1->item(2)->text(), "-Misc-Fixed-Medium-R-Normal--20-200-75-75-C-100-ISO10646-1 (font2.bdf)");
-    QCOMPARE(Form->ListBox1->item(2)->toolTip(), Path("font2.bdf"));
+    QCOMPARE(Fixture.Ui().ListBox1()->textElideMode(), Qt::ElideMiddle);
+    QCOMPARE(Fixture.Ui().ListBox1()->item(2)->text(), "-Misc-Fixed-Medium-R-Normal--20-200-75-75-C-100-ISO10646-1 (font2.bdf)");
+    QCOMPARE(Fixture.Ui().ListBox1()->item(2)->toolTip(), Path("font2.bdf"));
     // What the row shows ends with the file name.
-    const QRect row = Form->ListBox1->visualItemRect(Form->ListBox1->item(2));
-    QVERIFY(row.right() <= Form->ListBox1->viewport()->width());
+    const QRect row = Fixture.Ui().ListBox1()->visualItemRect(Fixture.Ui().ListBox1()->item(2));
+    QVERIFY(row.right() <= Fixture.Ui().ListBox1()->viewport()->width());
 }
 
 void TstMainWindow::toolbarIconsComeFromTheTheme()
@@ -810,10 +810,10 @@ void TstMainWindow::toolbarIconsComeFromTheTheme()
     auto same = [](const QIcon &a, const QIcon &b) {
         return a.pixmap(16, 16).toImage() == b.pixmap(16, 16).toImage();
     };
-    QVERIFY(same(Form->ToolButton22->icon(), QIcon::fromTheme("edit-paste")));
-    QVERIFY(same(Form->ToolButton16->icon(), QIcon::fromTheme("list-add")));
-    QVERIFY(!same(Form->ToolButton24->icon(), Form->ToolButton22->icon()));
-    QVERIFY(same(Form->ToolButton1->icon(), QIcon::fromTheme("document-open")));
+    QVERIFY(same(Fixture.Ui().ToolButton22()->icon(), QIcon::fromTheme("edit-paste")));
+    QVERIFY(same(Fixture.Ui().ToolButton16()->icon(), QIcon::fromTheme("list-add")));
+    QVERIFY(!same(Fixture.Ui().ToolButton24()->icon(), Fixture.Ui().ToolButton22()->icon()));
+    QVERIFY(same(Fixture.Ui().ToolButton1()->icon(), QIcon::fromTheme("document-open")));
 }
 
 int main(int argc, char **argv)

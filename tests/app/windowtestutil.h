@@ -2,6 +2,9 @@
 #pragma once
 
 #include "app/fmain.h"
+#include "app/fontpage.h"
+#include "chartable/chartablewidget.h"
+#include "editor/glyphgrids.h"
 #include "scriptedprompts.h"
 
 #include <QApplication>
@@ -11,7 +14,13 @@
 #include <memory>
 #include <QFile>
 #include <QMouseEvent>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QSplitter>
 #include <QString>
+#include <QToolButton>
 #include <QWidget>
 
 // Sends one mouse event with exactly these buttons and keys, through the
@@ -60,6 +69,57 @@ W *PageControl(QWidget *page, const char *name)
     return w;
 }
 
+// The font page's controls, found by their layout names.
+struct TFontControls {
+    QWidget *Page;
+#define BITLOOM_CONTROL(Type, Name) \
+    Type *Name() const { return PageControl<Type>(Page, #Name); }
+    BITLOOM_CONTROL(QListWidget, ListBox1)
+    BITLOOM_CONTROL(QGroupBox, GroupBox1)
+    BITLOOM_CONTROL(QSplitter, Splitter1)
+    BITLOOM_CONTROL(TEditorScrollArea, EditorScroll)
+    BITLOOM_CONTROL(QWidget, EditorArea)
+    BITLOOM_CONTROL(TLatticeGrid, RxDrawGridBG)
+    BITLOOM_CONTROL(TLatticeGrid, RxDrawGrid)
+    BITLOOM_CONTROL(TPixelGrid, RxDrawGrid1)
+    BITLOOM_CONTROL(TCharTable, RxDrawGrid2)
+    BITLOOM_CONTROL(QMenu, PopupMenu1)
+    BITLOOM_CONTROL(QLineEdit, Edit1)
+    BITLOOM_CONTROL(QLineEdit, Edit2)
+    BITLOOM_CONTROL(QLineEdit, Edit3)
+    BITLOOM_CONTROL(QLineEdit, Edit4)
+    BITLOOM_CONTROL(QLineEdit, Edit5)
+    BITLOOM_CONTROL(QLineEdit, Edit6)
+    BITLOOM_CONTROL(QLineEdit, Edit7)
+    BITLOOM_CONTROL(QLineEdit, Edit8)
+    BITLOOM_CONTROL(QLineEdit, Edit9)
+    BITLOOM_CONTROL(QLineEdit, Edit10)
+    BITLOOM_CONTROL(QLineEdit, Edit11)
+    BITLOOM_CONTROL(QLineEdit, Edit13)
+    BITLOOM_CONTROL(QLineEdit, Edit19)
+    BITLOOM_CONTROL(QLineEdit, EditGoTo)
+    BITLOOM_CONTROL(QToolButton, ToolButton1)
+    BITLOOM_CONTROL(QToolButton, ToolButton3)
+    BITLOOM_CONTROL(QToolButton, ToolButton16)
+    BITLOOM_CONTROL(QToolButton, ToolButton19)
+    BITLOOM_CONTROL(QToolButton, ToolButton22)
+    BITLOOM_CONTROL(QToolButton, ToolButton23)
+    BITLOOM_CONTROL(QToolButton, ToolButton24)
+    BITLOOM_CONTROL(QToolButton, ToolButton25)
+    BITLOOM_CONTROL(QToolButton, ToolButton26)
+    BITLOOM_CONTROL(QToolButton, SpeedButton1)
+    BITLOOM_CONTROL(QToolButton, SpeedButton2)
+    BITLOOM_CONTROL(QToolButton, SpeedButton5)
+    BITLOOM_CONTROL(QToolButton, SpeedButton10)
+    BITLOOM_CONTROL(QToolButton, SpeedButton11)
+    BITLOOM_CONTROL(QToolButton, SpeedButton12)
+    BITLOOM_CONTROL(QToolButton, SpeedButton16)
+    BITLOOM_CONTROL(QToolButton, SpeedButton19)
+    BITLOOM_CONTROL(QToolButton, SpeedButton20)
+    BITLOOM_CONTROL(QToolButton, SpeedButton22)
+#undef BITLOOM_CONTROL
+};
+
 // A fresh, shown and active main window whose questions a script answers, with a
 // folder for the test's files. Tear down in reverse: window, then prompts.
 struct TWindowFixture {
@@ -77,6 +137,7 @@ struct TWindowFixture {
         Form->activateWindow();
         return QTest::qWaitForWindowActive(Form.get());
     }
+    TFontControls Ui() const { return {Form->FontPage}; }
     void tearDown()
     {
         Form.reset();

@@ -37,8 +37,8 @@ private slots:
 
 private:
     void Open(int glyphs);
-    TCharTable *Table() { return Form->RxDrawGrid2; }
-    TBDFFont &Font() { return Form->State.Fonts[0].Font; }
+    TCharTable *Table() { return Fixture.Ui().RxDrawGrid2(); }
+    TBDFFont &Font() { return Form->Fonts[0].Font; }
 
     TWindowFixture Fixture;
     std::unique_ptr<TScriptedPrompts> &Script = Fixture.Script;
@@ -60,7 +60,7 @@ void TstBigFonts::cleanup()
 void TstBigFonts::Open(int glyphs)
 {
     WriteFile(Fixture.Dir->filePath("big.bdf"), SmallFont("Big", glyphs));
-    Form->OpenFonts({Fixture.Dir->filePath("big.bdf")});
+    Form->FontPage->OpenFonts({Fixture.Dir->filePath("big.bdf")});
 }
 
 void TstBigFonts::rowCounts_data()
@@ -100,9 +100,9 @@ void TstBigFonts::cellsMapAfterScrolling()
     Table()->scrollBar()->setValue(5);
     QCOMPARE(Table()->topRow(), 5);
     QTest::mouseClick(Table(), Qt::LeftButton, Qt::NoModifier, TableCellCentre(0, 3));
-    QCOMPARE(Form->State.CurrentCharIndex, 5 * 32 + 3);
-    QCOMPARE(Form->State.CharSelection, (TCharSelection{5, 3, 5, 3}));
-    QCOMPARE(Form->Edit13->text(), QString("00E4"));
+    QCOMPARE(Form->FontPage->PageState().CurrentCharIndex, 5 * 32 + 3);
+    QCOMPARE(Form->FontPage->PageState().CharSelection, (TCharSelection{5, 3, 5, 3}));
+    QCOMPARE(Fixture.Ui().Edit13()->text(), QString("00E4"));
     // The picture under the cell is that glyph's: its first row holds its index's low byte.
     QCOMPARE(Font().Chars[size_t(5 * 32 + 3)].Bitmap[0], uint64_t((5 * 32 + 3) & 0xFF));
 }
@@ -113,8 +113,8 @@ void TstBigFonts::selectionAcrossAScroll()
     QTest::mousePress(Table(), Qt::LeftButton, Qt::NoModifier, TableCellCentre(1, 4));
     Table()->scrollBar()->setValue(10);
     QTest::mouseRelease(Table(), Qt::LeftButton, Qt::NoModifier, TableCellCentre(2, 7));
-    QCOMPARE(Form->State.CharSelection, (TCharSelection{1, 4, 12, 7}));
-    QCOMPARE(Form->State.CurrentCharIndex, 12 * 32 + 7);
+    QCOMPARE(Form->FontPage->PageState().CharSelection, (TCharSelection{1, 4, 12, 7}));
+    QCOMPARE(Form->FontPage->PageState().CurrentCharIndex, 12 * 32 + 7);
 }
 
 void TstBigFonts::copyAndDeleteFromAboveTheView()
@@ -124,10 +124,10 @@ void TstBigFonts::copyAndDeleteFromAboveTheView()
     Table()->scrollBar()->setValue(3);
     QTest::mouseRelease(Table(), Qt::LeftButton, Qt::NoModifier, TableCellCentre(0, 1));
     // Span 30 .. 3 * 32 + 1 = 97: 68 glyphs.
-    Form->ToolButton21Click();
-    QCOMPARE(Form->State.CharClipboard.size(), size_t(68));
-    QCOMPARE(Form->State.CharClipboard.front().Encoding, 0x41 + 30);
-    Form->ToolButton18Click();
+    Form->FontPage->ToolButton21Click();
+    QCOMPARE(Form->FontPage->PageState().CharClipboard.size(), size_t(68));
+    QCOMPARE(Form->FontPage->PageState().CharClipboard.front().Encoding, 0x41 + 30);
+    Form->FontPage->ToolButton18Click();
     QCOMPARE(Font().Chars.size(), size_t(1000 - 68));
     QCOMPARE(Font().Chars[30].Encoding, 0x41 + 98);
 }
@@ -139,14 +139,14 @@ void TstBigFonts::keysScroll()
     QTest::keyClick(Table(), Qt::Key_Down);
     QCOMPARE(Table()->currentCell(), (TTableCell{9, 0}));
     QCOMPARE(Table()->topRow(), 1);
-    QCOMPARE(Form->State.CurrentCharIndex, 9 * 32);
+    QCOMPARE(Form->FontPage->PageState().CurrentCharIndex, 9 * 32);
     QTest::keyClick(Table(), Qt::Key_PageDown);
     QCOMPARE(Table()->currentCell().Row, 18);
     QCOMPARE(Table()->topRow(), 10);
     // Ctrl+End lands on the last glyph (0x41 + 999), not past it.
     QTest::keyClick(Table(), Qt::Key_End, Qt::ControlModifier);
     QCOMPARE(Table()->currentCell(), (TTableCell{31, 7}));
-    QCOMPARE(Form->GroupBox1->title(), QString("Current char: 0428"));
+    QCOMPARE(Fixture.Ui().GroupBox1()->title(), QString("Current char: 0428"));
     QCOMPARE(Table()->topRow(), 23);
     QTest::keyClick(Table(), Qt::Key_PageUp);
     QCOMPARE(Table()->currentCell().Row, 22);
@@ -154,7 +154,7 @@ void TstBigFonts::keysScroll()
     QCOMPARE(Table()->currentCell(), (TTableCell{0, 0}));
     QCOMPARE(Table()->topRow(), 0);
     // The selection went with the current cell.
-    QCOMPARE(Form->State.CharSelection, (TCharSelection{0, 0, 0, 0}));
+    QCOMPARE(Form->FontPage->PageState().CharSelection, (TCharSelection{0, 0, 0, 0}));
 }
 
 void TstBigFonts::wheelScrolls()
@@ -173,52 +173,52 @@ void TstBigFonts::goToCode()
     Font().Chars[700].Encoding = 0x4E00;
     Font().Chars[900].Encoding = 0x4E00;
     QTest::mouseClick(Table(), Qt::LeftButton, Qt::NoModifier, TableCellCentre(0, 2));
-    const TCharSelection selection = Form->State.CharSelection;
+    const TCharSelection selection = Form->FontPage->PageState().CharSelection;
     QTest::keyClick(Form.get(), Qt::Key_G, Qt::ControlModifier);
-    QVERIFY(Form->EditGoTo->hasFocus());
-    QTest::keyClicks(Form->EditGoTo, "4e00");
-    QTest::keyClick(Form->EditGoTo, Qt::Key_Return);
-    QCOMPARE(Form->State.CurrentCharIndex, 700);
+    QVERIFY(Fixture.Ui().EditGoTo()->hasFocus());
+    QTest::keyClicks(Fixture.Ui().EditGoTo(), "4e00");
+    QTest::keyClick(Fixture.Ui().EditGoTo(), Qt::Key_Return);
+    QCOMPARE(Form->FontPage->PageState().CurrentCharIndex, 700);
     QCOMPARE(Table()->currentCell(), (TTableCell{700 / 32, 700 % 32}));
     QVERIFY(Table()->topRow() <= 700 / 32 && 700 / 32 < Table()->topRow() + 9);
-    QCOMPARE(Form->GroupBox1->title(), QString("Current char: 4E00"));
-    QCOMPARE(Form->State.CharSelection, selection);
+    QCOMPARE(Fixture.Ui().GroupBox1()->title(), QString("Current char: 4E00"));
+    QCOMPARE(Form->FontPage->PageState().CharSelection, selection);
     // A code nobody has: said in the status line, nothing moves.
-    Form->GoToCode("ABCDE");
-    QCOMPARE(Form->State.CurrentCharIndex, 700);
+    Form->FontPage->GoToCode("ABCDE");
+    QCOMPARE(Form->FontPage->PageState().CurrentCharIndex, 700);
     QVERIFY(Form->StatusPanel->text().contains("ABCDE"));
-    QVERIFY(!Form->State.Fonts[0].Modified);
+    QVERIFY(!Form->Fonts[0].Modified);
 }
 
 void TstBigFonts::zoomLimitsAndKeys()
 {
     Open(3);
-    QCOMPARE(Form->RxDrawGrid1->pitch(), 13);
+    QCOMPARE(Fixture.Ui().RxDrawGrid1()->pitch(), 13);
     QVERIFY(Form->ZoomIn1->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_Plus)));
     // Through the window system, as real keys come: that is where shortcuts are matched.
     QTest::keyClick(Form->windowHandle(), Qt::Key_Equal, Qt::ControlModifier);
-    QCOMPARE(Form->ZoomCellSize, 14);
-    QCOMPARE(Form->RxDrawGrid->pitch(), 15);
-    QCOMPARE(Form->RxDrawGridBG->pitch(), 15);
-    QCOMPARE(Form->RxDrawGrid1->width(), 8 * 15);
+    QCOMPARE(Form->FontPage->ZoomCellSize(), 14);
+    QCOMPARE(Fixture.Ui().RxDrawGrid()->pitch(), 15);
+    QCOMPARE(Fixture.Ui().RxDrawGridBG()->pitch(), 15);
+    QCOMPARE(Fixture.Ui().RxDrawGrid1()->width(), 8 * 15);
     Form->ZoomIn1->trigger();
-    QCOMPARE(Form->ZoomCellSize, 16);
-    Form->SetZoom(100);
-    QCOMPARE(Form->ZoomCellSize, 32);
-    Form->SetZoom(1);
-    QCOMPARE(Form->ZoomCellSize, 4);
+    QCOMPARE(Form->FontPage->ZoomCellSize(), 16);
+    Form->FontPage->SetZoom(100);
+    QCOMPARE(Form->FontPage->ZoomCellSize(), 32);
+    Form->FontPage->SetZoom(1);
+    QCOMPARE(Form->FontPage->ZoomCellSize(), 4);
     QTest::keyClick(Form->windowHandle(), Qt::Key_Minus, Qt::ControlModifier);
-    QCOMPARE(Form->ZoomCellSize, 4);
+    QCOMPARE(Form->FontPage->ZoomCellSize(), 4);
     QTest::keyClick(Form->windowHandle(), Qt::Key_0, Qt::ControlModifier);
-    QCOMPARE(Form->ZoomCellSize, 12);
+    QCOMPARE(Form->FontPage->ZoomCellSize(), 12);
     // Ctrl + wheel over the editor (the wheel reaches the scrolled area through its viewport).
     QWheelEvent up(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::ControlModifier,
                    Qt::NoScrollPhase, false);
-    QApplication::sendEvent(Form->EditorScroll->viewport(), &up);
-    QCOMPARE(Form->ZoomCellSize, 14);
-    QCOMPARE(Form->RxDrawGrid->pitch(), 15);
+    QApplication::sendEvent(Fixture.Ui().EditorScroll()->viewport(), &up);
+    QCOMPARE(Form->FontPage->ZoomCellSize(), 14);
+    QCOMPARE(Fixture.Ui().RxDrawGrid()->pitch(), 15);
     // The pixel grid keeps its place in cells over the frame.
-    const QPoint offset = Form->RxDrawGrid1->pos() - Form->RxDrawGrid->pos();
+    const QPoint offset = Fixture.Ui().RxDrawGrid1()->pos() - Fixture.Ui().RxDrawGrid()->pos();
     QCOMPARE(offset.y() % 15, 0);
 }
 
@@ -235,37 +235,37 @@ void TstBigFonts::pixelRuleAtEveryZoom()
     QFETCH(int, cellSize);
     WriteFile(Fixture.Dir->filePath("w.bdf"), "FONT W\nFONTBOUNDINGBOX 12 2 0 0\nSTARTCHAR 0041\nBBX 12 2 0 0\n"
                                               "BITMAP\n0000\n0000\nENDCHAR\n");
-    Form->OpenFonts({Fixture.Dir->filePath("w.bdf")});
-    Form->SetZoom(cellSize);
+    Form->FontPage->OpenFonts({Fixture.Dir->filePath("w.bdf")});
+    Form->FontPage->SetZoom(cellSize);
     const int pitch = cellSize + 1;
     // Column 3 of a 12-pixel glyph is bit 16 - 1 - 3 = 12.
-    SendMouse(Form->RxDrawGrid1, QEvent::MouseButtonPress, QPoint(3 * pitch + cellSize / 2, pitch + 1), Qt::LeftButton,
+    SendMouse(Fixture.Ui().RxDrawGrid1(), QEvent::MouseButtonPress, QPoint(3 * pitch + cellSize / 2, pitch + 1), Qt::LeftButton,
               Qt::LeftButton);
-    QCOMPARE(Form->State.Fonts[0].Font.Chars[0].Bitmap[1], uint64_t(1) << 12);
-    QCOMPARE(Form->State.Fonts[0].Font.Chars[0].Bitmap[0], uint64_t(0));
+    QCOMPARE(Form->Fonts[0].Font.Chars[0].Bitmap[1], uint64_t(1) << 12);
+    QCOMPARE(Form->Fonts[0].Font.Chars[0].Bitmap[0], uint64_t(0));
 }
 
 void TstBigFonts::zoomKeptBetweenRuns()
 {
-    Form->SetZoom(20);
+    Form->FontPage->SetZoom(20);
     QVERIFY(Form->close());
     TFormMain next;
-    QCOMPARE(next.ZoomCellSize, 20);
-    next.SetZoom(12);
+    QCOMPARE(next.FontPage->ZoomCellSize(), 20);
+    next.FontPage->SetZoom(12);
     QVERIFY(next.close());
 }
 
 void TstBigFonts::unsavedFontsStandOut()
 {
     Open(3);
-    QListWidgetItem *row = Form->ListBox1->item(0);
+    QListWidgetItem *row = Fixture.Ui().ListBox1()->item(0);
     QVERIFY(!row->font().italic());
-    QTest::mouseClick(Form->RxDrawGrid1, Qt::LeftButton, Qt::NoModifier, QPoint(6, 6));
-    QVERIFY(Form->State.Fonts[0].Modified);
+    QTest::mouseClick(Fixture.Ui().RxDrawGrid1(), Qt::LeftButton, Qt::NoModifier, QPoint(6, 6));
+    QVERIFY(Form->Fonts[0].Modified);
     QVERIFY(row->font().italic());
     // The row's text stays the font's caption.
     QCOMPARE(row->text(), QString("Big (big.bdf)"));
-    QTest::mouseClick(Form->ToolButton25, Qt::LeftButton);
+    QTest::mouseClick(Fixture.Ui().ToolButton25(), Qt::LeftButton);
     QVERIFY(!row->font().italic());
 }
 

@@ -611,7 +611,7 @@ void TstCompile::compileThroughTheWindow()
         WriteCompiler(folder + "/" + compilerIn, script);
     fixture.Form->CompilerPage->ProgramFolder = (folder + "/bin").toStdString();
     WriteFile(folder + "/a.bdf", SmallFont("A", 3));
-    fixture.Form->OpenFonts({folder + "/a.bdf"});
+    fixture.Form->FontPage->OpenFonts({folder + "/a.bdf"});
     PageControl<QPlainTextEdit>(fixture.Form->CompilerPage, "Memo1")->setPlainText("earlier log");
     if (!folderAnswer.isEmpty())
         fixture.Script->FolderAnswers << (folderAnswer == "chosen" ? folder + "/chosen" : folderAnswer) << folderAnswer;

@@ -70,7 +70,7 @@ private:
     QString Path(const QString &name) { return Fixture.Dir->filePath(name); }
     // Writes a project file and the fonts it names, then opens it.
     void OpenDemo();
-    TTypeface &Face(int i) { return Form->State.Project.Typefaces[size_t(i)]; }
+    TTypeface &Face(int i) { return Form->Project.Typefaces[size_t(i)]; }
 
     TCompilerPage *Page() { return Form->CompilerPage; }
     // The page's controls, by their names in the window layout.
@@ -129,15 +129,15 @@ void TstCompilerPage::openFillsListsAndFonts()
     QCOMPARE(ListBox2()->currentRow(), 0);
     QCOMPARE(ListBox3()->count(), 1);
     QCOMPARE(ComboBox1()->currentText(), QString("Serif"));
-    QCOMPARE(Form->State.Project.CollectionUid, 16);
-    QCOMPARE(Form->State.Project.KPixelAspectRatio, 3);
-    QCOMPARE(Form->State.Project.Debug, 1);
-    QCOMPARE(Form->ListBox1->count(), 2);
-    QCOMPARE(Form->ListBox1->currentRow(), 1);
-    QCOMPARE(Form->Edit6->text(), QString("FontB"));
+    QCOMPARE(Form->Project.CollectionUid, 16);
+    QCOMPARE(Form->Project.KPixelAspectRatio, 3);
+    QCOMPARE(Form->Project.Debug, 1);
+    QCOMPARE(Fixture.Ui().ListBox1()->count(), 2);
+    QCOMPARE(Fixture.Ui().ListBox1()->currentRow(), 1);
+    QCOMPARE(Fixture.Ui().Edit6()->text(), QString("FontB"));
     QCOMPARE(Form->StatusPanel->text(), Path("demo.bitloom"));
     QCOMPARE(Form->windowTitle(), QString("demo.bitloom - Редактор шрифтов"));
-    QVERIFY(!Form->State.Project.ProjectModified);
+    QVERIFY(!Form->Project.ProjectModified);
     QVERIFY(Script->Warnings.isEmpty());
     // A click on the selected row refills the panel too.
     Face(0).FontFiles.push_back("FontA");
@@ -148,9 +148,9 @@ void TstCompilerPage::openFillsListsAndFonts()
 
 void TstCompilerPage::openReplacesFontsAndAsksFirst()
 {
-    Form->OpenFonts({Path("a.bdf")});
-    Form->State.Fonts[0].Modified = true;
-    Form->State.Project.markModified();
+    Form->FontPage->OpenFonts({Path("a.bdf")});
+    Form->Fonts[0].Modified = true;
+    Form->Project.markModified();
     WriteFile(Path("demo.bitloom"), "[FontFiles]\r\n1=" + Path("b.bdf").toUtf8() + "\r\n");
     // No to the first question: nothing happens, no dialog.
     Script->YesNoAnswers = {false};
@@ -163,9 +163,9 @@ void TstCompilerPage::openReplacesFontsAndAsksFirst()
     Script->OpenAnswers << QStringList{Path("demo.bitloom")};
     Page()->ToolButton4Click();
     QCOMPARE(Script->Asked.mid(1), (QStringList{"BDF fonts not saved, continue?", "Bitloom project not saved, continue?"}));
-    QCOMPARE(Form->State.Fonts.size(), size_t(1));
-    QCOMPARE(Form->State.Fonts[0].Font.FontName, std::string("FontB"));
-    QCOMPARE(Form->ListBox1->item(0)->text(), QString("FontB (b.bdf)"));
+    QCOMPARE(Form->Fonts.size(), size_t(1));
+    QCOMPARE(Form->Fonts[0].Font.FontName, std::string("FontB"));
+    QCOMPARE(Fixture.Ui().ListBox1()->item(0)->text(), QString("FontB (b.bdf)"));
     // Nothing modified: no question at all.
     Script->Asked.clear();
     Script->OpenAnswers << QStringList{Path("demo.bitloom")};
@@ -176,7 +176,7 @@ void TstCompilerPage::openReplacesFontsAndAsksFirst()
 void TstCompilerPage::newProjectAsksAndResets()
 {
     OpenDemo();
-    Form->State.Project.markModified();
+    Form->Project.markModified();
     Script->YesNoAnswers = {false};
     Page()->ToolButton20Click();
     QCOMPARE(Script->Asked, QStringList{"Bitloom project not saved, continue?"});
@@ -193,25 +193,25 @@ void TstCompilerPage::newProjectAsksAndResets()
     QCOMPARE(Edit15()->text(), QString());
     QCOMPARE(ComboBox1()->currentIndex(), -1);
     // The fonts and numbers stay.
-    QCOMPARE(Form->State.Fonts.size(), size_t(2));
-    QCOMPARE(Form->State.Project.CollectionUid, 16);
+    QCOMPARE(Form->Fonts.size(), size_t(2));
+    QCOMPARE(Form->Project.CollectionUid, 16);
 }
 
 void TstCompilerPage::saveRoundTripsAndKeepsHandWrittenKeys()
 {
     OpenDemo();
-    Form->State.Project.markModified();
+    Form->Project.markModified();
     Script->SaveAnswers << Path("demo.bitloom");
     QVERIFY(Page()->ToolButton5Click());
     QCOMPARE(Script->Dialogs.last().Filter, QString("Bitloom project|*.bitloom|All files|*.*"));
     QCOMPARE(Script->Dialogs.last().DefaultSuffix, QString("bitloom"));
     QVERIFY(Script->Dialogs.last().ConfirmOverwrite);
-    QVERIFY(!Form->State.Project.ProjectModified);
+    QVERIFY(!Form->Project.ProjectModified);
     const QByteArray saved = ReadAll(Path("demo.bitloom"));
     QVERIFY(saved.contains("Debug=1"));
     const TProjectFile back = ParseProject(saved.toStdString());
     QCOMPARE(back.FontFiles, (std::vector<std::string>{Path("a.bdf").toStdString(), Path("b.bdf").toStdString()}));
-    QVERIFY(back.Typefaces == Form->State.Project.Typefaces);
+    QVERIFY(back.Typefaces == Form->Project.Typefaces);
     QCOMPARE(back.CollectionUid, 16);
     QCOMPARE(Script->Dialogs.last().Directory, Fixture.Dir->path());
     // A new file gets no Debug key.
@@ -226,7 +226,7 @@ void TstCompilerPage::failedSaveKeepsOldFileAndFlag()
 {
     OpenDemo();
     const QByteArray before = ReadAll(Path("demo.bitloom"));
-    Form->State.Project.markModified();
+    Form->Project.markModified();
     static int failures = 0;
     failures = 0;
     SetSaveFaultHook([](TSaveStep step) { return step == TSaveStep::Sync ? (++failures, EIO) : 0; });
@@ -238,7 +238,7 @@ void TstCompilerPage::failedSaveKeepsOldFileAndFlag()
     QVERIFY2(Script->Errors.first().startsWith("Unable to write to " + Path("demo.bitloom")), qPrintable(Script->Errors.first()));
     QVERIFY(Script->Errors.first().contains(QString::fromLocal8Bit(strerror(EIO))));
     QCOMPARE(ReadAll(Path("demo.bitloom")), before);
-    QVERIFY(Form->State.Project.ProjectModified);
+    QVERIFY(Form->Project.ProjectModified);
     QCOMPARE(QDir(Fixture.Dir->path()).entryList(QStringList{"*.tmp"}, QDir::Files | QDir::Hidden), QStringList());
 }
 
@@ -251,9 +251,9 @@ void TstCompilerPage::missingAndUnreadableFontsAreReported()
                                      "\r\n3=" + Path("pic.bdf").toUtf8() + "\r\n4=" + Path("b.bdf").toUtf8() +
                                      "\r\n5=dir.bdf\r\n6=cut.bdf\r\n");
     Page()->OpenBitloom(Path("p.bitloom").toStdString());
-    QCOMPARE(Form->State.Fonts.size(), size_t(3));
-    QCOMPARE(Form->ListBox1->count(), 3);
-    QCOMPARE(Form->ListBox1->item(1)->text(), QString("FontB (b.bdf)"));
+    QCOMPARE(Form->Fonts.size(), size_t(3));
+    QCOMPARE(Fixture.Ui().ListBox1()->count(), 3);
+    QCOMPARE(Fixture.Ui().ListBox1()->item(1)->text(), QString("FontB (b.bdf)"));
     QCOMPARE(Script->Warnings.size(), 2);
     QVERIFY(Script->Warnings.first().contains(Path("gone.bdf") + ": not found"));
     QVERIFY(Script->Warnings.first().contains(Path("pic.bdf") + "\" is not a BDF font"));
@@ -262,8 +262,8 @@ void TstCompilerPage::missingAndUnreadableFontsAreReported()
     QVERIFY2(Script->Warnings.last().contains("truncated"), qPrintable(Script->Warnings.last()));
     // A project without fonts leaves no font's header behind.
     Page()->OpenBitloom(Path("nothing.bitloom").toStdString());
-    QCOMPARE(Form->State.Fonts.size(), size_t(0));
-    QCOMPARE(Form->Edit6->text(), QString());
+    QCOMPARE(Form->Fonts.size(), size_t(0));
+    QCOMPARE(Fixture.Ui().Edit6()->text(), QString());
 }
 
 void TstCompilerPage::relativeFontPathsFoundBesideProject()
@@ -272,9 +272,9 @@ void TstCompilerPage::relativeFontPathsFoundBesideProject()
     WriteFile(Path("proj/c.bdf"), SmallFont("FontC", 2));
     WriteFile(Path("proj/p.bitloom"), "[FontFiles]\r\n1=c.bdf\r\n");
     Page()->OpenBitloom(Path("proj/p.bitloom").toStdString());
-    QCOMPARE(Form->State.Fonts.size(), size_t(1));
+    QCOMPARE(Form->Fonts.size(), size_t(1));
     // Quick save writes back to the file that was read.
-    QCOMPARE(Form->State.Fonts[0].FileName, Path("proj/c.bdf").toStdString());
+    QCOMPARE(Form->Fonts[0].FileName, Path("proj/c.bdf").toStdString());
 }
 
 void TstCompilerPage::editsLandInTheFilesOpened_data()
@@ -302,16 +302,16 @@ void TstCompilerPage::editsLandInTheFilesOpened()
     QVERIFY(QDir::setCurrent(Path(cwd)));
     const QString project = relative ? QDir(Path(cwd)).relativeFilePath(Path("proj/p.bitloom")) : Path("proj/p.bitloom");
     Page()->OpenBitloom(project.toStdString());
-    QCOMPARE(Form->State.Fonts.size(), size_t(1));
+    QCOMPARE(Form->Fonts.size(), size_t(1));
 
     // Paint, compile, quick save: the edit goes into the file that was opened.
-    QTest::mouseClick(Form->RxDrawGrid1, Qt::LeftButton, Qt::NoModifier, QPoint(6, 6));
-    QVERIFY(Form->State.Fonts[0].Modified);
+    QTest::mouseClick(Fixture.Ui().RxDrawGrid1(), Qt::LeftButton, Qt::NoModifier, QPoint(6, 6));
+    QVERIFY(Form->Fonts[0].Modified);
     Script->SaveAnswers << "store.gdr";
     Page()->ToolButton6Click();
     QCOMPARE(Form->StatusPanel->text(), QString("Font successfully created!"));
     QVERIFY(QFile::exists(Path(cwd) + "/store.gdr"));
-    Form->ToolButton25Click();
+    Form->FontPage->ToolButton25Click();
     QVERIFY(Script->Errors.isEmpty());
     QVERIFY(ReadAll(Path("proj/fonts/a.bdf")) != SmallFont("FontA", 3));
     QVERIFY(!QFile::exists(Path("bin/fonts/a.bdf")));
@@ -328,8 +328,8 @@ void TstCompilerPage::editsLandInTheFilesOpened()
     QVERIFY(QDir::setCurrent(Path("bin")));
     for (const char *name : {"proj/p.bitloom", "other/q.bitloom"}) {
         Page()->OpenBitloom(Path(name).toStdString());
-        QCOMPARE(Form->State.Fonts.size(), size_t(1));
-        QCOMPARE(Form->State.Fonts[0].FileName, Path("proj/fonts/a.bdf").toStdString());
+        QCOMPARE(Form->Fonts.size(), size_t(1));
+        QCOMPARE(Form->Fonts[0].FileName, Path("proj/fonts/a.bdf").toStdString());
     }
 }
 
@@ -344,17 +344,17 @@ void TstCompilerPage::commandLineOpensProject()
     QShowEvent shown;
     QApplication::sendEvent(&second, &shown);
     QTRY_COMPARE(PageControl<QListWidget>(second.CompilerPage, "ListBox2")->count(), 2);
-    QCOMPARE(second.State.Fonts.size(), size_t(2));
+    QCOMPARE(second.Fonts.size(), size_t(2));
     // Activated later, it does not read the project again.
-    second.State.Fonts.remove(1);
+    second.Fonts.remove(1);
     second.show();
     second.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&second));
     QTest::qWait(10);
-    QCOMPARE(second.State.Fonts.size(), size_t(1));
+    QCOMPARE(second.Fonts.size(), size_t(1));
     // A project never opened or saved: its save dialog starts where fonts were opened.
     TFormMain third;
-    third.OpenFonts({Path("a.bdf")});
+    third.FontPage->OpenFonts({Path("a.bdf")});
     third.CompilerPage->ToolButton5Click();
     QCOMPARE(Script->Dialogs.last().Directory, Fixture.Dir->path());
 }
@@ -373,9 +373,9 @@ void TstCompilerPage::notAProjectChangesNothing()
     QTest::mouseClick(ToolButton4(), Qt::LeftButton);
     QCOMPARE(Script->Errors.size(), 1);
     QVERIFY(Script->Errors.first().contains(Path("bad.bitloom")));
-    QCOMPARE(Form->State.Fonts.size(), size_t(2));
+    QCOMPARE(Form->Fonts.size(), size_t(2));
     QCOMPARE(ListBox2()->count(), 2);
-    QCOMPARE(Form->State.Project.ProjectFileName, Path("demo.bitloom").toStdString());
+    QCOMPARE(Form->Project.ProjectFileName, Path("demo.bitloom").toStdString());
 }
 
 void TstCompilerPage::everyChangeMarksTheProject_data()
@@ -392,7 +392,7 @@ void TstCompilerPage::everyChangeMarksTheProject()
     OpenDemo();
     ListBox2()->setCurrentRow(1);
     ListBox3()->setCurrentRow(0);
-    QVERIFY(!Form->State.Project.ProjectModified);
+    QVERIFY(!Form->Project.ProjectModified);
     if (action == "add-typeface") {
         Script->TextAnswers << "Italic";
         Page()->ToolButton7Click();
@@ -422,7 +422,7 @@ void TstCompilerPage::everyChangeMarksTheProject()
         QTRY_VERIFY(Memo2()->hasFocus());
         QTest::keyClicks(Memo2(), "x");
     }
-    QVERIFY(Form->State.Project.ProjectModified);
+    QVERIFY(Form->Project.ProjectModified);
 }
 
 void TstCompilerPage::namesThatCannotSurviveAreRefused_data()
@@ -439,16 +439,16 @@ void TstCompilerPage::namesThatCannotSurviveAreRefused()
 {
     QFETCH(QString, name);
     OpenDemo();
-    const std::vector<TTypeface> before = Form->State.Project.Typefaces;
+    const std::vector<TTypeface> before = Form->Project.Typefaces;
     Script->TextAnswers << name;
     Page()->ToolButton7Click();
     ListBox2()->setCurrentRow(1);
     Script->TextAnswers << name;
     Page()->ToolButton8Click();
-    QVERIFY(Form->State.Project.Typefaces == before);
+    QVERIFY(Form->Project.Typefaces == before);
     QCOMPARE(ListBox2()->item(1)->text(), QString("Regular"));
     QCOMPARE(Script->Errors.size(), 2);
-    QVERIFY(!Form->State.Project.ProjectModified);
+    QVERIFY(!Form->Project.ProjectModified);
     // Renaming a typeface to its own name in other letters is fine.
     Script->TextAnswers << "REGULAR";
     Page()->ToolButton8Click();
@@ -517,14 +517,14 @@ void TstCompilerPage::fontEntries()
 void TstCompilerPage::panelFillWritesNothingBack()
 {
     OpenDemo();
-    const std::vector<TTypeface> before = Form->State.Project.Typefaces;
+    const std::vector<TTypeface> before = Form->Project.Typefaces;
     Memo2()->setFocus();
     QTRY_VERIFY(Memo2()->hasFocus());
     ListBox2()->setCurrentRow(1);
     ListBox2()->setCurrentRow(0);
     Form->Movedown1Click();
-    QVERIFY(Form->State.Project.Typefaces == before);
-    QVERIFY(!Form->State.Project.ProjectModified);
+    QVERIFY(Form->Project.Typefaces == before);
+    QVERIFY(!Form->Project.ProjectModified);
     QCOMPARE(Memo2()->toPlainText(), QString("plain"));
     QCOMPARE(Edit15()->text(), QString("8"));
 }
@@ -653,7 +653,7 @@ void TstCompilerPage::compileFromTheWindow()
     QCOMPARE(Memo1()->toPlainText(), QString("checking\nout.gdr created"));
     QVERIFY(ReadAll(Path("store.gdr")).contains("Typeface Regular\r\n"));
     // The fonts' own files and flags are untouched.
-    QVERIFY(!Form->State.Fonts[0].Modified);
+    QVERIFY(!Form->Fonts[0].Modified);
 
     QVERIFY(compiler.open(QIODevice::WriteOnly));
     compiler.write("#!/bin/sh\necho 'line 3: bad' >&2\n");

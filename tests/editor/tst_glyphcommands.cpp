@@ -1,6 +1,7 @@
 // Side panel, undo, renumbering, character commands and font header, through the window.
 #include "app/errorhandler.h"
 #include "app/fmain.h"
+#include "app/fontpage.h"
 #include "app/windowtestutil.h"
 #include "chartable/chartablewidget.h"
 #include "editor/glyphgrids.h"
@@ -40,12 +41,13 @@ private slots:
     void headerStepThatChangesNothingMarksNothing();
     void uidMinusZeroShowsAndSavesZero();
     void latinNameEditsOneByte();
+    void fontPageWithoutTheWindow();
 
 private:
     void Open(const QByteArray &text);
     void Select(int first, int last);
-    TBDFFont &Font() { return Form->State.Fonts[0].Font; }
-    bool Modified() const { return Form->State.Fonts[0].Modified; }
+    TBDFFont &Font() { return Form->Fonts[0].Font; }
+    bool Modified() const { return Form->Fonts[0].Modified; }
 
     TWindowFixture Fixture;
     std::unique_ptr<QTemporaryDir> &Dir = Fixture.Dir;
@@ -66,14 +68,14 @@ void TstGlyphCommands::cleanup()
 void TstGlyphCommands::Open(const QByteArray &text)
 {
     WriteFile(Dir->filePath("f.bdf"), text);
-    Form->OpenFonts({Dir->filePath("f.bdf")});
+    Form->FontPage->OpenFonts({Dir->filePath("f.bdf")});
     QVERIFY(!Modified());
 }
 
 void TstGlyphCommands::Select(int first, int last)
 {
-    QTest::mousePress(Form->RxDrawGrid2, Qt::LeftButton, Qt::NoModifier, TableCellCentre(first / 32, first % 32));
-    QTest::mouseRelease(Form->RxDrawGrid2, Qt::LeftButton, Qt::NoModifier, TableCellCentre(last / 32, last % 32));
+    QTest::mousePress(Fixture.Ui().RxDrawGrid2(), Qt::LeftButton, Qt::NoModifier, TableCellCentre(first / 32, first % 32));
+    QTest::mouseRelease(Fixture.Ui().RxDrawGrid2(), Qt::LeftButton, Qt::NoModifier, TableCellCentre(last / 32, last % 32));
 }
 
 void TstGlyphCommands::undoAfterPaintingButNotAfterMetric()
@@ -82,62 +84,62 @@ void TstGlyphCommands::undoAfterPaintingButNotAfterMetric()
     Select(1, 1);
     const TBDFChar original = Font().Chars[1];
     // Undo right after selecting changes nothing.
-    QTest::keyClick(Form->RxDrawGrid2, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(Fixture.Ui().RxDrawGrid2(), Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(Font().Chars[1], original);
     for (int x : {2, 3, 4})
-        QTest::mouseClick(Form->RxDrawGrid1, Qt::LeftButton, Qt::NoModifier, QPoint(x * 13 + 6, 6));
+        QTest::mouseClick(Fixture.Ui().RxDrawGrid1(), Qt::LeftButton, Qt::NoModifier, QPoint(x * 13 + 6, 6));
     QVERIFY(!(Font().Chars[1] == original));
     QVERIFY(Modified());
-    Form->RxDrawGrid1->setFocus();
-    QTest::keyClick(Form->RxDrawGrid1, Qt::Key_Z, Qt::ControlModifier);
+    Fixture.Ui().RxDrawGrid1()->setFocus();
+    QTest::keyClick(Fixture.Ui().RxDrawGrid1(), Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(Font().Chars[1], original);
-    Form->ToolButton23Click();
+    Form->FontPage->ToolButton23Click();
     QCOMPARE(Font().Chars[1], original);
 
-    QTest::mouseClick(Form->SpeedButton11, Qt::LeftButton);
+    QTest::mouseClick(Fixture.Ui().SpeedButton11(), Qt::LeftButton);
     QCOMPARE(Font().Chars[1].BBXWidth, 9);
-    QCOMPARE(Form->Edit1->text(), QString("9"));
-    QTest::mouseClick(Form->ToolButton23, Qt::LeftButton);
+    QCOMPARE(Fixture.Ui().Edit1()->text(), QString("9"));
+    QTest::mouseClick(Fixture.Ui().ToolButton23(), Qt::LeftButton);
     QCOMPARE(Font().Chars[1].BBXWidth, 9);
-    QCOMPARE(Form->RxDrawGrid1->columns(), 9);
+    QCOMPARE(Fixture.Ui().RxDrawGrid1()->columns(), 9);
 }
 
 void TstGlyphCommands::metricCommandsWalkTheBlock()
 {
     Open(SmallFont("M", 40));
     Select(3, 37); // rows 0..1 by columns 3..5
-    Form->SpeedButton24Click();
+    Form->FontPage->SpeedButton24Click();
     for (int i : {3, 4, 5, 35, 36, 37})
         QCOMPARE(Font().Chars[size_t(i)].SWidthX, 501);
     QCOMPARE(Font().Chars[6].SWidthX, 500);
     QCOMPARE(Font().Chars[34].SWidthX, 500);
-    QCOMPARE(Form->Edit5->text(), QString("501"));
+    QCOMPARE(Fixture.Ui().Edit5()->text(), QString("501"));
     QVERIFY(Modified());
 
     // Columns reversed across rows: nothing changes, the editor is still refreshed.
     Select(37, 5); // release before press in reading order: first (0,5), last (1,5)
-    QTest::mousePress(Form->RxDrawGrid2, Qt::LeftButton, Qt::NoModifier, TableCellCentre(0, 5));
-    QTest::mouseRelease(Form->RxDrawGrid2, Qt::LeftButton, Qt::NoModifier, TableCellCentre(1, 3));
-    QCOMPARE(Form->State.CharSelection, (TCharSelection{0, 5, 1, 3}));
-    Form->SpeedButton11Click();
+    QTest::mousePress(Fixture.Ui().RxDrawGrid2(), Qt::LeftButton, Qt::NoModifier, TableCellCentre(0, 5));
+    QTest::mouseRelease(Fixture.Ui().RxDrawGrid2(), Qt::LeftButton, Qt::NoModifier, TableCellCentre(1, 3));
+    QCOMPARE(Form->FontPage->PageState().CharSelection, (TCharSelection{0, 5, 1, 3}));
+    Form->FontPage->SpeedButton11Click();
     for (const TBDFChar &c : Font().Chars)
         QCOMPARE(c.BBXWidth, 8);
-    QCOMPARE(Form->Edit1->text(), QString("8"));
+    QCOMPARE(Fixture.Ui().Edit1()->text(), QString("8"));
 
     Select(0, 0);
-    for (auto step : {&TFormMain::SpeedButton13Click, &TFormMain::SpeedButton18Click, &TFormMain::SpeedButton18Click,
-                      &TFormMain::SpeedButton26Click, &TFormMain::SpeedButton12Click})
-        (Form.get()->*step)();
+    for (auto step : {&TFontPage::SpeedButton13Click, &TFontPage::SpeedButton18Click, &TFontPage::SpeedButton18Click,
+                      &TFontPage::SpeedButton26Click, &TFontPage::SpeedButton12Click})
+        (Form->FontPage->*step)();
     const TBDFChar &c = Font().Chars[0];
     QCOMPARE(c.BBXXOff, 1);
     QCOMPARE(c.BBXYOff, -2);
     QCOMPARE(c.DWidthX, 9);
     QCOMPARE(c.BBXHeight, 3);
     QCOMPARE(c.Bitmap.size(), size_t(3));
-    QCOMPARE(Form->Edit3->text(), QString("1"));
-    QCOMPARE(Form->Edit4->text(), QString("-2"));
-    QCOMPARE(Form->Edit19->text(), QString("9"));
-    QCOMPARE(Form->RxDrawGrid1->rows(), 3);
+    QCOMPARE(Fixture.Ui().Edit3()->text(), QString("1"));
+    QCOMPARE(Fixture.Ui().Edit4()->text(), QString("-2"));
+    QCOMPARE(Fixture.Ui().Edit19()->text(), QString("9"));
+    QCOMPARE(Fixture.Ui().RxDrawGrid1()->rows(), 3);
 }
 
 void TstGlyphCommands::codeButtonsAndField()
@@ -145,31 +147,31 @@ void TstGlyphCommands::codeButtonsAndField()
     Open("FONT C\nSTARTCHAR 0000\nBBX 8 1 0 0\nBITMAP\n00\nENDCHAR\nSTARTCHAR FFFF\nBBX 8 1 0 0\nBITMAP\n00\n"
          "ENDCHAR\n");
     Select(0, 0);
-    QTest::mouseClick(Form->SpeedButton10, Qt::LeftButton);
+    QTest::mouseClick(Fixture.Ui().SpeedButton10(), Qt::LeftButton);
     QCOMPARE(Font().Chars[0].Encoding, 0);
     QVERIFY(!Modified());
-    QTest::keyClick(Form->RxDrawGrid2, Qt::Key_Right);
-    QTest::mouseClick(Form->SpeedButton19, Qt::LeftButton);
+    QTest::keyClick(Fixture.Ui().RxDrawGrid2(), Qt::Key_Right);
+    QTest::mouseClick(Fixture.Ui().SpeedButton19(), Qt::LeftButton);
     QCOMPARE(Font().Chars[1].Encoding, 0x10000);
-    QCOMPARE(Form->Edit13->text(), QString("10000"));
-    QCOMPARE(Form->GroupBox1->title(), QString("Current char: 10000"));
+    QCOMPARE(Fixture.Ui().Edit13()->text(), QString("10000"));
+    QCOMPARE(Fixture.Ui().GroupBox1()->title(), QString("Current char: 10000"));
     QVERIFY(Modified());
 
-    Form->Edit13->setFocus();
-    Form->Edit13->selectAll();
-    QTest::keyClick(Form->Edit13, Qt::Key_Delete);
+    Fixture.Ui().Edit13()->setFocus();
+    Fixture.Ui().Edit13()->selectAll();
+    QTest::keyClick(Fixture.Ui().Edit13(), Qt::Key_Delete);
     QCOMPARE(Font().Chars[1].Encoding, 0);
-    QTest::keyClicks(Form->Edit13, "4");
+    QTest::keyClicks(Fixture.Ui().Edit13(), "4");
     QCOMPARE(Font().Chars[1].Encoding, 4);
-    QTest::keyClicks(Form->Edit13, "1");
+    QTest::keyClicks(Fixture.Ui().Edit13(), "1");
     QCOMPARE(Font().Chars[1].Encoding, 0x41);
-    QCOMPARE(Form->GroupBox1->title(), QString("Current char: 0041"));
-    QTest::keyClicks(Form->Edit13, "x");
+    QCOMPARE(Fixture.Ui().GroupBox1()->title(), QString("Current char: 0041"));
+    QTest::keyClicks(Fixture.Ui().Edit13(), "x");
     QCOMPARE(Font().Chars[1].Encoding, 0);
     // Undo brings back the code the glyph had when it was loaded, and the caption with it.
-    Form->ToolButton23Click();
+    Form->FontPage->ToolButton23Click();
     QCOMPARE(Font().Chars[1].Encoding, 0xFFFF);
-    QCOMPARE(Form->GroupBox1->title(), QString("Current char: FFFF"));
+    QCOMPARE(Fixture.Ui().GroupBox1()->title(), QString("Current char: FFFF"));
 }
 
 void TstGlyphCommands::swFieldAnswersToTypingOnly()
@@ -178,16 +180,16 @@ void TstGlyphCommands::swFieldAnswersToTypingOnly()
     Font().Chars[1].SWidthX = 600;
     Font().Chars[2].SWidthX = 700;
     Select(0, 2);
-    QCOMPARE(Form->Edit5->text(), QString("700"));
+    QCOMPARE(Fixture.Ui().Edit5()->text(), QString("700"));
     QCOMPARE(Font().Chars[0].SWidthX, 500);
-    Form->Edit5->setFocus();
-    Form->Edit5->selectAll();
-    QTest::keyClicks(Form->Edit5, "abc");
+    Fixture.Ui().Edit5()->setFocus();
+    Fixture.Ui().Edit5()->selectAll();
+    QTest::keyClicks(Fixture.Ui().Edit5(), "abc");
     for (int i : {0, 1, 2})
         QCOMPARE(Font().Chars[size_t(i)].SWidthX, 0);
     QCOMPARE(Font().Chars[3].SWidthX, 500);
-    Form->Edit5->selectAll();
-    QTest::keyClicks(Form->Edit5, "-7");
+    Fixture.Ui().Edit5()->selectAll();
+    QTest::keyClicks(Fixture.Ui().Edit5(), "-7");
     QCOMPARE(Font().Chars[1].SWidthX, -7);
 }
 
@@ -195,12 +197,12 @@ void TstGlyphCommands::rotationsAreUndone()
 {
     Open("FONT R\nFONTBOUNDINGBOX 5 3 0 0\nSTARTCHAR 0041\nBBX 5 3 0 0\nBITMAP\n88\n00\n20\nENDCHAR\n");
     Select(0, 0);
-    QTest::mouseClick(Form->SpeedButton20, Qt::LeftButton);
+    QTest::mouseClick(Fixture.Ui().SpeedButton20(), Qt::LeftButton);
     QCOMPARE(Font().Chars[0].Bitmap, (std::vector<uint64_t>{0x18, 0x00, 0x40}));
-    QTest::mouseClick(Form->SpeedButton22, Qt::LeftButton);
+    QTest::mouseClick(Fixture.Ui().SpeedButton22(), Qt::LeftButton);
     QCOMPARE(Font().Chars[0].Bitmap, (std::vector<uint64_t>{0x00, 0x40, 0x18}));
     QVERIFY(Modified());
-    QTest::keyClick(Form->RxDrawGrid2, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(Fixture.Ui().RxDrawGrid2(), Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(Font().Chars[0].Bitmap, (std::vector<uint64_t>{0x88, 0x00, 0x20}));
 }
 
@@ -208,21 +210,21 @@ void TstGlyphCommands::tableShortcuts()
 {
     Open(SmallFont("T", 10));
     Select(0, 2);
-    QTest::keyClick(Form->RxDrawGrid2, Qt::Key_C, Qt::ControlModifier);
-    QCOMPARE(Form->State.CharClipboard.size(), size_t(3));
+    QTest::keyClick(Fixture.Ui().RxDrawGrid2(), Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(Form->FontPage->PageState().CharClipboard.size(), size_t(3));
     QVERIFY(!Modified());
     Select(5, 5);
-    QTest::keyClick(Form->RxDrawGrid2, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(Fixture.Ui().RxDrawGrid2(), Qt::Key_V, Qt::ControlModifier);
     QVERIFY(Modified());
     QCOMPARE(Font().Chars[5].Bitmap[0], uint64_t(0));
     QCOMPARE(Font().Chars[7].Bitmap[0], uint64_t(2));
     QCOMPARE(Font().Chars[5].Encoding, 0x46);
     QCOMPARE(Font().Chars[8].Bitmap[0], uint64_t(8));
     // The load step ran: the editor shows the pasted glyph and undo starts from it.
-    QCOMPARE(Form->State.UndoChar, Font().Chars[5]);
+    QCOMPARE(Form->FontPage->PageState().UndoChar, Font().Chars[5]);
 
     Select(8, 9);
-    QTest::keyClick(Form->RxDrawGrid2, Qt::Key_B, Qt::ControlModifier);
+    QTest::keyClick(Fixture.Ui().RxDrawGrid2(), Qt::Key_B, Qt::ControlModifier);
     QCOMPARE(Font().Chars[8].Encoding, 0x41);
     QCOMPARE(Font().Chars[9].Encoding, 0x42);
 
@@ -230,26 +232,26 @@ void TstGlyphCommands::tableShortcuts()
     QCOMPARE(Font().Chars.size(), size_t(11));
     QCOMPARE(Font().Chars[10].Encoding, 0x43);
     Select(1, 3);
-    QTest::keyClick(Form->RxDrawGrid2, Qt::Key_Delete);
+    QTest::keyClick(Fixture.Ui().RxDrawGrid2(), Qt::Key_Delete);
     QCOMPARE(Font().Chars.size(), size_t(8));
     QCOMPARE(Font().Chars[1].Encoding, 0x45);
-    QCOMPARE(Form->State.CharSelection, (TCharSelection{0, 1, 0, 3}));
+    QCOMPARE(Form->FontPage->PageState().CharSelection, (TCharSelection{0, 1, 0, 3}));
     // The glyph that moved up into the current cell is loaded.
-    QCOMPARE(Form->GroupBox1->title(), QString("Current char: 0047"));
+    QCOMPARE(Fixture.Ui().GroupBox1()->title(), QString("Current char: 0047"));
 }
 
 void TstGlyphCommands::addCharFromToolbar()
 {
     Open(SmallFont("A", 3, 5));
     Select(1, 1);
-    QTest::mouseClick(Form->ToolButton16, Qt::LeftButton);
+    QTest::mouseClick(Fixture.Ui().ToolButton16(), Qt::LeftButton);
     QCOMPARE(Font().Chars.size(), size_t(4));
     QCOMPARE(Font().Chars[1].Encoding, 0x42);
     QCOMPARE(Font().Chars[1].Bitmap, std::vector<uint64_t>(5, 0));
     QCOMPARE(Font().Chars[2].Bitmap[0], uint64_t(1));
     QVERIFY(Modified());
     // The editor is not reloaded: the undo copy is still the glyph that was current.
-    QCOMPARE(Form->State.UndoChar, Font().Chars[2]);
+    QCOMPARE(Form->FontPage->PageState().UndoChar, Font().Chars[2]);
 }
 
 void TstGlyphCommands::renumberButton()
@@ -257,12 +259,12 @@ void TstGlyphCommands::renumberButton()
     Open(SmallFont("N", 6));
     Font().Chars[2].Encoding = 0x20;
     Select(1, 5);
-    QTest::mouseClick(Form->ToolButton26, Qt::LeftButton);
+    QTest::mouseClick(Fixture.Ui().ToolButton26(), Qt::LeftButton);
     QList<int> codes;
     for (const TBDFChar &c : Font().Chars)
         codes << c.Encoding;
     QCOMPARE(codes, (QList<int>{0x41, 0x42, 0x43, 0x44, 0x45, 0x46}));
-    QCOMPARE(Form->GroupBox1->title(), QString("Current char: 0046"));
+    QCOMPARE(Fixture.Ui().GroupBox1()->title(), QString("Current char: 0046"));
 }
 
 void TstGlyphCommands::statusColours()
@@ -290,46 +292,46 @@ void TstGlyphCommands::statusColours()
 void TstGlyphCommands::headerFields()
 {
     Open(SmallFont("Head", 2));
-    Form->Edit7->setFocus();
+    Fixture.Ui().Edit7()->setFocus();
     const QList<QPair<QString, double>> uids = {
         {"12a", 0}, {"$1F", 31}, {"-5", -5}, {"3000000000", 3000000000.0}, {"4294967296", 0}};
     for (const auto &[text, value] : uids) {
-        Form->Edit7->selectAll();
-        QTest::keyClicks(Form->Edit7, text);
+        Fixture.Ui().Edit7()->selectAll();
+        QTest::keyClicks(Fixture.Ui().Edit7(), text);
         QCOMPARE(Font().Uid, value);
     }
     QVERIFY(Modified());
-    Form->Edit6->setFocus();
-    Form->Edit6->selectAll();
-    QTest::keyClick(Form->Edit6, Qt::Key_Delete);
+    Fixture.Ui().Edit6()->setFocus();
+    Fixture.Ui().Edit6()->selectAll();
+    QTest::keyClick(Fixture.Ui().Edit6(), Qt::Key_Delete);
     QCOMPARE(Font().FontName, std::string());
-    Form->Edit6->insert(QString("Шрифт"));
+    Fixture.Ui().Edit6()->insert(QString("Шрифт"));
     QCOMPARE(Font().FontName, std::string("Шрифт"));
     // The list row keeps the name the font had when it was added.
-    QCOMPARE(Form->ListBox1->item(0)->text(), QString("Head (f.bdf)"));
+    QCOMPARE(Fixture.Ui().ListBox1()->item(0)->text(), QString("Head (f.bdf)"));
 }
 
 void TstGlyphCommands::headerSteps()
 {
     Open("FONT H\nFONTBOUNDINGBOX 1 12 0 0\nSTARTCHAR 0041\nBBX 8 1 0 0\nBITMAP\n00\nENDCHAR\n");
-    QTest::mouseClick(Form->SpeedButton1, Qt::LeftButton);
+    QTest::mouseClick(Fixture.Ui().SpeedButton1(), Qt::LeftButton);
     QCOMPARE(Font().FBBWidth, 1);
-    QCOMPARE(Form->Edit8->text(), QString("1"));
+    QCOMPARE(Fixture.Ui().Edit8()->text(), QString("1"));
     Font().FBBWidth = 0;
-    Form->SpeedButton1Click();
+    Form->FontPage->SpeedButton1Click();
     QCOMPARE(Font().FBBWidth, 1);
-    Form->SpeedButton6Click();
-    Form->SpeedButton6Click();
-    QCOMPARE(Form->Edit10->text(), QString("14"));
-    QCOMPARE(Form->RxDrawGrid->rows(), 14);
-    const QPoint gridPos = Form->RxDrawGrid1->pos();
+    Form->FontPage->SpeedButton6Click();
+    Form->FontPage->SpeedButton6Click();
+    QCOMPARE(Fixture.Ui().Edit10()->text(), QString("14"));
+    QCOMPARE(Fixture.Ui().RxDrawGrid()->rows(), 14);
+    const QPoint gridPos = Fixture.Ui().RxDrawGrid1()->pos();
     for (int i = 0; i < 3; ++i)
-        Form->SpeedButton3Click();
-    QCOMPARE(Form->Edit9->text(), QString("-3"));
+        Form->FontPage->SpeedButton3Click();
+    QCOMPARE(Fixture.Ui().Edit9()->text(), QString("-3"));
     QCOMPARE(Font().FBBXOff, -3);
-    QCOMPARE(Form->RxDrawGrid1->pos(), gridPos);
-    Form->SpeedButton8Click();
-    QCOMPARE(Form->Edit11->text(), QString("1"));
+    QCOMPARE(Fixture.Ui().RxDrawGrid1()->pos(), gridPos);
+    Form->FontPage->SpeedButton8Click();
+    QCOMPARE(Fixture.Ui().Edit11()->text(), QString("1"));
     QVERIFY(Modified());
 }
 
@@ -339,14 +341,14 @@ void TstGlyphCommands::fillingMarksNothing()
     Open("FONT Big\nSTARTPROPERTIES 1\nUid 4000000000\nENDPROPERTIES\nSTARTCHAR 0041\nBBX 8 1 0 0\nBITMAP\n00\n"
          "ENDCHAR\n");
     WriteFile(Dir->filePath("g.bdf"), "FONT \xC9t\xE9\nSTARTCHAR 0041\nBBX 8 1 0 0\nBITMAP\n00\nENDCHAR\n");
-    Form->OpenFonts({Dir->filePath("g.bdf")});
-    Form->ListBox1->setCurrentRow(0);
-    Form->ListBox1->setCurrentRow(1);
-    Form->ListBox1->setCurrentRow(0);
+    Form->FontPage->OpenFonts({Dir->filePath("g.bdf")});
+    Fixture.Ui().ListBox1()->setCurrentRow(0);
+    Fixture.Ui().ListBox1()->setCurrentRow(1);
+    Fixture.Ui().ListBox1()->setCurrentRow(0);
     QCOMPARE(Font().Uid, 4000000000.0);
-    QCOMPARE(Form->State.Fonts[1].Font.FontName, std::string("\xC9t\xE9"));
-    QVERIFY(!Form->State.Fonts[0].Modified);
-    QVERIFY(!Form->State.Fonts[1].Modified);
+    QCOMPARE(Form->Fonts[1].Font.FontName, std::string("\xC9t\xE9"));
+    QVERIFY(!Form->Fonts[0].Modified);
+    QVERIFY(!Form->Fonts[1].Modified);
     // So closing asks nothing.
     QVERIFY(Form->close());
     QVERIFY(Script->Asked.isEmpty());
@@ -366,33 +368,33 @@ void TstGlyphCommands::paintRightAfterAddUsesShownColumns()
     // Font box 12, current glyph 8 wide: "Add" does not reload the editor, so the
     // grid still shows 8 columns, and column 0 of the grid is the 12-wide glyph's bit 11.
     Open("FONT W\nFONTBOUNDINGBOX 12 2 0 0\nSTARTCHAR 0041\nBBX 8 2 0 0\nBITMAP\n00\n00\nENDCHAR\n");
-    QCOMPARE(Form->RxDrawGrid1->columns(), 8);
-    QTest::mouseClick(Form->ToolButton16, Qt::LeftButton);
+    QCOMPARE(Fixture.Ui().RxDrawGrid1()->columns(), 8);
+    QTest::mouseClick(Fixture.Ui().ToolButton16(), Qt::LeftButton);
     QCOMPARE(Font().Chars[0].BBXWidth, 12);
-    QCOMPARE(Form->RxDrawGrid1->columns(), 8);
-    SendMouse(Form->RxDrawGrid1, QEvent::MouseButtonPress, QPoint(6, 6), Qt::LeftButton, Qt::LeftButton);
-    SendMouse(Form->RxDrawGrid1, QEvent::MouseButtonRelease, QPoint(6, 6), Qt::LeftButton, Qt::NoButton);
+    QCOMPARE(Fixture.Ui().RxDrawGrid1()->columns(), 8);
+    SendMouse(Fixture.Ui().RxDrawGrid1(), QEvent::MouseButtonPress, QPoint(6, 6), Qt::LeftButton, Qt::LeftButton);
+    SendMouse(Fixture.Ui().RxDrawGrid1(), QEvent::MouseButtonRelease, QPoint(6, 6), Qt::LeftButton, Qt::NoButton);
     // 8 * RowBytes - BBXWidth + (K - 1 - x) = 16 - 12 + 7 = bit 11: what the grid shows in column 0.
     QCOMPARE(Font().Chars[0].Bitmap[0], uint64_t(1) << 11);
-    QVERIFY(Form->RxDrawGrid1->grab(QRect(0, 0, 12, 12)).toImage().pixelColor(6, 6).lightness() < 128);
+    QVERIFY(Fixture.Ui().RxDrawGrid1()->grab(QRect(0, 0, 12, 12)).toImage().pixelColor(6, 6).lightness() < 128);
 }
 
 void TstGlyphCommands::addInWideBoxMakesRowSizedGlyph()
 {
     Open("FONT W\nFONTBOUNDINGBOX 100 2 0 0\nSTARTCHAR 0041\nBBX 8 2 0 0\nBITMAP\n00\n00\nENDCHAR\n");
-    QTest::mouseClick(Form->ToolButton16, Qt::LeftButton);
+    QTest::mouseClick(Fixture.Ui().ToolButton16(), Qt::LeftButton);
     QCOMPARE(Font().Chars[0].BBXWidth, MaxGlyphWidth);
-    Form->RxDrawGrid2Click();
-    QCOMPARE(Form->RxDrawGrid1->columns(), MaxGlyphWidth);
+    Form->FontPage->RxDrawGrid2Click();
+    QCOMPARE(Fixture.Ui().RxDrawGrid1()->columns(), MaxGlyphWidth);
     // Columns 0 and 63 land in the row and survive a save and a second read.
     for (int x : {0, 63})
-        SendMouse(Form->RxDrawGrid1, QEvent::MouseButtonPress, QPoint(x * GlyphPitch + 6, 6), Qt::LeftButton,
+        SendMouse(Fixture.Ui().RxDrawGrid1(), QEvent::MouseButtonPress, QPoint(x * GlyphPitch + 6, 6), Qt::LeftButton,
                   Qt::LeftButton);
     QCOMPARE(Font().Chars[0].Bitmap[0], (uint64_t(1) << 63) | 1);
     Script->SaveAnswers << Dir->filePath("saved.bdf");
-    Form->ToolButton2Click();
-    Form->OpenFonts({Dir->filePath("saved.bdf")});
-    QCOMPARE(Form->State.Fonts[1].Font.Chars[0].Bitmap[0], (uint64_t(1) << 63) | 1);
+    Form->FontPage->ToolButton2Click();
+    Form->FontPage->OpenFonts({Dir->filePath("saved.bdf")});
+    QCOMPARE(Form->Fonts[1].Font.Chars[0].Bitmap[0], (uint64_t(1) << 63) | 1);
 }
 
 void TstGlyphCommands::heightStepKeepsExistingRows()
@@ -401,12 +403,12 @@ void TstGlyphCommands::heightStepKeepsExistingRows()
     for (int i = 0; i < 70000; ++i)
         rows += "80\n";
     Open("FONT T\nFONTBOUNDINGBOX 8 16 0 0\nSTARTCHAR 0041\nBBX 8 70000 0 0\nBITMAP\n" + rows + "ENDCHAR\n");
-    QTest::mouseClick(Form->SpeedButton12, Qt::LeftButton);
+    QTest::mouseClick(Fixture.Ui().SpeedButton12(), Qt::LeftButton);
     QCOMPARE(Font().Chars[0].BBXHeight, 70001);
     QCOMPARE(Font().Chars[0].Bitmap.size(), size_t(70000));
     QCOMPARE(Font().Chars[0].Bitmap[69999], uint64_t(0x80));
-    QTest::mouseClick(Form->SpeedButton16, Qt::LeftButton);
-    QTest::mouseClick(Form->SpeedButton16, Qt::LeftButton);
+    QTest::mouseClick(Fixture.Ui().SpeedButton16(), Qt::LeftButton);
+    QTest::mouseClick(Fixture.Ui().SpeedButton16(), Qt::LeftButton);
     QCOMPARE(Font().Chars[0].Bitmap.size(), size_t(69999));
 }
 
@@ -433,10 +435,10 @@ void TstGlyphCommands::rotationsRepaintTheTableCell()
     for (int i = 0; i < 120; ++i)
         rows += i == 0 ? "80\n" : "00\n";
     Open("FONT R\nFONTBOUNDINGBOX 8 120 0 0\nSTARTCHAR 0041\nBBX 8 120 0 0\nBITMAP\n" + rows + "ENDCHAR\n");
-    TCharTable *table = Form->RxDrawGrid2;
+    TCharTable *table = Fixture.Ui().RxDrawGrid2();
     const QRect picture = table->pictureRect(0, 0, QSize(8, std::min(120, table->height())));
     QVERIFY(!table->cellRect(0, 0).contains(picture.bottomLeft()));
-    for (QToolButton *rotate : {Form->SpeedButton22, Form->SpeedButton20}) {
+    for (QToolButton *rotate : {Fixture.Ui().SpeedButton22(), Fixture.Ui().SpeedButton20()}) {
         QApplication::processEvents();
         TPaintRecorder recorder;
         table->installEventFilter(&recorder);
@@ -451,21 +453,21 @@ void TstGlyphCommands::rotationsRepaintTheTableCell()
 void TstGlyphCommands::headerStepThatChangesNothingMarksNothing()
 {
     Open("FONT H\nFONTBOUNDINGBOX 1 1 0 0\nSTARTCHAR 0041\nBBX 1 1 0 0\nBITMAP\n00\nENDCHAR\n");
-    QTest::mouseClick(Form->SpeedButton1, Qt::LeftButton);
-    QTest::mouseClick(Form->SpeedButton5, Qt::LeftButton);
+    QTest::mouseClick(Fixture.Ui().SpeedButton1(), Qt::LeftButton);
+    QTest::mouseClick(Fixture.Ui().SpeedButton5(), Qt::LeftButton);
     QCOMPARE(Font().FBBWidth, 1);
     QVERIFY(!Modified());
-    QTest::mouseClick(Form->SpeedButton2, Qt::LeftButton);
+    QTest::mouseClick(Fixture.Ui().SpeedButton2(), Qt::LeftButton);
     QVERIFY(Modified());
 }
 
 void TstGlyphCommands::uidMinusZeroShowsAndSavesZero()
 {
     Open("FONT U\nUid -0\nSTARTCHAR 0041\nENDCHAR\n");
-    QCOMPARE(Form->Edit7->text(), QString("0"));
-    Form->Edit7->setText("-0");
+    QCOMPARE(Fixture.Ui().Edit7()->text(), QString("0"));
+    Fixture.Ui().Edit7()->setText("-0");
     Script->SaveAnswers << Dir->filePath("u.bdf");
-    Form->ToolButton2Click();
+    Form->FontPage->ToolButton2Click();
     QFile f(Dir->filePath("u.bdf"));
     QVERIFY(f.open(QIODevice::ReadOnly));
     QVERIFY(f.readAll().contains("\r\nUid 0\r\n"));
@@ -474,12 +476,33 @@ void TstGlyphCommands::uidMinusZeroShowsAndSavesZero()
 void TstGlyphCommands::latinNameEditsOneByte()
 {
     Open("FONT Fon\xE9 \xC0\nSTARTCHAR 0041\nENDCHAR\n");
-    QCOMPARE(Form->Edit6->text(), QString::fromLatin1("Fon\xE9 \xC0"));
-    Form->Edit6->setCursorPosition(1);
-    QTest::keyClick(Form->Edit6, Qt::Key_Backspace);
-    QTest::keyClicks(Form->Edit6, "G");
+    QCOMPARE(Fixture.Ui().Edit6()->text(), QString::fromLatin1("Fon\xE9 \xC0"));
+    Fixture.Ui().Edit6()->setCursorPosition(1);
+    QTest::keyClick(Fixture.Ui().Edit6(), Qt::Key_Backspace);
+    QTest::keyClicks(Fixture.Ui().Edit6(), "G");
     QCOMPARE(QByteArray::fromStdString(Font().FontName).toHex(), QByteArray("Gon\xE9 \xC0").toHex());
     QVERIFY(Modified());
+}
+
+void TstGlyphCommands::fontPageWithoutTheWindow()
+{
+    // The page needs only the open fonts and the project, not the main window.
+    Form.reset();
+    WriteFile(Dir->filePath("alone.bdf"), SmallFont("Alone", 2));
+    TOpenFonts fonts;
+    TProject project;
+    TFontPage page(fonts, project);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    page.OpenFonts({Dir->filePath("alone.bdf")});
+    TFontControls ui{&page};
+    QCOMPARE(ui.ListBox1()->count(), 1);
+    QCOMPARE(ui.Edit6()->text(), QString("Alone"));
+    // The first glyph's top row is 00: the top-left pixel goes on.
+    QTest::mouseClick(ui.RxDrawGrid1(), Qt::LeftButton, Qt::NoModifier, QPoint(6, 6));
+    QCOMPARE(fonts[0].Font.Chars[0].Bitmap[0], uint64_t(0x80));
+    QVERIFY(fonts[0].Modified);
+    QVERIFY(ui.ListBox1()->item(0)->font().italic());
 }
 
 #include "tst_glyphcommands.moc"

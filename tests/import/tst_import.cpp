@@ -223,20 +223,20 @@ void TstImport::trueTypeEndToEnd()
     if (QStandardPaths::findExecutable("otf2bdf").isEmpty() || !QFile::exists(DejaVu))
         QSKIP("otf2bdf or DejaVu Sans is not installed");
     QDir(Fixture.Dir->path()).mkdir("bin");
-    Form->ProgramFolder = Path("bin").toStdString();
-    Form->OpenFonts({});
+    Form->FontPage->ProgramFolder = Path("bin").toStdString();
+    Form->FontPage->OpenFonts({});
     WriteFile(Path("a.bdf"), SmallFont("A", 3));
-    Form->OpenFonts({Path("a.bdf")});
+    Form->FontPage->OpenFonts({Path("a.bdf")});
     Script->OpenAnswers << QStringList{DejaVu};
     Script->TrueTypeAnswers << TTrueTypeOptions{"9", 0};
     Script->SaveAnswers << Path("dejavu9.bdf");
-    Form->ToolButton15Click();
+    Form->FontPage->ToolButton15Click();
     QVERIFY2(Script->Errors.isEmpty(), qPrintable(Script->Errors.join('\n')));
-    QCOMPARE(Form->ListBox1->count(), 2);
-    QCOMPARE(Form->ListBox1->item(1)->text(), QString("dejavu9 (dejavu9.bdf)"));
-    QCOMPARE(Form->ListBox1->currentRow(), 0);
-    QCOMPARE(Form->State.Fonts.currentIndex(), 0);
-    const TProjectRecord &slot = Form->State.Fonts[1];
+    QCOMPARE(Fixture.Ui().ListBox1()->count(), 2);
+    QCOMPARE(Fixture.Ui().ListBox1()->item(1)->text(), QString("dejavu9 (dejavu9.bdf)"));
+    QCOMPARE(Fixture.Ui().ListBox1()->currentRow(), 0);
+    QCOMPARE(Form->Fonts.currentIndex(), 0);
+    const TProjectRecord &slot = Form->Fonts[1];
     QCOMPARE(slot.FileName, Path("dejavu9.bdf").toStdString());
     QVERIFY(!slot.Modified);
     QVERIFY(slot.Font.Uid > 0);
@@ -293,7 +293,7 @@ void TstImport::converterFaults()
     QDir top(Fixture.Dir->path());
     for (const char *sub : {"bin", "path", "compiler"})
         top.mkdir(sub);
-    Form->ProgramFolder = Path("bin").toStdString();
+    Form->FontPage->ProgramFolder = Path("bin").toStdString();
     auto tool = [](const QString &path, const QByteArray &text, bool executable) {
         WriteFile(path, text);
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | (executable ? QFile::ExeOwner : QFile::Permission()));
@@ -313,14 +313,14 @@ void TstImport::converterFaults()
     Script->OpenAnswers << QStringList{Path("x.ttf")};
     Script->TrueTypeAnswers << TTrueTypeOptions{"9", 1};
     Script->SaveAnswers << Path("keep.bdf");
-    Form->ToolButton15Click();
+    Form->FontPage->ToolButton15Click();
     qputenv("PATH", path);
     QSettings("Bitloom", "Bitloom").remove("Compiler");
     const QString shown = Script->Errors.join('\n');
     for (const QString &part : errorSays)
         QVERIFY2(shown.contains(part), qPrintable(shown));
     QCOMPARE(Script->Errors.size(), errorSays.isEmpty() ? 0 : 1);
-    QCOMPARE(Form->ListBox1->count(), errorSays.isEmpty() ? 1 : 0);
+    QCOMPARE(Fixture.Ui().ListBox1()->count(), errorSays.isEmpty() ? 1 : 0);
     // A failed conversion puts the old file back, and leaves nothing else behind.
     if (!errorSays.isEmpty()) {
         QFile kept(Path("keep.bdf"));
@@ -333,20 +333,20 @@ void TstImport::converterFaults()
 void TstImport::pictureImportThroughTheWindow()
 {
     WriteFile(Path("f.bdf"), SmallFont("F", 250));
-    Form->OpenFonts({Path("f.bdf")});
+    Form->FontPage->OpenFonts({Path("f.bdf")});
     QImage chart = Chart(200, 100);
     for (int y = 0; y < 9; ++y)
         chart.setPixelColor(1, y, Qt::black);
     WriteFile(Path("chart.bmp"), Bmp(chart.convertToFormat(QImage::Format_Indexed8)));
     Script->OpenAnswers << QStringList{Path("chart.bmp")};
     Script->CaptureAnswers << TCaptureOptions{"20", "10", "1"};
-    Form->ToolButton17Click();
+    Form->FontPage->ToolButton17Click();
     QCOMPARE(Script->Dialogs.last().Filter, QString("Bitmaps (*.bmp)|*.bmp"));
     QCOMPARE(Script->CapturePictures.last().size(), QSize(200, 100));
-    TBDFFont &font = Form->State.Fonts[0].Font;
+    TBDFFont &font = Form->Fonts[0].Font;
     QCOMPARE(font.Chars.size(), size_t(450));
     QCOMPARE(font.Chars[250].Bitmap[0], uint64_t(1) << 15);
-    QVERIFY(Form->State.Fonts[0].Modified);
+    QVERIFY(Form->Fonts[0].Modified);
 
     // A picture whose header lies is refused before it is decoded; nothing changes.
     QByteArray liar = Bmp(Chart(2, 2));
@@ -354,7 +354,7 @@ void TstImport::pictureImportThroughTheWindow()
         liar[22 + i] = char((5000 >> (8 * i)) & 0xFF);
     WriteFile(Path("liar.bmp"), liar);
     Script->OpenAnswers << QStringList{Path("liar.bmp")};
-    Form->ToolButton17Click();
+    Form->FontPage->ToolButton17Click();
     QCOMPARE(Script->Errors.size(), 1);
     QVERIFY(Script->Errors.first().contains(Path("liar.bmp")));
     QCOMPARE(font.Chars.size(), size_t(450));
@@ -362,13 +362,13 @@ void TstImport::pictureImportThroughTheWindow()
     WriteFile(Path("tall.bmp"), Bmp(Chart(1, 2048)));
     Script->OpenAnswers << QStringList{Path("tall.bmp")};
     Script->CaptureAnswers << TCaptureOptions{"20000", "1", "1"};
-    Form->ToolButton17Click();
+    Form->FontPage->ToolButton17Click();
     QCOMPARE(Script->Errors.size(), 2);
     QVERIFY2(Script->Errors.last().contains("313 MiB"), qPrintable(Script->Errors.last()));
     QCOMPARE(font.Chars.size(), size_t(450));
     // Cancel imports nothing.
     Script->OpenAnswers << QStringList{Path("chart.bmp")};
-    Form->ToolButton17Click();
+    Form->FontPage->ToolButton17Click();
     QCOMPARE(font.Chars.size(), size_t(450));
 }
 

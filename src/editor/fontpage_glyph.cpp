@@ -1,5 +1,5 @@
 // The glyph editor: the three stacked grids, painting, and the side panel.
-#include "app/fmain.h"
+#include "app/fontpage.h"
 
 #include "platform/textconv.h"
 #include "app/uikit.h"
@@ -48,7 +48,7 @@ QString Hex4(int32_t code)
 
 } // namespace
 
-QWidget *TFormMain::CreateGlyphEditor()
+QWidget *TFontPage::CreateGlyphEditor()
 {
     GroupBox1 = new QGroupBox(QStringLiteral("Текущий символ:"));
     auto *layout = new QHBoxLayout(GroupBox1);
@@ -65,10 +65,10 @@ QWidget *TFormMain::CreateGlyphEditor()
     RxDrawGrid = new TLatticeGrid(QColor(192, 192, 192), QColor(150, 150, 150), EditorArea);
     RxDrawGrid->setCells(InitialFrameCells, InitialFrameCells);
     RxDrawGrid1 = new TPixelGrid(EditorArea);
-    RxDrawGrid1->CurrentChar = [this]() -> const TBDFChar * { return State.CurrentChar(); };
+    RxDrawGrid1->CurrentChar = [this]() -> const TBDFChar * { return CurrentChar(); };
     EditorScroll->setWidget(EditorArea);
     EditorScroll->Resized = [this] { LayOutEditorGrids(); };
-    EditorScroll->Zoomed = [this](int notches) { SetZoom(ZoomCellSize + 2 * notches); };
+    EditorScroll->Zoomed = [this](int notches) { SetZoom(CellSize + 2 * notches); };
     PixelGridOffsetNow = {};
     LayOutEditorGrids();
     layout->addWidget(EditorScroll, 1);
@@ -92,7 +92,7 @@ QWidget *TFormMain::CreateGlyphEditor()
     return GroupBox1;
 }
 
-QWidget *TFormMain::CreateSidePanel()
+QWidget *TFontPage::CreateSidePanel()
 {
     Panel7 = new QWidget;
     const QIcon left = ThemeIcon("go-previous", QStyle::SP_ArrowLeft);
@@ -136,35 +136,35 @@ QWidget *TFormMain::CreateSidePanel()
     return Panel7;
 }
 
-void TFormMain::ConnectGlyphEditor()
+void TFontPage::ConnectGlyphEditor()
 {
-    connect(RxDrawGrid1, &TPixelGrid::pressed, this, &TFormMain::RxDrawGrid1MouseDown);
-    connect(RxDrawGrid1, &TPixelGrid::dragged, this, &TFormMain::RxDrawGrid1MouseMove);
-    const std::pair<QToolButton *, void (TFormMain::*)()> buttons[] = {
-        {SpeedButton11, &TFormMain::SpeedButton11Click}, {SpeedButton15, &TFormMain::SpeedButton15Click},
-        {SpeedButton12, &TFormMain::SpeedButton12Click}, {SpeedButton16, &TFormMain::SpeedButton16Click},
-        {SpeedButton13, &TFormMain::SpeedButton13Click}, {SpeedButton17, &TFormMain::SpeedButton17Click},
-        {SpeedButton14, &TFormMain::SpeedButton14Click}, {SpeedButton18, &TFormMain::SpeedButton18Click},
-        {SpeedButton24, &TFormMain::SpeedButton24Click}, {SpeedButton23, &TFormMain::SpeedButton23Click},
-        {SpeedButton26, &TFormMain::SpeedButton26Click}, {SpeedButton25, &TFormMain::SpeedButton25Click},
-        {SpeedButton10, &TFormMain::SpeedButton10Click}, {SpeedButton19, &TFormMain::SpeedButton19Click},
-        {SpeedButton20, &TFormMain::SpeedButton20Click}, {SpeedButton22, &TFormMain::SpeedButton22Click},
+    connect(RxDrawGrid1, &TPixelGrid::pressed, this, &TFontPage::RxDrawGrid1MouseDown);
+    connect(RxDrawGrid1, &TPixelGrid::dragged, this, &TFontPage::RxDrawGrid1MouseMove);
+    const std::pair<QToolButton *, void (TFontPage::*)()> buttons[] = {
+        {SpeedButton11, &TFontPage::SpeedButton11Click}, {SpeedButton15, &TFontPage::SpeedButton15Click},
+        {SpeedButton12, &TFontPage::SpeedButton12Click}, {SpeedButton16, &TFontPage::SpeedButton16Click},
+        {SpeedButton13, &TFontPage::SpeedButton13Click}, {SpeedButton17, &TFontPage::SpeedButton17Click},
+        {SpeedButton14, &TFontPage::SpeedButton14Click}, {SpeedButton18, &TFontPage::SpeedButton18Click},
+        {SpeedButton24, &TFontPage::SpeedButton24Click}, {SpeedButton23, &TFontPage::SpeedButton23Click},
+        {SpeedButton26, &TFontPage::SpeedButton26Click}, {SpeedButton25, &TFontPage::SpeedButton25Click},
+        {SpeedButton10, &TFontPage::SpeedButton10Click}, {SpeedButton19, &TFontPage::SpeedButton19Click},
+        {SpeedButton20, &TFontPage::SpeedButton20Click}, {SpeedButton22, &TFontPage::SpeedButton22Click},
     };
     for (const auto &[button, handler] : buttons)
         connect(button, &QToolButton::clicked, this, handler);
     // The SW field answers to typing only; the code field to every change.
-    connect(Edit5, &QLineEdit::textEdited, this, &TFormMain::Edit5Change);
-    connect(Edit13, &QLineEdit::textChanged, this, &TFormMain::Edit13Change);
-    connect(Undoedit1, &QAction::triggered, this, &TFormMain::ToolButton23Click);
+    connect(Edit5, &QLineEdit::textEdited, this, &TFontPage::Edit5Change);
+    connect(Edit13, &QLineEdit::textChanged, this, &TFontPage::Edit13Change);
+    connect(Undoedit1, &QAction::triggered, this, &TFontPage::ToolButton23Click);
 }
 
-void TFormMain::SizeFrameGrid(int columns, int rows)
+void TFontPage::SizeFrameGrid(int columns, int rows)
 {
     RxDrawGrid->setCells(columns, rows);
     LayOutEditorGrids();
 }
 
-void TFormMain::LayOutEditorGrids()
+void TFontPage::LayOutEditorGrids()
 {
     const QSize view = EditorScroll->viewport()->size();
     const TEditorLayout l = LayOutEditor(RxDrawGrid->columns(), RxDrawGrid->rows(), PixelGridOffsetNow,
@@ -178,11 +178,11 @@ void TFormMain::LayOutEditorGrids()
     RxDrawGrid1->raise();
 }
 
-void TFormMain::SetZoom(int cellSize)
+void TFontPage::SetZoom(int cellSize)
 {
     cellSize = ClampCellSize(cellSize);
     const int oldPitch = RxDrawGrid->pitch();
-    ZoomCellSize = cellSize;
+    CellSize = cellSize;
     for (TLatticeGrid *grid : {RxDrawGridBG, RxDrawGrid})
         grid->setCellSize(cellSize);
     RxDrawGrid1->setCellSize(cellSize);
@@ -193,7 +193,7 @@ void TFormMain::SetZoom(int cellSize)
     EditorScroll->ensureWidgetVisible(RxDrawGrid1, 8, 8);
 }
 
-void TFormMain::ShowEmptyGlyph()
+void TFontPage::ShowEmptyGlyph()
 {
     RxDrawGrid1->setCells(1, 1);
     PixelGridOffsetNow = {};
@@ -201,9 +201,9 @@ void TFormMain::ShowEmptyGlyph()
     RxDrawGrid1->update();
 }
 
-void TFormMain::LoadCurrentCharIntoEditor()
+void TFontPage::LoadCurrentCharIntoEditor()
 {
-    const TBDFChar *ch = State.CurrentChar();
+    const TBDFChar *ch = CurrentChar();
     if (!ch) {
         ShowEmptyGlyph();
         return;
@@ -226,9 +226,9 @@ void TFormMain::LoadCurrentCharIntoEditor()
     GroupBox1->setTitle(QStringLiteral("Current char: ") + Hex4(ch->Encoding));
 }
 
-void TFormMain::RxDrawGrid1MouseDown(QPoint offset, TPaintAction action)
+void TFontPage::RxDrawGrid1MouseDown(QPoint offset, TPaintAction action)
 {
-    TBDFChar *ch = State.CurrentChar();
+    TBDFChar *ch = CurrentChar();
     if (!ch)
         return;
     auto cell = GridCellAt(offset.x(), offset.y(), RxDrawGrid1->columns(), RxDrawGrid1->rows(), RxDrawGrid1->pitch());
@@ -236,13 +236,13 @@ void TFormMain::RxDrawGrid1MouseDown(QPoint offset, TPaintAction action)
         return;
     RxDrawGrid1->update();
     // Every press counts as an edit, whether or not the pixel changed.
-    State.Fonts.markCurrentModified();
+    Fonts.markCurrentModified();
     RxDrawGrid2->updateCurrentGlyph();
 }
 
-void TFormMain::RxDrawGrid1MouseMove(QPoint offset, TPaintAction action)
+void TFontPage::RxDrawGrid1MouseMove(QPoint offset, TPaintAction action)
 {
-    TBDFChar *ch = State.CurrentChar();
+    TBDFChar *ch = CurrentChar();
     if (!ch)
         return;
     auto cell = GridCellAt(offset.x(), offset.y(), RxDrawGrid1->columns(), RxDrawGrid1->rows(), RxDrawGrid1->pitch());
@@ -250,175 +250,175 @@ void TFormMain::RxDrawGrid1MouseMove(QPoint offset, TPaintAction action)
         return;
     RxDrawGrid1->updateCell(*cell);
     // A drag that began on a missing row still changes the font when it reaches real ones.
-    State.Fonts.markCurrentModified();
+    Fonts.markCurrentModified();
     RxDrawGrid2->updateCurrentGlyph();
 }
 
-void TFormMain::MetricCommand(const std::function<void(TBDFChar &)> &op, QLineEdit *field, int32_t TBDFChar::*shown)
+void TFontPage::MetricCommand(const std::function<void(TBDFChar &)> &op, QLineEdit *field, int32_t TBDFChar::*shown)
 {
-    TBDFFont *font = State.CurrentFont();
+    TBDFFont *font = CurrentFont();
     if (!font)
         return;
     if (ApplyToBlock(*font, State.CharSelection, op))
-        State.Fonts.markCurrentModified();
-    if (const TBDFChar *ch = State.CurrentChar())
+        Fonts.markCurrentModified();
+    if (const TBDFChar *ch = CurrentChar())
         field->setText(QString::number(ch->*shown));
     RxDrawGrid2Click();
     RxDrawGrid2->refresh();
 }
 
-void TFormMain::MetricStep(int32_t TBDFChar::*member, int delta, QLineEdit *field)
+void TFontPage::MetricStep(int32_t TBDFChar::*member, int delta, QLineEdit *field)
 {
     MetricCommand([&](TBDFChar &c) { c.*member = Step(c.*member, delta); }, field, member);
 }
 
-void TFormMain::SpeedButton11Click()
+void TFontPage::SpeedButton11Click()
 {
     MetricCommand(GrowWidth, Edit1, &TBDFChar::BBXWidth);
 }
 
-void TFormMain::SpeedButton15Click()
+void TFontPage::SpeedButton15Click()
 {
     MetricCommand(ShrinkWidth, Edit1, &TBDFChar::BBXWidth);
 }
 
-void TFormMain::SpeedButton12Click()
+void TFontPage::SpeedButton12Click()
 {
     MetricCommand(GrowHeight, Edit2, &TBDFChar::BBXHeight);
 }
 
-void TFormMain::SpeedButton16Click()
+void TFontPage::SpeedButton16Click()
 {
     MetricCommand(ShrinkHeight, Edit2, &TBDFChar::BBXHeight);
 }
 
-void TFormMain::SpeedButton13Click()
+void TFontPage::SpeedButton13Click()
 {
     MetricStep(&TBDFChar::BBXXOff, 1, Edit3);
 }
 
-void TFormMain::SpeedButton17Click()
+void TFontPage::SpeedButton17Click()
 {
     MetricStep(&TBDFChar::BBXXOff, -1, Edit3);
 }
 
-void TFormMain::SpeedButton14Click()
+void TFontPage::SpeedButton14Click()
 {
     MetricStep(&TBDFChar::BBXYOff, 1, Edit4);
 }
 
-void TFormMain::SpeedButton18Click()
+void TFontPage::SpeedButton18Click()
 {
     MetricStep(&TBDFChar::BBXYOff, -1, Edit4);
 }
 
-void TFormMain::SpeedButton24Click()
+void TFontPage::SpeedButton24Click()
 {
     MetricStep(&TBDFChar::SWidthX, 1, Edit5);
 }
 
-void TFormMain::SpeedButton23Click()
+void TFontPage::SpeedButton23Click()
 {
     MetricStep(&TBDFChar::SWidthX, -1, Edit5);
 }
 
-void TFormMain::SpeedButton26Click()
+void TFontPage::SpeedButton26Click()
 {
     MetricStep(&TBDFChar::DWidthX, 1, Edit19);
 }
 
-void TFormMain::SpeedButton25Click()
+void TFontPage::SpeedButton25Click()
 {
     MetricStep(&TBDFChar::DWidthX, -1, Edit19);
 }
 
-void TFormMain::Edit5Change(const QString &text)
+void TFontPage::Edit5Change(const QString &text)
 {
-    TBDFFont *font = State.CurrentFont();
+    TBDFFont *font = CurrentFont();
     if (!font)
         return;
     const int32_t value = ParseIntDef(text.toStdString(), 0);
     if (ApplyToBlock(*font, State.CharSelection, [value](TBDFChar &c) { c.SWidthX = value; }))
-        State.Fonts.markCurrentModified();
+        Fonts.markCurrentModified();
 }
 
-void TFormMain::SpeedButton10Click()
+void TFontPage::SpeedButton10Click()
 {
-    if (TBDFChar *ch = State.CurrentChar()) {
+    if (TBDFChar *ch = CurrentChar()) {
         const int32_t before = ch->Encoding;
         CodeDown(*ch);
         if (ch->Encoding != before)
-            State.Fonts.markCurrentModified();
+            Fonts.markCurrentModified();
         Edit13->setText(Hex4(ch->Encoding));
     }
 }
 
-void TFormMain::SpeedButton19Click()
+void TFontPage::SpeedButton19Click()
 {
-    if (TBDFChar *ch = State.CurrentChar()) {
+    if (TBDFChar *ch = CurrentChar()) {
         CodeUp(*ch);
-        State.Fonts.markCurrentModified();
+        Fonts.markCurrentModified();
         Edit13->setText(Hex4(ch->Encoding));
     }
 }
 
-void TFormMain::Edit13Change(const QString &text)
+void TFontPage::Edit13Change(const QString &text)
 {
-    TBDFChar *ch = State.CurrentChar();
+    TBDFChar *ch = CurrentChar();
     if (!ch)
         return;
     const int32_t code = HexToInt(text.toStdString());
     if (code != ch->Encoding)
-        State.Fonts.markCurrentModified();
+        Fonts.markCurrentModified();
     ch->Encoding = code;
     GroupBox1->setTitle(QStringLiteral("Current char: ") + Hex4(code));
 }
 
-void TFormMain::SpeedButton20Click()
+void TFontPage::SpeedButton20Click()
 {
-    if (TBDFChar *ch = State.CurrentChar()) {
+    if (TBDFChar *ch = CurrentChar()) {
         const TBDFChar before = *ch;
         RotateLeft(*ch);
         if (!(before == *ch))
-            State.Fonts.markCurrentModified();
+            Fonts.markCurrentModified();
         RxDrawGrid1->update();
         RxDrawGrid2->updateCurrentGlyph();
     }
 }
 
-void TFormMain::SpeedButton22Click()
+void TFontPage::SpeedButton22Click()
 {
-    if (TBDFChar *ch = State.CurrentChar()) {
+    if (TBDFChar *ch = CurrentChar()) {
         const TBDFChar before = *ch;
         RotateUp(*ch);
         if (!(before == *ch))
-            State.Fonts.markCurrentModified();
+            Fonts.markCurrentModified();
         RxDrawGrid1->update();
         RxDrawGrid2->updateCurrentGlyph();
     }
 }
 
-void TFormMain::ToolButton23Click()
+void TFontPage::ToolButton23Click()
 {
     if (State.UndoChar.Bitmap.empty())
         return;
-    TBDFChar *ch = State.CurrentChar();
+    TBDFChar *ch = CurrentChar();
     if (!ch)
         return;
     if (!(*ch == State.UndoChar))
-        State.Fonts.markCurrentModified();
+        Fonts.markCurrentModified();
     *ch = State.UndoChar;
     RxDrawGrid2Click();
     RxDrawGrid2->refresh();
 }
 
-void TFormMain::ToolButton26Click()
+void TFontPage::ToolButton26Click()
 {
-    TBDFFont *font = State.CurrentFont();
+    TBDFFont *font = CurrentFont();
     if (!font)
         return;
     if (RenumberCodes(*font, State.CharSelection))
-        State.Fonts.markCurrentModified();
+        Fonts.markCurrentModified();
     RxDrawGrid2Click();
     RxDrawGrid2->refresh();
 }

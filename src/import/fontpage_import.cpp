@@ -1,5 +1,5 @@
 // The two imports: a TrueType font through the converter, and glyphs cut from a picture.
-#include "app/fmain.h"
+#include "app/fontpage.h"
 
 #include "app/busybox.h"
 #include "app/fontlist.h"
@@ -68,7 +68,7 @@ private:
 
 } // namespace
 
-void TFormMain::ToolButton15Click()
+void TFontPage::ToolButton15Click()
 {
     const QStringList inputs = Prompts().openFileNames(
         {QStringLiteral("True type font|*.ttf|All files|*.*"), QStringLiteral("ttf"), false, false, LastTtfFolder});
@@ -120,7 +120,7 @@ void TFormMain::ToolButton15Click()
     TProjectRecord slot;
     TBDFReadReport report;
     try {
-        report = OpenBDF(path, slot.Font, {State.Project.Debug, TCodeSource::Names});
+        report = OpenBDF(path, slot.Font, {Project.Debug, TCodeSource::Names});
     } catch (...) {
         std::remove(path.c_str());
         throw;
@@ -131,19 +131,19 @@ void TFormMain::ToolButton15Click()
     SaveBDF(path, slot);
     old.keepNew();
     old.restore();
-    OpenBDF(path, slot.Font, {State.Project.Debug});
+    OpenBDF(path, slot.Font, {Project.Debug});
     slot.FileName = path;
     LastBdfFolder = QFileInfo(output).absolutePath();
-    State.Fonts.append(std::move(slot));
+    Fonts.append(std::move(slot));
     // The new row is not selected: the current font stays as it was.
-    const std::string warning = ReadWarningText(path, State.Fonts.back().Font, report);
+    const std::string warning = ReadWarningText(path, Fonts.back().Font, report);
     if (!warning.empty())
         Prompts().showWarning(BytesToText(warning));
 }
 
-void TFormMain::ToolButton17Click()
+void TFontPage::ToolButton17Click()
 {
-    TBDFFont *font = State.CurrentFont();
+    TBDFFont *font = CurrentFont();
     if (!font)
         return;
     const QStringList chosen =
@@ -180,13 +180,13 @@ void TFormMain::ToolButton17Click()
                                 .arg(MaxCaptureRowBytes / MiB));
         return;
     }
-    font = State.CurrentFont();
+    font = CurrentFont();
     if (!font || cut.Glyphs.empty())
         return;
     font->Chars.insert(font->Chars.end(), std::make_move_iterator(cut.Glyphs.begin()),
                        std::make_move_iterator(cut.Glyphs.end()));
     // Imported glyphs are work to keep: closing must ask before they are lost.
-    State.Fonts.markCurrentModified();
+    Fonts.markCurrentModified();
     RxDrawGrid2->refresh();
     if (cut.CutWide > 0)
         Prompts().showWarning(QString::number(cut.CutWide) +

@@ -1,5 +1,5 @@
 // The character table, the character commands under it and the font header panel.
-#include "app/fmain.h"
+#include "app/fontpage.h"
 
 #include "platform/textconv.h"
 #include "app/uikit.h"
@@ -55,7 +55,7 @@ QToolButton *BarButton(QToolBar *bar, const QIcon &icon, const QString &hint)
 
 } // namespace
 
-QWidget *TFormMain::CreateLowerArea()
+QWidget *TFontPage::CreateLowerArea()
 {
     Panel3 = new QWidget;
     // A minimum, not a fixed height, so the splitter above can still move.
@@ -64,7 +64,7 @@ QWidget *TFormMain::CreateLowerArea()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(CreateHeaderPanel());
     RxDrawGrid2 = new TCharTable(Panel3);
-    RxDrawGrid2->CurrentFont = [this]() -> const TBDFFont * { return State.CurrentFont(); };
+    RxDrawGrid2->CurrentFont = [this]() -> const TBDFFont * { return CurrentFont(); };
     RxDrawGrid2->Selection = &State.CharSelection;
     layout->addWidget(RxDrawGrid2, 0, Qt::AlignTop);
     layout->addWidget(RxDrawGrid2->scrollBar(), 0, Qt::AlignTop);
@@ -72,7 +72,7 @@ QWidget *TFormMain::CreateLowerArea()
     return Panel3;
 }
 
-QWidget *TFormMain::CreateHeaderPanel()
+QWidget *TFontPage::CreateHeaderPanel()
 {
     Panel12 = new QWidget;
     auto *v = new QVBoxLayout(Panel12);
@@ -132,13 +132,13 @@ QWidget *TFormMain::CreateHeaderPanel()
     return Panel12;
 }
 
-void TFormMain::ConnectCharTable()
+void TFontPage::ConnectCharTable()
 {
     connect(RxDrawGrid2, &TCharTable::currentCellChanged, this,
             [this](TTableCell cell) { State.CurrentCharIndex = CellIndex(cell.Row, cell.Col); });
-    connect(RxDrawGrid2, &TCharTable::leftPressed, this, &TFormMain::RxDrawGrid2MouseDown);
-    connect(RxDrawGrid2, &TCharTable::released, this, &TFormMain::RxDrawGrid2Click);
-    connect(RxDrawGrid2, &TCharTable::leftReleased, this, &TFormMain::RxDrawGrid2MouseUp);
+    connect(RxDrawGrid2, &TCharTable::leftPressed, this, &TFontPage::RxDrawGrid2MouseDown);
+    connect(RxDrawGrid2, &TCharTable::released, this, &TFontPage::RxDrawGrid2Click);
+    connect(RxDrawGrid2, &TCharTable::leftReleased, this, &TFontPage::RxDrawGrid2MouseUp);
     // A key moves the selection with the current glyph (Shift extends it), so the
     // commands act on the glyph the editor shows.
     connect(RxDrawGrid2, &TCharTable::movedByKeyboard, this, [this](bool extend) {
@@ -163,127 +163,127 @@ void TFormMain::ConnectCharTable()
     Deletechar1 = item(QStringLiteral("Удалить символ"), QKeySequence(Qt::Key_Delete));
     Undoedit2 = item(QStringLiteral("Отмена"), QKeySequence(Qt::CTRL | Qt::Key_Z));
     Pastespecial1 = item(QStringLiteral("Спец. клей"), QKeySequence(Qt::CTRL | Qt::Key_B));
-    connect(Addchar1, &QAction::triggered, this, &TFormMain::ToolButton16Click);
-    connect(Copychar1, &QAction::triggered, this, &TFormMain::ToolButton21Click);
+    connect(Addchar1, &QAction::triggered, this, &TFontPage::ToolButton16Click);
+    connect(Copychar1, &QAction::triggered, this, &TFontPage::ToolButton21Click);
     connect(Pastechar1, &QAction::triggered, this, [this] { ToolButton22Click(0); });
-    connect(Deletechar1, &QAction::triggered, this, &TFormMain::ToolButton18Click);
-    connect(Undoedit2, &QAction::triggered, this, &TFormMain::ToolButton23Click);
+    connect(Deletechar1, &QAction::triggered, this, &TFontPage::ToolButton18Click);
+    connect(Undoedit2, &QAction::triggered, this, &TFontPage::ToolButton23Click);
     connect(Pastespecial1, &QAction::triggered, this, [this] { ToolButton22Click(1); });
-    connect(ToolButton16, &QToolButton::clicked, this, &TFormMain::ToolButton16Click);
-    connect(ToolButton21, &QToolButton::clicked, this, &TFormMain::ToolButton21Click);
+    connect(ToolButton16, &QToolButton::clicked, this, &TFontPage::ToolButton16Click);
+    connect(ToolButton21, &QToolButton::clicked, this, &TFontPage::ToolButton21Click);
     connect(ToolButton22, &QToolButton::clicked, this, [this] { ToolButton22Click(0); });
     connect(ToolButton24, &QToolButton::clicked, this, [this] { ToolButton22Click(1); });
-    connect(ToolButton18, &QToolButton::clicked, this, &TFormMain::ToolButton18Click);
-    connect(ToolButton23, &QToolButton::clicked, this, &TFormMain::ToolButton23Click);
-    connect(ToolButton26, &QToolButton::clicked, this, &TFormMain::ToolButton26Click);
+    connect(ToolButton18, &QToolButton::clicked, this, &TFontPage::ToolButton18Click);
+    connect(ToolButton23, &QToolButton::clicked, this, &TFontPage::ToolButton23Click);
+    connect(ToolButton26, &QToolButton::clicked, this, &TFontPage::ToolButton26Click);
     RxDrawGrid2->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(RxDrawGrid2, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &pos) { PopupMenu1->popup(RxDrawGrid2->mapToGlobal(pos)); });
 }
 
-void TFormMain::RxDrawGrid2Click()
+void TFontPage::RxDrawGrid2Click()
 {
-    if (!State.CurrentSlot())
+    if (!CurrentSlot())
         return;
     const TTableCell cell = RxDrawGrid2->currentCell();
     State.CurrentCharIndex = CellIndex(cell.Row, cell.Col);
     LoadCurrentCharIntoEditor();
 }
 
-void TFormMain::RxDrawGrid2MouseDown(TTableCell cell)
+void TFontPage::RxDrawGrid2MouseDown(TTableCell cell)
 {
     SelectionMouseDown(State.CharSelection, cell);
     State.SelectionAnchor = cell;
 }
 
-void TFormMain::RxDrawGrid2MouseUp(TTableCell cell)
+void TFontPage::RxDrawGrid2MouseUp(TTableCell cell)
 {
     SelectionMouseUp(State.CharSelection, cell);
     RxDrawGrid2->refresh();
 }
 
-void TFormMain::ToolButton16Click()
+void TFontPage::ToolButton16Click()
 {
-    TBDFFont *font = State.CurrentFont();
+    TBDFFont *font = CurrentFont();
     if (!font)
         return;
     AddChar(*font, State.CurrentCharIndex);
-    State.Fonts.markCurrentModified();
+    Fonts.markCurrentModified();
     RxDrawGrid2->refresh();
 }
 
-void TFormMain::ToolButton18Click()
+void TFontPage::ToolButton18Click()
 {
-    TBDFFont *font = State.CurrentFont();
+    TBDFFont *font = CurrentFont();
     if (!font)
         return;
     if (DeleteChars(*font, State.CharSelection) > 0)
-        State.Fonts.markCurrentModified();
+        Fonts.markCurrentModified();
     RxDrawGrid2->refresh();
     RxDrawGrid2Click();
 }
 
-void TFormMain::ToolButton21Click()
+void TFontPage::ToolButton21Click()
 {
-    if (const TBDFFont *font = State.CurrentFont())
+    if (const TBDFFont *font = CurrentFont())
         State.CharClipboard = CopyChars(*font, State.CharSelection);
 }
 
-void TFormMain::ToolButton22Click(int tag)
+void TFontPage::ToolButton22Click(int tag)
 {
-    TBDFFont *font = State.CurrentFont();
+    TBDFFont *font = CurrentFont();
     if (!font || State.CharClipboard.empty())
         return;
     if (PasteChars(*font, State.CharSelection, State.CharClipboard, tag == 1))
-        State.Fonts.markCurrentModified();
+        Fonts.markCurrentModified();
     RxDrawGrid2Click();
     RxDrawGrid2->refresh();
 }
 
-void TFormMain::ConnectHeaderPanel()
+void TFontPage::ConnectHeaderPanel()
 {
     connect(EditGoTo, &QLineEdit::returnPressed, this, [this] { GoToCode(EditGoTo->text()); });
     // Both fields store what they show, also when the font refresh fills them.
-    connect(Edit6, &QLineEdit::textChanged, this, &TFormMain::Edit6Change);
-    connect(Edit7, &QLineEdit::textChanged, this, &TFormMain::Edit7Change);
-    const std::pair<QToolButton *, void (TFormMain::*)()> buttons[] = {
-        {SpeedButton1, &TFormMain::SpeedButton1Click}, {SpeedButton2, &TFormMain::SpeedButton2Click},
-        {SpeedButton3, &TFormMain::SpeedButton3Click}, {SpeedButton4, &TFormMain::SpeedButton4Click},
-        {SpeedButton5, &TFormMain::SpeedButton5Click}, {SpeedButton6, &TFormMain::SpeedButton6Click},
-        {SpeedButton7, &TFormMain::SpeedButton7Click}, {SpeedButton8, &TFormMain::SpeedButton8Click},
+    connect(Edit6, &QLineEdit::textChanged, this, &TFontPage::Edit6Change);
+    connect(Edit7, &QLineEdit::textChanged, this, &TFontPage::Edit7Change);
+    const std::pair<QToolButton *, void (TFontPage::*)()> buttons[] = {
+        {SpeedButton1, &TFontPage::SpeedButton1Click}, {SpeedButton2, &TFontPage::SpeedButton2Click},
+        {SpeedButton3, &TFontPage::SpeedButton3Click}, {SpeedButton4, &TFontPage::SpeedButton4Click},
+        {SpeedButton5, &TFontPage::SpeedButton5Click}, {SpeedButton6, &TFontPage::SpeedButton6Click},
+        {SpeedButton7, &TFontPage::SpeedButton7Click}, {SpeedButton8, &TFontPage::SpeedButton8Click},
     };
     for (const auto &[button, handler] : buttons)
         connect(button, &QToolButton::clicked, this, handler);
 }
 
-void TFormMain::Edit6Change(const QString &text)
+void TFontPage::Edit6Change(const QString &text)
 {
-    TBDFFont *font = State.CurrentFont();
+    TBDFFont *font = CurrentFont();
     if (!font)
         return;
     std::string name = TextToBytes(text, font->FontName);
     if (name != font->FontName) {
         font->FontName = std::move(name);
-        State.Fonts.markCurrentModified();
+        Fonts.markCurrentModified();
     }
 }
 
-void TFormMain::Edit7Change(const QString &text)
+void TFontPage::Edit7Change(const QString &text)
 {
-    TBDFFont *font = State.CurrentFont();
+    TBDFFont *font = CurrentFont();
     if (!font)
         return;
     // The whole unsigned 32-bit range is taken, so a tick-count Uid survives being shown.
     const double uid = ParseUidDef(text.toStdString(), 0);
     if (uid != font->Uid) {
         font->Uid = uid;
-        State.Fonts.markCurrentModified();
+        Fonts.markCurrentModified();
     }
 }
 
-void TFormMain::HeaderStep(int32_t TBDFFont::*member, int delta, QLineEdit *field)
+void TFontPage::HeaderStep(int32_t TBDFFont::*member, int delta, QLineEdit *field)
 {
-    TBDFFont *font = State.CurrentFont();
+    TBDFFont *font = CurrentFont();
     if (!font)
         return;
     const bool boxSize = member == &TBDFFont::FBBWidth || member == &TBDFFont::FBBHeight;
@@ -292,55 +292,55 @@ void TFormMain::HeaderStep(int32_t TBDFFont::*member, int delta, QLineEdit *fiel
     // The box size does not step below 1; a stored 0 or negative value becomes 1.
     value = boxSize && delta < 0 ? (value > 1 ? value - 1 : 1) : Step(value, delta);
     if (value != before)
-        State.Fonts.markCurrentModified();
+        Fonts.markCurrentModified();
     field->setText(QString::number(value));
     if (boxSize)
         ListBox1Click();
 }
 
-void TFormMain::SpeedButton1Click()
+void TFontPage::SpeedButton1Click()
 {
     HeaderStep(&TBDFFont::FBBWidth, -1, Edit8);
 }
 
-void TFormMain::SpeedButton2Click()
+void TFontPage::SpeedButton2Click()
 {
     HeaderStep(&TBDFFont::FBBWidth, 1, Edit8);
 }
 
-void TFormMain::SpeedButton3Click()
+void TFontPage::SpeedButton3Click()
 {
     HeaderStep(&TBDFFont::FBBXOff, -1, Edit9);
 }
 
-void TFormMain::SpeedButton4Click()
+void TFontPage::SpeedButton4Click()
 {
     HeaderStep(&TBDFFont::FBBXOff, 1, Edit9);
 }
 
-void TFormMain::SpeedButton5Click()
+void TFontPage::SpeedButton5Click()
 {
     HeaderStep(&TBDFFont::FBBHeight, -1, Edit10);
 }
 
-void TFormMain::SpeedButton6Click()
+void TFontPage::SpeedButton6Click()
 {
     HeaderStep(&TBDFFont::FBBHeight, 1, Edit10);
 }
 
-void TFormMain::SpeedButton7Click()
+void TFontPage::SpeedButton7Click()
 {
     HeaderStep(&TBDFFont::FBBYOff, -1, Edit11);
 }
 
-void TFormMain::SpeedButton8Click()
+void TFontPage::SpeedButton8Click()
 {
     HeaderStep(&TBDFFont::FBBYOff, 1, Edit11);
 }
 
-void TFormMain::GoToCode(const QString &hexCode)
+void TFontPage::GoToCode(const QString &hexCode)
 {
-    const TBDFFont *font = State.CurrentFont();
+    const TBDFFont *font = CurrentFont();
     if (!font)
         return;
     const int32_t code = HexToInt(hexCode.trimmed().toStdString());
@@ -352,4 +352,10 @@ void TFormMain::GoToCode(const QString &hexCode)
     RxDrawGrid2->setCurrentCell({*index / TableColumns, *index % TableColumns});
     RxDrawGrid2Click();
     RxDrawGrid2->refresh();
+}
+
+void TFontPage::FocusGoTo()
+{
+    EditGoTo->setFocus();
+    EditGoTo->selectAll();
 }

@@ -1,0 +1,336 @@
+// The font page's composition, the font list and the commands on whole fonts.
+#include "fontpage.h"
+
+#include "bdf/bdfreader.h"
+#include "bdf/bdfwriter.h"
+#include "bdf/paths.h"
+#include "chartable/chartablewidget.h"
+#include "editor/glyphgrids.h"
+#include "model/textfuncs.h"
+#include "fontlist.h"
+#include "prompts.h"
+#include "platform/textconv.h"
+#include "uikit.h"
+
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QSignalBlocker>
+#include <QSplitter>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+
+TFontPage::TFontPage(TOpenFonts &fonts, const TProject &project, QWidget *parent)
+    : QWidget(parent), Fonts(fonts), Project(project)
+{
+    CreateControls();
+    ConnectFontList();
+    ConnectGlyphEditor();
+    ConnectCharTable();
+    ConnectHeaderPanel();
+    NameControls();
+}
+
+TFontPage::~TFontPage() = default;
+
+void TFontPage::CreateControls()
+{
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    ToolBar1 = NewSideToolBar(this);
+    ToolButton19 = AddToolButton(ToolBar1, ThemeIcon("document-new", QStyle::SP_FileIcon),
+                                 QStringLiteral("Новый шрифт BDF"), 33);
+    ToolButton1 = AddToolButton(ToolBar1, ThemeIcon("document-open", QStyle::SP_DialogOpenButton),
+                                QStringLiteral("Открыть файл"), 33);
+    ToolButton2 = AddToolButton(ToolBar1, ThemeIcon("document-save-as", QStyle::SP_DialogSaveButton),
+                                QStringLiteral("Сохранить файл как"), 33);
+    ToolButton25 = AddToolButton(ToolBar1, ThemeIcon("document-save", QStyle::SP_DriveFDIcon),
+                                 QStringLiteral("Быстро сохраните все шрифты"), 33);
+    ToolButton3 = AddToolButton(ToolBar1, ThemeIcon("list-remove", QStyle::SP_TrashIcon),
+                                QStringLiteral("Удалить текущий шрифт из списка"), 33);
+    ToolButton15 = AddToolButton(ToolBar1, ThemeIcon("font-x-generic", QStyle::SP_ComputerIcon), QString(), 33);
+    ToolButton17 = AddToolButton(ToolBar1, ThemeIcon("image-x-generic", QStyle::SP_FileDialogContentsView),
+                                 QStringLiteral("Импортировать символы из изображения"), 33);
+    layout->addWidget(ToolBar1);
+
+    Splitter1 = new QSplitter(Qt::Vertical, this);
+    Splitter1->setHandleWidth(6);
+    Splitter1->setChildrenCollapsible(false);
+
+    auto *upper = new QWidget(Splitter1);
+    auto *upperLayout = new QHBoxLayout(upper);
+    upperLayout->setContentsMargins(0, 0, 0, 0);
+    upperLayout->setSpacing(2);
+    ListBox1 = new QListWidget(upper);
+    ListBox1->setFixedWidth(201);
+    QFont listFont(QStringLiteral("Arial"));
+    listFont.setPixelSize(13);
+    ListBox1->setFont(listFont);
+    ListBox1->setUniformItemSizes(true);
+    ListBox1->setTextElideMode(Qt::ElideMiddle);
+    ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    upperLayout->addWidget(ListBox1);
+    upperLayout->addWidget(CreateGlyphEditor(), 1);
+
+    Splitter1->addWidget(upper);
+    Splitter1->addWidget(CreateLowerArea());
+    Splitter1->setStretchFactor(0, 1);
+    Splitter1->setStretchFactor(1, 0);
+    Splitter1->setSizes({360, 188});
+    layout->addWidget(Splitter1, 1);
+}
+
+void TFontPage::NameControls()
+{
+    // Named as in the window layout, so that tests and style sheets find them.
+    const std::pair<QObject *, const char *> named[] = {
+        {ToolBar1, "ToolBar1"},         {ToolButton19, "ToolButton19"},   {ToolButton1, "ToolButton1"},
+        {ToolButton2, "ToolButton2"},   {ToolButton25, "ToolButton25"},   {ToolButton3, "ToolButton3"},
+        {ToolButton15, "ToolButton15"}, {ToolButton17, "ToolButton17"},   {Splitter1, "Splitter1"},
+        {ListBox1, "ListBox1"},         {GroupBox1, "GroupBox1"},         {EditorScroll, "EditorScroll"},
+        {EditorArea, "EditorArea"},     {RxDrawGridBG, "RxDrawGridBG"},   {RxDrawGrid, "RxDrawGrid"},
+        {RxDrawGrid1, "RxDrawGrid1"},   {Panel7, "Panel7"},               {Edit1, "Edit1"},
+        {Edit2, "Edit2"},               {Edit3, "Edit3"},                 {Edit4, "Edit4"},
+        {Edit5, "Edit5"},               {Edit13, "Edit13"},               {Edit19, "Edit19"},
+        {SpeedButton10, "SpeedButton10"}, {SpeedButton19, "SpeedButton19"}, {SpeedButton11, "SpeedButton11"},
+        {SpeedButton15, "SpeedButton15"}, {SpeedButton12, "SpeedButton12"}, {SpeedButton16, "SpeedButton16"},
+        {SpeedButton13, "SpeedButton13"}, {SpeedButton17, "SpeedButton17"}, {SpeedButton14, "SpeedButton14"},
+        {SpeedButton18, "SpeedButton18"}, {SpeedButton24, "SpeedButton24"}, {SpeedButton23, "SpeedButton23"},
+        {SpeedButton26, "SpeedButton26"}, {SpeedButton25, "SpeedButton25"}, {SpeedButton20, "SpeedButton20"},
+        {SpeedButton22, "SpeedButton22"}, {Panel3, "Panel3"},             {Panel12, "Panel12"},
+        {Edit6, "Edit6"},               {Edit7, "Edit7"},                 {Edit8, "Edit8"},
+        {Edit9, "Edit9"},               {Edit10, "Edit10"},               {Edit11, "Edit11"},
+        {SpeedButton1, "SpeedButton1"}, {SpeedButton2, "SpeedButton2"},   {SpeedButton3, "SpeedButton3"},
+        {SpeedButton4, "SpeedButton4"}, {SpeedButton5, "SpeedButton5"},   {SpeedButton6, "SpeedButton6"},
+        {SpeedButton7, "SpeedButton7"}, {SpeedButton8, "SpeedButton8"},   {ToolBar5, "ToolBar5"},
+        {ToolButton16, "ToolButton16"}, {ToolButton21, "ToolButton21"},   {ToolButton22, "ToolButton22"},
+        {ToolButton24, "ToolButton24"}, {ToolButton18, "ToolButton18"},   {ToolButton23, "ToolButton23"},
+        {ToolButton26, "ToolButton26"}, {EditGoTo, "EditGoTo"},           {RxDrawGrid2, "RxDrawGrid2"},
+        {PopupMenu1, "PopupMenu1"},     {Addchar1, "Addchar1"},           {Copychar1, "Copychar1"},
+        {Pastechar1, "Pastechar1"},     {Deletechar1, "Deletechar1"},     {Undoedit2, "Undoedit2"},
+        {Pastespecial1, "Pastespecial1"}, {Undoedit1, "Undoedit1"},
+    };
+    for (const auto &[object, name] : named)
+        object->setObjectName(QString::fromLatin1(name));
+}
+
+void TFontPage::ConnectFontList()
+{
+    connect(ToolButton19, &QToolButton::clicked, this, &TFontPage::ToolButton19Click);
+    connect(ToolButton1, &QToolButton::clicked, this, &TFontPage::ToolButton1Click);
+    connect(ToolButton2, &QToolButton::clicked, this, &TFontPage::ToolButton2Click);
+    connect(ToolButton25, &QToolButton::clicked, this, &TFontPage::ToolButton25Click);
+    connect(ToolButton3, &QToolButton::clicked, this, &TFontPage::ToolButton3Click);
+    connect(ToolButton15, &QToolButton::clicked, this, &TFontPage::ToolButton15Click);
+    connect(ToolButton17, &QToolButton::clicked, this, &TFontPage::ToolButton17Click);
+    connect(ListBox1, &QListWidget::currentRowChanged, this, [this](int row) {
+        Fonts.setCurrentIndex(row);
+        ListBox1Click();
+    });
+    // Every click reloads the clicked font, also on the row already selected (a
+    // click that changes the row reloads twice, which changes nothing).
+    connect(ListBox1, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
+        Fonts.setCurrentIndex(ListBox1->row(item));
+        ListBox1Click();
+    });
+    connect(&Fonts, &TOpenFonts::modifiedChanged, this, &TFontPage::RefreshFontRow);
+    connect(&Fonts, &TOpenFonts::fontsChanged, this, &TFontPage::RebuildFontRows);
+}
+
+TBDFChar *TFontPage::CurrentChar()
+{
+    TBDFFont *font = CurrentFont();
+    if (!font || State.CurrentCharIndex < 0 || State.CurrentCharIndex >= static_cast<int>(font->Chars.size()))
+        return nullptr;
+    return &font->Chars[static_cast<size_t>(State.CurrentCharIndex)];
+}
+
+void TFontPage::RepaintViews()
+{
+    RxDrawGrid1->update();
+    RxDrawGrid2->refresh();
+}
+
+void TFontPage::ShowLastFont()
+{
+    if (ListBox1->count() > 0)
+        SelectFontRow(ListBox1->count() - 1);
+    else
+        ShowNoFont();
+}
+
+void TFontPage::StepFontSelection(int direction)
+{
+    StepListSelection(*ListBox1, direction);
+}
+
+void TFontPage::RebuildFontRows()
+{
+    // Rows are made without running the selection handler; the model's current row is kept.
+    QSignalBlocker block(ListBox1);
+    ListBox1->clear();
+    for (size_t row = 0; row < Fonts.size(); ++row) {
+        auto *item = new QListWidgetItem(BytesToText(FontListCaption(Fonts[row])));
+        item->setSizeHint(QSize(0, 16));
+        ListBox1->addItem(item);
+        // Rows of fonts whose names start alike differ only at the end: the row is
+        // elided in the middle, and the whole path is one hover away.
+        RefreshFontRow(static_cast<int>(row));
+    }
+    ListBox1->setCurrentRow(Fonts.currentIndex());
+}
+
+void TFontPage::RefreshFontRow(int row)
+{
+    QListWidgetItem *item = ListBox1->item(row);
+    if (!item || row >= static_cast<int>(Fonts.size()))
+        return;
+    const TProjectRecord &slot = Fonts[static_cast<size_t>(row)];
+    // Unsaved fonts stand out in italics, so "BDF fonts not saved" is never a surprise.
+    QFont f = ListBox1->font();
+    f.setItalic(slot.Modified);
+    item->setFont(f);
+    item->setForeground(slot.Modified ? QBrush(QColor(160, 0, 0)) : ListBox1->palette().brush(QPalette::Text));
+    item->setToolTip(PathToQ(slot.FileName) + (slot.Modified ? QStringLiteral(" (unsaved changes)") : QString()));
+}
+
+void TFontPage::SelectFontRow(int row)
+{
+    {
+        // The program's own selection runs the handler once, explicitly.
+        QSignalBlocker block(ListBox1);
+        ListBox1->setCurrentRow(row);
+    }
+    Fonts.setCurrentIndex(ListBox1->currentRow());
+    ListBox1Click();
+}
+
+void TFontPage::ListBox1Click()
+{
+    TProjectRecord *slot = CurrentSlot();
+    if (!slot)
+        return;
+    const TBDFFont &font = slot->Font;
+    SizeFrameGrid(font.FBBWidth, font.FBBHeight);
+    RxDrawGrid2Click();
+    Edit6->setText(BytesToText(font.FontName));
+    // A long name shows from its start.
+    Edit6->setCursorPosition(0);
+    Edit7->setText(QString::fromStdString(FormatUid(font.Uid)));
+    Edit8->setText(QString::number(font.FBBWidth));
+    Edit9->setText(QString::number(font.FBBXOff));
+    Edit10->setText(QString::number(font.FBBHeight));
+    Edit11->setText(QString::number(font.FBBYOff));
+    RepaintViews();
+    // The table takes the keyboard only while this page is the one shown.
+    if (!isHidden())
+        RxDrawGrid2->setFocus();
+}
+
+void TFontPage::OpenFonts(const QStringList &paths)
+{
+    for (const QString &path : paths) {
+        // Named once and for all: later saves go to this file wherever the program is.
+        const std::string file = FullPath(PathFromQ(path));
+        // Read into a slot of its own first: a file that cannot be read (or holds
+        // no font) leaves no slot behind, so the list and the fonts stay parallel.
+        TProjectRecord slot;
+        TBDFReadReport report = OpenBDF(file, slot.Font, {Project.Debug});
+        slot.FileName = file;
+        LastBdfFolder = QFileInfo(path).absolutePath();
+        Fonts.append(std::move(slot));
+        const TProjectRecord &added = Fonts.back();
+        SizeFrameGrid(added.Font.FBBWidth, added.Font.FBBHeight);
+        const std::string warning = ReadWarningText(file, added.Font, report);
+        if (!warning.empty())
+            Prompts().showWarning(BytesToText(warning));
+    }
+    if (ListBox1->count() > 0)
+        SelectFontRow(ListBox1->count() - 1);
+}
+
+void TFontPage::ToolButton1Click()
+{
+    TFileDialogSetup setup{QStringLiteral("bdf fonts|*.bdf|All files|*.*"), QStringLiteral("bdf"), true, false,
+                           LastBdfFolder};
+    const QStringList paths = Prompts().openFileNames(setup);
+    if (!paths.isEmpty())
+        OpenFonts(paths);
+}
+
+void TFontPage::ToolButton19Click()
+{
+    Fonts.append(NewFontSlot(TickCount()));
+    SizeFrameGrid(12, 12);
+    SelectFontRow(ListBox1->count() - 1);
+}
+
+void TFontPage::ToolButton3Click()
+{
+    if (Fonts.empty() || !CurrentSlot())
+        return;
+    if (!Prompts().askYesNo(QStringLiteral("Are you sure?"), TAskIcon::Warning, TAskDefault::No))
+        return;
+    Fonts.remove(Fonts.currentIndex());
+    if (ListBox1->count() > 0)
+        SelectFontRow(0);
+    else
+        ShowNoFont();
+}
+
+void TFontPage::ShowNoFont()
+{
+    ShowEmptyGlyph();
+    // No font is current: the header shows none, not the last one's.
+    for (QLineEdit *field : {Edit6, Edit7, Edit8, Edit9, Edit10, Edit11})
+        field->clear();
+    RepaintViews();
+}
+
+QString TFontPage::SaveFolderFor(const TProjectRecord &slot) const
+{
+    // A font read from a file is saved beside it; a new font where fonts were last opened or saved.
+    if (slot.FileName.find('/') != std::string::npos)
+        return QFileInfo(PathToQ(slot.FileName)).absolutePath();
+    return LastBdfFolder;
+}
+
+void TFontPage::ToolButton2Click()
+{
+    TProjectRecord *slot = CurrentSlot();
+    if (!slot)
+        return;
+    TFileDialogSetup setup{QStringLiteral("bdf font|*.bdf"), QStringLiteral("bdf"), false, true, SaveFolderFor(*slot)};
+    const QString path = Prompts().saveFileName(setup, PathToQ(FileNameOnly(slot->FileName)));
+    if (path.isEmpty())
+        return;
+    Fonts.save(Fonts.currentIndex(), PathFromQ(path));
+    LastBdfFolder = QFileInfo(path).absolutePath();
+    SetStatus("Saved " + PathFromQ(path), 0);
+}
+
+void TFontPage::ToolButton25Click()
+{
+    std::string saved;
+    const TQuickSave plan = PlanQuickSave(Fonts.all());
+    for (int row : plan.Rows) {
+        Fonts.save(row, Fonts[size_t(row)].FileName);
+        saved += (saved.empty() ? "" : ", ") + Fonts[size_t(row)].FileName;
+    }
+    if (!saved.empty())
+        SetStatus("Saved " + saved, 0);
+    if (!plan.Clashes.empty()) {
+        QStringList files;
+        for (const std::string &file : plan.Clashes)
+            files << PathToQ(file);
+        Prompts().showError(QStringLiteral("These files are open more than once with unsaved changes in more than one "
+                                           "copy, so they were not saved; save all but one copy under other names:\n") +
+                            files.join('\n'));
+    }
+}

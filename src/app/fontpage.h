@@ -1,0 +1,249 @@
+// The font page: the list of open fonts, the glyph editor with its side panel,
+// the character table with the commands under it, the font header, and the two
+// imports. It works on the open fonts and tells the window the status line
+// through a signal. Its handlers live beside the widgets of their area:
+//   app/fontpage.cpp                 composition, the font list, whole-font commands
+//   editor/fontpage_glyph.cpp        glyph editor: grids, painting, side panel, undo
+//   chartable/fontpage_table.cpp     character table, character commands, font header
+//   import/fontpage_import.cpp       the TrueType and picture imports
+#pragma once
+
+#include "chartable/selection.h"
+#include "compiler/projectmodel.h"
+#include "editor/gridgeometry.h"
+#include "openfonts.h"
+#include "platform/folders.h"
+
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class QAction;
+class QGroupBox;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QSplitter;
+class QToolBar;
+class QToolButton;
+class TCharTable;
+class TEditorScrollArea;
+class TLatticeGrid;
+class TPixelGrid;
+
+// What the page keeps between commands besides its controls.
+struct TFontPageState {
+    // Row * 32 + column of the character table's current cell.
+    int CurrentCharIndex = 0;
+    TCharSelection CharSelection;
+    // Where a Shift+arrow selection starts: the last cell pressed or moved to without Shift.
+    TTableCell SelectionAnchor;
+    // Copy of the current glyph taken by the load step; what undo restores.
+    TBDFChar UndoChar;
+    std::vector<TBDFChar> CharClipboard;
+};
+
+class TFontPage : public QWidget {
+    Q_OBJECT
+public:
+    // The project is read only for its debug setting, which the font reader takes.
+    TFontPage(TOpenFonts &fonts, const TProject &project, QWidget *parent = nullptr);
+    ~TFontPage() override;
+
+    const TFontPageState &PageState() const { return State; }
+
+    // Where the TrueType converter and its map are looked for first: the
+    // executable's folder, unless set here (tests set it).
+    std::string ProgramFolder;
+    std::string ProgramFolderNow() const { return ProgramFolder.empty() ? ExecutableFolder() : ProgramFolder; }
+    // Where BDF fonts were last opened or saved; the file dialogs start there.
+    const QString &BdfFolder() const { return LastBdfFolder; }
+
+    // Font list and whole-font commands: open, new, save as, quick save all, remove.
+    void ToolButton1Click();
+    void ToolButton19Click();
+    void ToolButton2Click();
+    void ToolButton25Click();
+    void ToolButton3Click();
+    void ListBox1Click();
+    // Opens the given files as the open command does after its dialog.
+    void OpenFonts(const QStringList &paths);
+    // Shows the last open font (after a project replaced them), or none.
+    void ShowLastFont();
+    // The menu's move commands on this page: the font selection one row up (-1) or down (+1).
+    void StepFontSelection(int direction);
+
+    // Character table.
+    void RxDrawGrid2Click();
+    void RxDrawGrid2MouseDown(TTableCell cell);
+    void RxDrawGrid2MouseUp(TTableCell cell);
+
+    // Glyph editor.
+    void RxDrawGrid1MouseDown(QPoint offset, TPaintAction action);
+    void RxDrawGrid1MouseMove(QPoint offset, TPaintAction action);
+    // Side panel: box size, offsets and widths of the selection block.
+    void SpeedButton11Click();
+    void SpeedButton15Click();
+    void SpeedButton12Click();
+    void SpeedButton16Click();
+    void SpeedButton13Click();
+    void SpeedButton17Click();
+    void SpeedButton14Click();
+    void SpeedButton18Click();
+    void SpeedButton24Click();
+    void SpeedButton23Click();
+    void SpeedButton26Click();
+    void SpeedButton25Click();
+    void Edit5Change(const QString &text);
+    // Code and rotations of the current glyph.
+    void SpeedButton10Click();
+    void SpeedButton19Click();
+    void Edit13Change(const QString &text);
+    void SpeedButton20Click();
+    void SpeedButton22Click();
+    // Undo and renumbering.
+    void ToolButton23Click();
+    void ToolButton26Click();
+
+    // Character commands; tag 1 makes the paste keep the copied codes.
+    void ToolButton16Click();
+    void ToolButton18Click();
+    void ToolButton21Click();
+    void ToolButton22Click(int tag);
+    // Font header.
+    void Edit6Change(const QString &text);
+    void Edit7Change(const QString &text);
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void SpeedButton3Click();
+    void SpeedButton4Click();
+    void SpeedButton5Click();
+    void SpeedButton6Click();
+    void SpeedButton7Click();
+    void SpeedButton8Click();
+
+    // Imports: a TrueType font, glyphs from a picture.
+    void ToolButton15Click();
+    void ToolButton17Click();
+
+    // The zoom: cell size of the three grids, 4 to 32 pixels, 12 by default.
+    void SetZoom(int cellSize);
+    int ZoomCellSize() const { return CellSize; }
+    // Makes the first glyph with this code current and shows it; the selection
+    // stays. A code no glyph has is said in the status line.
+    void GoToCode(const QString &hexCode);
+    // Puts the keyboard in the go-to field, its text selected.
+    void FocusGoTo();
+
+signals:
+    // The status line's text and colour (0x00BBGGRR).
+    void statusChanged(const std::string &text, uint32_t colour);
+
+private:
+    void CreateControls();
+    QWidget *CreateGlyphEditor();
+    QWidget *CreateSidePanel();
+    QWidget *CreateLowerArea();
+    QWidget *CreateHeaderPanel();
+    void NameControls();
+    void ConnectFontList();
+    void ConnectGlyphEditor();
+    void ConnectCharTable();
+    void ConnectHeaderPanel();
+
+    TProjectRecord *CurrentSlot() { return Fonts.currentSlot(); }
+    TBDFFont *CurrentFont() { return Fonts.currentFont(); }
+    // The glyph at the current cell of the current font, or null.
+    TBDFChar *CurrentChar();
+    void SetStatus(const std::string &text, uint32_t colour) { emit statusChanged(text, colour); }
+
+    // One side-panel step: op on each glyph of the block, the field shows the
+    // current glyph's new value, then the load step refreshes the editor.
+    void MetricCommand(const std::function<void(TBDFChar &)> &op, QLineEdit *field, int32_t TBDFChar::*shown);
+    // A metric command that adds delta to one field, wrapping like a 32-bit integer.
+    void MetricStep(int32_t TBDFChar::*member, int delta, QLineEdit *field);
+    // One font-header step: change, show in field, refresh the font when the box size changed.
+    // Offsets step by delta without bound; the box size steps up, or down but not below 1.
+    void HeaderStep(int32_t TBDFFont::*member, int delta, QLineEdit *field);
+    // The frame grid takes the current font's box (at least 1 x 1).
+    void SizeFrameGrid(int columns, int rows);
+    // Repaints the table and the glyph grid.
+    void RepaintViews();
+    // Editor side of the load step: grid size and place, fields, caption.
+    void LoadCurrentCharIntoEditor();
+    void ShowEmptyGlyph();
+    // No font is current: an empty editor and header.
+    void ShowNoFont();
+    // Places the grids in the editor area and sizes it (see LayOutEditor).
+    void LayOutEditorGrids();
+    void SelectFontRow(int row);
+    // Makes the font list's rows again from the open fonts.
+    void RebuildFontRows();
+    // Shows whether the font of a row holds unsaved changes.
+    void RefreshFontRow(int row);
+    // The folder the save dialog starts in for this font.
+    QString SaveFolderFor(const TProjectRecord &slot) const;
+
+    TOpenFonts &Fonts;
+    const TProject &Project;
+    TFontPageState State;
+
+    // The page's tool bar: new, open, save as, quick save all, remove, and the two imports.
+    QToolBar *ToolBar1 = nullptr;
+    QToolButton *ToolButton19 = nullptr, *ToolButton1 = nullptr, *ToolButton2 = nullptr, *ToolButton25 = nullptr,
+                *ToolButton3 = nullptr, *ToolButton15 = nullptr, *ToolButton17 = nullptr;
+    // Upper half (font list and glyph editor) above the lower (header and table).
+    QSplitter *Splitter1 = nullptr;
+    // The open fonts, a row each.
+    QListWidget *ListBox1 = nullptr;
+    // The glyph editor's frame, titled with the current code, and its scrolled area.
+    QGroupBox *GroupBox1 = nullptr;
+    TEditorScrollArea *EditorScroll = nullptr;
+    QWidget *EditorArea = nullptr;
+    // Background lattice, the font's box, and the glyph's pixels on top.
+    TLatticeGrid *RxDrawGridBG = nullptr;
+    TLatticeGrid *RxDrawGrid = nullptr;
+    TPixelGrid *RxDrawGrid1 = nullptr;
+    // Side panel: the code field (Edit13) between its steps, then the glyph's box
+    // X, Y, Xoff, Yoff (Edit1-4), SW (Edit5) and DW (Edit19), each between its down
+    // and up steps, then rotate up (SpeedButton22) and left (SpeedButton20).
+    QWidget *Panel7 = nullptr;
+    QLineEdit *Edit1 = nullptr, *Edit2 = nullptr, *Edit3 = nullptr, *Edit4 = nullptr, *Edit5 = nullptr,
+              *Edit13 = nullptr, *Edit19 = nullptr;
+    QToolButton *SpeedButton10 = nullptr, *SpeedButton19 = nullptr, *SpeedButton11 = nullptr,
+                *SpeedButton15 = nullptr, *SpeedButton12 = nullptr, *SpeedButton16 = nullptr,
+                *SpeedButton13 = nullptr, *SpeedButton17 = nullptr, *SpeedButton14 = nullptr,
+                *SpeedButton18 = nullptr, *SpeedButton24 = nullptr, *SpeedButton23 = nullptr,
+                *SpeedButton26 = nullptr, *SpeedButton25 = nullptr, *SpeedButton20 = nullptr,
+                *SpeedButton22 = nullptr;
+    // Lower half: the header panel beside the table.
+    QWidget *Panel3 = nullptr;
+    // Font header: name (Edit6), Uid (Edit7), box width and x offset (Edit8, Edit9),
+    // height and y offset (Edit10, Edit11) with their steps SpeedButton1-8.
+    QWidget *Panel12 = nullptr;
+    QLineEdit *Edit6 = nullptr, *Edit7 = nullptr, *Edit8 = nullptr, *Edit9 = nullptr, *Edit10 = nullptr,
+              *Edit11 = nullptr;
+    QToolButton *SpeedButton1 = nullptr, *SpeedButton2 = nullptr, *SpeedButton3 = nullptr, *SpeedButton4 = nullptr,
+                *SpeedButton5 = nullptr, *SpeedButton6 = nullptr, *SpeedButton7 = nullptr, *SpeedButton8 = nullptr;
+    // Character commands: add, copy, paste, paste keeping codes, delete, undo, renumber.
+    QToolBar *ToolBar5 = nullptr;
+    QToolButton *ToolButton16 = nullptr, *ToolButton21 = nullptr, *ToolButton22 = nullptr, *ToolButton24 = nullptr,
+                *ToolButton18 = nullptr, *ToolButton23 = nullptr, *ToolButton26 = nullptr;
+    QLineEdit *EditGoTo = nullptr;
+    // The character table and its menu.
+    TCharTable *RxDrawGrid2 = nullptr;
+    QMenu *PopupMenu1 = nullptr;
+    QAction *Addchar1 = nullptr, *Copychar1 = nullptr, *Pastechar1 = nullptr, *Deletechar1 = nullptr,
+            *Undoedit2 = nullptr, *Pastespecial1 = nullptr;
+    // The pixel grid's undo shortcut.
+    QAction *Undoedit1 = nullptr;
+
+    // Where the pixel grid stands relative to the frame grid.
+    TGridOffset PixelGridOffsetNow;
+    int CellSize = GlyphCellSize;
+    QString LastBdfFolder;
+    QString LastTtfFolder;
+};
