@@ -132,8 +132,9 @@ void TstCompilerPage::openFillsListsAndFonts()
     QCOMPARE(Form->Project.CollectionUid, 16);
     QCOMPARE(Form->Project.KPixelAspectRatio, 3);
     QCOMPARE(Form->Project.Debug, 1);
-    QCOMPARE(Fixture.Ui().ListBox1()->count(), 2);
-    QCOMPARE(Fixture.Ui().ListBox1()->currentRow(), 1);
+    QCOMPARE(Form->Fonts.size(), size_t(2));
+    QCOMPARE(Form->Fonts.currentIndex(), 1);
+    // The window has the font page show the last of the project's fonts.
     QCOMPARE(Fixture.Ui().Edit6()->text(), QString("FontB"));
     QCOMPARE(Form->StatusPanel->text(), Path("demo.bitloom"));
     QCOMPARE(Form->windowTitle(), QString("demo.bitloom - Редактор шрифтов"));
@@ -165,7 +166,7 @@ void TstCompilerPage::openReplacesFontsAndAsksFirst()
     QCOMPARE(Script->Asked.mid(1), (QStringList{"BDF fonts not saved, continue?", "Bitloom project not saved, continue?"}));
     QCOMPARE(Form->Fonts.size(), size_t(1));
     QCOMPARE(Form->Fonts[0].Font.FontName, std::string("FontB"));
-    QCOMPARE(Fixture.Ui().ListBox1()->item(0)->text(), QString("FontB (b.bdf)"));
+    QCOMPARE(Form->Fonts[0].FileName, Path("b.bdf").toStdString());
     // Nothing modified: no question at all.
     Script->Asked.clear();
     Script->OpenAnswers << QStringList{Path("demo.bitloom")};
@@ -252,8 +253,8 @@ void TstCompilerPage::missingAndUnreadableFontsAreReported()
                                      "\r\n5=dir.bdf\r\n6=cut.bdf\r\n");
     Page()->OpenBitloom(Path("p.bitloom").toStdString());
     QCOMPARE(Form->Fonts.size(), size_t(3));
-    QCOMPARE(Fixture.Ui().ListBox1()->count(), 3);
-    QCOMPARE(Fixture.Ui().ListBox1()->item(1)->text(), QString("FontB (b.bdf)"));
+    QCOMPARE(Form->Fonts[1].Font.FontName, std::string("FontB"));
+    QCOMPARE(Form->Fonts[1].FileName, Path("b.bdf").toStdString());
     QCOMPARE(Script->Warnings.size(), 2);
     QVERIFY(Script->Warnings.first().contains(Path("gone.bdf") + ": not found"));
     QVERIFY(Script->Warnings.first().contains(Path("pic.bdf") + "\" is not a BDF font"));
