@@ -58,7 +58,6 @@ public:
     // Where the TrueType converter and its map are looked for first: the
     // executable's folder, unless set here (tests set it).
     std::string ProgramFolder;
-    std::string ProgramFolderNow() const { return ProgramFolder.empty() ? ExecutableFolder() : ProgramFolder; }
     // Where BDF fonts were last opened or saved; the file dialogs start there.
     const QString &BdfFolder() const { return LastBdfFolder; }
 

@@ -670,7 +670,7 @@ void TCompilerPage::ToolButton6Click()
 {
     if (Fonts.empty())
         return;
-    const std::string folder = CompilerFolder(ProgramFolderNow());
+    const std::string folder = CompilerFolder(ProgramFolderOr(ProgramFolder));
     if (folder.empty())
         return;
     const QString target = Prompts().saveFileName(

@@ -30,7 +30,6 @@ public:
     // Where the compiler and converter are looked for first: the executable's
     // folder, unless set here (tests set it).
     std::string ProgramFolder;
-    std::string ProgramFolderNow() const { return ProgramFolder.empty() ? ExecutableFolder() : ProgramFolder; }
     // Where fonts were last opened; a project never opened or saved has its dialogs start there.
     std::function<QString()> FontFolder;
 

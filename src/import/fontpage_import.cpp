@@ -83,7 +83,7 @@ void TFontPage::ToolButton15Click()
     if (output.isEmpty())
         return;
     LastTtfFolder = QFileInfo(inputs.first()).absolutePath();
-    const std::string folder = ProgramFolderNow();
+    const std::string folder = ProgramFolderOr(ProgramFolder);
     const std::optional<std::string> converter = FindConverter(folder);
     if (!converter) {
         Prompts().showError(QStringLiteral("No TrueType converter: neither TTF2BDF.EXE in \"") + PathToQ(folder) +

@@ -8,6 +8,12 @@
 // The folder of the running executable, as bytes: where the program looks for
 // its compiler and converter first.
 std::string ExecutableFolder();
+// The program's folder as a page uses it: the given one (tests give another),
+// else the executable's.
+inline std::string ProgramFolderOr(const std::string &given)
+{
+    return given.empty() ? ExecutableFolder() : given;
+}
 
 // The file name of the compiler, and the map file the TrueType converter reads
 // from its working folder; both live in the compiler folder.
