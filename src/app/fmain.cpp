@@ -85,7 +85,8 @@ void TFormMain::CreateMenus()
                               &TFormMain::Moveup1Click);
     Movedown1 = edit->addAction(QStringLiteral("Перемещение вниз"), QKeySequence(Qt::CTRL | Qt::Key_D), this,
                                 &TFormMain::Movedown1Click);
-    // Zoom of the glyph grids and going to a code: shortcuts of the window, not menu entries.
+    EditMenu = edit;
+    // Zoom of the glyph grids and going to a code; they join the edit menu with the font page's commands.
     ZoomIn1 = new QAction(QStringLiteral("Увеличить"), this);
     ZoomIn1->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
     ZoomOut1 = new QAction(QStringLiteral("Уменьшить"), this);
@@ -94,8 +95,6 @@ void TFormMain::CreateMenus()
     ZoomReset1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
     GoTo1 = new QAction(QStringLiteral("Перейти к коду"), this);
     GoTo1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
-    for (QAction *a : {ZoomIn1, ZoomOut1, ZoomReset1, GoTo1})
-        addAction(a);
     connect(ZoomIn1, &QAction::triggered, this, [this] { FontPage->SetZoom(FontPage->ZoomCellSize() + 2); });
     connect(ZoomOut1, &QAction::triggered, this, [this] { FontPage->SetZoom(FontPage->ZoomCellSize() - 2); });
     connect(ZoomReset1, &QAction::triggered, this, [this] { FontPage->SetZoom(GlyphCellSize); });
@@ -115,6 +114,10 @@ void TFormMain::ConnectPages()
     connect(CompilerPage, &TCompilerPage::titleChanged, this, &QWidget::setWindowTitle);
     connect(CompilerPage, &TCompilerPage::fontsReplaced, FontPage, &TFontPage::ShowLastFont);
     CompilerPage->FontFolder = [this] { return FontPage->BdfFolder(); };
+    EditMenu->addSeparator();
+    EditMenu->addActions(FontPage->EditActions());
+    EditMenu->addSeparator();
+    EditMenu->addActions({GoTo1, ZoomIn1, ZoomOut1, ZoomReset1});
 }
 
 bool TFormMain::event(QEvent *event)

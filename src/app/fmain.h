@@ -17,6 +17,7 @@
 #include <vector>
 
 class QAction;
+class QMenu;
 class QPainter;
 class QTabWidget;
 class TCompilerPage;
@@ -72,6 +73,8 @@ private:
     void RestorePlacement();
     void SavePlacement();
 
+    // "Редактирование": the moves, then the font page's commands.
+    QMenu *EditMenu = nullptr;
     bool Activated = false;
 };
 

@@ -14,6 +14,7 @@
 
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QAction>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QListWidget>
@@ -32,6 +33,7 @@ TFontPage::TFontPage(TOpenFonts &fonts, const TProject &project, QWidget *parent
     ConnectGlyphEditor();
     ConnectCharTable();
     ConnectHeaderPanel();
+    CreateEditActions();
     NameControls();
 }
 
@@ -114,7 +116,8 @@ void TFontPage::NameControls()
         {ToolButton26, "ToolButton26"}, {EditGoTo, "EditGoTo"},           {RxDrawGrid2, "RxDrawGrid2"},
         {PopupMenu1, "PopupMenu1"},     {Addchar1, "Addchar1"},           {Copychar1, "Copychar1"},
         {Pastechar1, "Pastechar1"},     {Deletechar1, "Deletechar1"},     {Undoedit2, "Undoedit2"},
-        {Pastespecial1, "Pastespecial1"}, {Undoedit1, "Undoedit1"},
+        {Pastespecial1, "Pastespecial1"}, {Undoedit1, "Undoedit1"},   {UndoStep1, "UndoStep1"},
+        {RedoStep1, "RedoStep1"},
     };
     for (const auto &[object, name] : named)
         object->setObjectName(QString::fromLatin1(name));
@@ -141,6 +144,77 @@ void TFontPage::ConnectFontList()
     });
     connect(&Fonts, &TOpenFonts::modifiedChanged, this, &TFontPage::RefreshFontRow);
     connect(&Fonts, &TOpenFonts::fontsChanged, this, &TFontPage::RebuildFontRows);
+}
+
+void TFontPage::CreateEditActions()
+{
+    QUndoGroup &history = Fonts.history();
+    UndoStep1 = new QAction(ThemeIcon("edit-undo", QStyle::SP_ArrowBack), QStringLiteral("Шаг назад"), this);
+    UndoStep1->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Z));
+    RedoStep1 = new QAction(ThemeIcon("edit-redo", QStyle::SP_ArrowForward), QStringLiteral("Шаг вперёд"), this);
+    RedoStep1->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    // The hint names the step that would be undone or redone.
+    const auto show = [](QAction *action, bool can, const QString &step) {
+        action->setEnabled(can);
+        action->setToolTip(can ? action->text() + QStringLiteral(": ") + step : action->text());
+    };
+    const auto refresh = [this, &history, show] {
+        show(UndoStep1, history.canUndo(), history.undoText());
+        show(RedoStep1, history.canRedo(), history.redoText());
+    };
+    for (auto signal : {&QUndoGroup::canUndoChanged, &QUndoGroup::canRedoChanged})
+        connect(&history, signal, this, refresh);
+    for (auto signal : {&QUndoGroup::undoTextChanged, &QUndoGroup::redoTextChanged})
+        connect(&history, signal, this, refresh);
+    connect(&history, &QUndoGroup::activeStackChanged, this, refresh);
+    refresh();
+    connect(UndoStep1, &QAction::triggered, &history, &QUndoGroup::undo);
+    connect(RedoStep1, &QAction::triggered, &history, &QUndoGroup::redo);
+    connect(&Fonts, &TOpenFonts::historyStepped, this, &TFontPage::ReturnTo);
+    ToolBar1->addSeparator();
+    for (QAction *step : {UndoStep1, RedoStep1}) {
+        ToolBar1->addAction(step);
+        addAction(step);
+    }
+}
+
+QList<QAction *> TFontPage::EditActions() const
+{
+    return {UndoStep1, RedoStep1, Undoedit2, Copychar1, Pastechar1, Pastespecial1, Deletechar1, Addchar1};
+}
+
+bool TFontPage::Edit(const TEditStep &step, const std::function<bool(TBDFFont &)> &change)
+{
+    return Fonts.edit(Fonts.currentIndex(), step, {State.CurrentCharIndex, State.CharSelection}, change);
+}
+
+TEditStep TFontPage::BlockStep(const QString &name) const
+{
+    return {name, SpanFirst(State.CharSelection), SpanLast(State.CharSelection) + 1};
+}
+
+uint64_t TFontPage::SpanKey() const
+{
+    return static_cast<uint64_t>(static_cast<uint32_t>(SpanFirst(State.CharSelection))) << 32 |
+           static_cast<uint32_t>(SpanLast(State.CharSelection));
+}
+
+QString TFontPage::GlyphCode(int index)
+{
+    const TBDFFont *font = CurrentFont();
+    if (!font || index < 0 || index >= static_cast<int>(font->Chars.size()))
+        return QString();
+    return QString::fromStdString(FormatHex(static_cast<uint32_t>(font->Chars[size_t(index)].Encoding), 4));
+}
+
+void TFontPage::ReturnTo(int row, const TEditPlace &place)
+{
+    if (row != Fonts.currentIndex())
+        return;
+    State.CharSelection = place.Selection;
+    RxDrawGrid2->setCurrentCell({place.CharIndex / TableColumns, place.CharIndex % TableColumns});
+    // The header and the glyph are shown again, and the glyph's one-step undo starts from here.
+    ListBox1Click();
 }
 
 TBDFChar *TFontPage::CurrentChar()

@@ -11,6 +11,7 @@
 #include "chartable/selection.h"
 #include "compiler/projectmodel.h"
 #include "editor/gridgeometry.h"
+#include "fonthistory.h"
 #include "openfonts.h"
 #include "platform/folders.h"
 
@@ -18,6 +19,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -137,6 +139,10 @@ public:
     // Puts the keyboard in the go-to field, its text selected.
     void FocusGoTo();
 
+    // The page's commands for the window's edit menu, in menu order, each with
+    // its shortcut: the history's steps, the one-glyph undo, the character commands.
+    QList<QAction *> EditActions() const;
+
 signals:
     // The status line's text and colour (0x00BBGGRR).
     void statusChanged(const std::string &text, uint32_t colour);
@@ -153,6 +159,24 @@ private:
     void ConnectCharTable();
     void ConnectHeaderPanel();
 
+    // Steps that merge when repeated: typing into one field, one paint stroke.
+    enum TMerge { PaintMerge = 1, TypedSWMerge, TypedCodeMerge, TypedNameMerge, TypedUidMerge };
+    // Runs change on the current font as one step of its history (see TOpenFonts::edit).
+    bool Edit(const TEditStep &step, const std::function<bool(TBDFFont &)> &change);
+    // A step over the glyphs between the selection's first and last cell.
+    TEditStep BlockStep(const QString &name) const;
+    // Identifies the selection's run, so typing merges only while it stays.
+    uint64_t SpanKey() const;
+    // A step on the current glyph alone, through op; mergeId makes repeats one step.
+    bool EditCurrentGlyph(const QString &name, const std::function<void(TBDFChar &)> &op, int mergeId = -1);
+    // The current glyph's code for a step's name.
+    QString GlyphCode(int index);
+    // After an undo or redo: the editor and the table return to where the step was made.
+    void ReturnTo(int row, const TEditPlace &place);
+    // Paints the cell under offset; the cell when the font counts it as an edit.
+    std::optional<TGridCell> PaintAt(QPoint offset, TPaintAction action);
+    void CreateEditActions();
+
     TProjectRecord *CurrentSlot() { return Fonts.currentSlot(); }
     TBDFFont *CurrentFont() { return Fonts.currentFont(); }
     // The glyph at the current cell of the current font, or null.
@@ -161,12 +185,13 @@ private:
 
     // One side-panel step: op on each glyph of the block, the field shows the
     // current glyph's new value, then the load step refreshes the editor.
-    void MetricCommand(const std::function<void(TBDFChar &)> &op, QLineEdit *field, int32_t TBDFChar::*shown);
+    void MetricCommand(const QString &name, const std::function<void(TBDFChar &)> &op, QLineEdit *field,
+                       int32_t TBDFChar::*shown);
     // A metric command that adds delta to one field, wrapping like a 32-bit integer.
-    void MetricStep(int32_t TBDFChar::*member, int delta, QLineEdit *field);
+    void MetricStep(const QString &name, int32_t TBDFChar::*member, int delta, QLineEdit *field);
     // One font-header step: change, show in field, refresh the font when the box size changed.
     // Offsets step by delta without bound; the box size steps up, or down but not below 1.
-    void HeaderStep(int32_t TBDFFont::*member, int delta, QLineEdit *field);
+    void HeaderStep(const QString &name, int32_t TBDFFont::*member, int delta, QLineEdit *field);
     // The frame grid takes the current font's box (at least 1 x 1).
     void SizeFrameGrid(int columns, int rows);
     // Repaints the table and the glyph grid.
@@ -239,6 +264,10 @@ private:
             *Undoedit2 = nullptr, *Pastespecial1 = nullptr;
     // The pixel grid's undo shortcut.
     QAction *Undoedit1 = nullptr;
+    // The history's steps back ("Шаг назад") and forward ("Шаг вперёд").
+    QAction *UndoStep1 = nullptr, *RedoStep1 = nullptr;
+    // Counts the paint strokes: the presses and drags of one stroke are one step.
+    uint64_t StrokeKey = 0;
 
     // Where the pixel grid stands relative to the frame grid.
     TGridOffset PixelGridOffsetNow;

@@ -1,13 +1,19 @@
 // The open fonts as a model of their own: one slot per row of the font list
 // (the font, the full path it is saved to, whether it holds unsaved changes)
 // and which of them is current. The font list, the compiler page and the close
-// questions listen to its signals instead of calling into each other.
+// questions listen to its signals instead of calling into each other. Each font
+// has a history of its edits; its unsaved mark is whether the history stands
+// where the font was opened or last saved.
 #pragma once
 
+#include "fonthistory.h"
 #include "model/bdfmodel.h"
 
 #include <QObject>
+#include <QUndoGroup>
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,10 +22,11 @@ class TOpenFonts : public QObject {
 public:
     using TSlots = std::vector<TProjectRecord>;
 
-    explicit TOpenFonts(QObject *parent = nullptr) : QObject(parent) {}
+    explicit TOpenFonts(QObject *parent = nullptr);
+    ~TOpenFonts() override;
 
-    // The slots, row for row with the font list. A change made through them to a
-    // font is told with markModified.
+    // The slots, row for row with the font list. A change to a font goes through
+    // edit, or (outside the history) is told with markModified.
     const TSlots &all() const { return Slots; }
     TProjectRecord &operator[](size_t row) { return Slots[row]; }
     const TProjectRecord &operator[](size_t row) const { return Slots[row]; }
@@ -43,7 +50,16 @@ public:
     void replaceAll(TSlots list);
     void remove(int row);
 
-    // The font of a row (or the current one) holds unsaved changes now.
+    // Runs change on the font of row as one step of its history; false (and no
+    // step) when nothing changed, unless change returns true: an edit that counts
+    // even when it leaves the font as it was.
+    bool edit(int row, const TEditStep &step, const TEditPlace &place, const std::function<bool(TBDFFont &)> &change);
+    // The histories, the current font's active; a row's own.
+    QUndoGroup &history() { return Group; }
+    TFontStack *historyOf(int row);
+
+    // The font of a row (or the current one) holds unsaved changes now, whatever
+    // its history does until it is saved.
     void markModified(int row);
     void markCurrentModified() { markModified(Current); }
     // Writes the font of a row to path (which then holds its unsaved changes no
@@ -57,11 +73,19 @@ signals:
     // A row's unsaved mark came or went.
     void modifiedChanged(int row);
     void currentChanged(int row);
+    // A step of a row's history was undone or redone; the editor returns to place.
+    void historyStepped(int row, const TEditPlace &place);
 
 private:
     // After a replace or removal: no row is current, and the views are told.
     void listChanged();
+    // A history for each slot, each pointing at its slot's font.
+    void Relink();
+    TFontStack *NewStack();
+    int RowOf(const TFontStack *stack) const;
 
     TSlots Slots;
+    std::vector<std::unique_ptr<TFontStack>> Stacks;
+    QUndoGroup Group;
     int Current = -1;
 };

@@ -204,21 +204,30 @@ void TFontPage::RxDrawGrid2MouseUp(TTableCell cell)
 
 void TFontPage::ToolButton16Click()
 {
-    TBDFFont *font = CurrentFont();
+    const TBDFFont *font = CurrentFont();
     if (!font)
         return;
-    AddChar(*font, State.CurrentCharIndex);
-    Fonts.markCurrentModified();
+    const int at = std::clamp(State.CurrentCharIndex, 0, static_cast<int>(font->Chars.size()));
+    Edit({QStringLiteral("Add a glyph"), at, at}, [this](TBDFFont &f) {
+        AddChar(f, State.CurrentCharIndex);
+        return false;
+    });
     RxDrawGrid2->refresh();
 }
 
 void TFontPage::ToolButton18Click()
 {
-    TBDFFont *font = CurrentFont();
+    const TBDFFont *font = CurrentFont();
     if (!font)
         return;
-    if (DeleteChars(*font, State.CharSelection) > 0)
-        Fonts.markCurrentModified();
+    const int size = static_cast<int>(font->Chars.size());
+    const int gone = std::max(0, std::min(SpanLast(State.CharSelection) + 1, size) -
+                                     std::clamp(SpanFirst(State.CharSelection), 0, size));
+    Edit(BlockStep(gone == 1 ? QStringLiteral("Delete a glyph") : QStringLiteral("Delete %1 glyphs").arg(gone)),
+         [this](TBDFFont &f) {
+             DeleteChars(f, State.CharSelection);
+             return false;
+         });
     RxDrawGrid2->refresh();
     RxDrawGrid2Click();
 }
@@ -231,11 +240,17 @@ void TFontPage::ToolButton21Click()
 
 void TFontPage::ToolButton22Click(int tag)
 {
-    TBDFFont *font = CurrentFont();
-    if (!font || State.CharClipboard.empty())
+    if (!CurrentFont() || State.CharClipboard.empty())
         return;
-    if (PasteChars(*font, State.CharSelection, State.CharClipboard, tag == 1))
-        Fonts.markCurrentModified();
+    // The paste writes from the span's first cell over the longer of the span and the clipboard.
+    const int first = SpanFirst(State.CharSelection);
+    const int span = SpanLast(State.CharSelection) - first + 1;
+    const int count = static_cast<int>(State.CharClipboard.size());
+    const QString name = tag == 1 ? QStringLiteral("Paste %1 glyphs with their codes") : QStringLiteral("Paste %1 glyphs");
+    Edit({name.arg(count), first, first + std::max(span, count)}, [&](TBDFFont &f) {
+        PasteChars(f, State.CharSelection, State.CharClipboard, tag == 1);
+        return false;
+    });
     RxDrawGrid2Click();
     RxDrawGrid2->refresh();
 }
@@ -258,84 +273,84 @@ void TFontPage::ConnectHeaderPanel()
 
 void TFontPage::Edit6Change(const QString &text)
 {
-    TBDFFont *font = CurrentFont();
+    const TBDFFont *font = CurrentFont();
     if (!font)
         return;
     std::string name = TextToBytes(text, font->FontName);
-    if (name != font->FontName) {
-        font->FontName = std::move(name);
-        Fonts.markCurrentModified();
-    }
+    // Typing the name is one step.
+    Edit({QStringLiteral("Font name"), 0, 0, true, TypedNameMerge}, [&](TBDFFont &f) {
+        f.FontName = std::move(name);
+        return false;
+    });
 }
 
 void TFontPage::Edit7Change(const QString &text)
 {
-    TBDFFont *font = CurrentFont();
-    if (!font)
+    if (!CurrentFont())
         return;
     // The whole unsigned 32-bit range is taken, so a tick-count Uid survives being shown.
     const double uid = ParseUidDef(text.toStdString(), 0);
-    if (uid != font->Uid) {
-        font->Uid = uid;
-        Fonts.markCurrentModified();
-    }
+    Edit({QStringLiteral("Uid"), 0, 0, true, TypedUidMerge}, [uid](TBDFFont &f) {
+        f.Uid = uid;
+        return false;
+    });
 }
 
-void TFontPage::HeaderStep(int32_t TBDFFont::*member, int delta, QLineEdit *field)
+void TFontPage::HeaderStep(const QString &name, int32_t TBDFFont::*member, int delta, QLineEdit *field)
 {
-    TBDFFont *font = CurrentFont();
+    const TBDFFont *font = CurrentFont();
     if (!font)
         return;
     const bool boxSize = member == &TBDFFont::FBBWidth || member == &TBDFFont::FBBHeight;
-    int32_t &value = font->*member;
-    const int32_t before = value;
-    // The box size does not step below 1; a stored 0 or negative value becomes 1.
-    value = boxSize && delta < 0 ? (value > 1 ? value - 1 : 1) : Step(value, delta);
-    if (value != before)
-        Fonts.markCurrentModified();
-    field->setText(QString::number(value));
+    Edit({name + (delta > 0 ? QStringLiteral(" +1") : QStringLiteral(" -1")), 0, 0, true}, [&](TBDFFont &f) {
+        int32_t &value = f.*member;
+        // The box size does not step below 1; a stored 0 or negative value becomes 1.
+        value = boxSize && delta < 0 ? (value > 1 ? value - 1 : 1) : Step(value, delta);
+        return false;
+    });
+    field->setText(QString::number(font->*member));
     if (boxSize)
         ListBox1Click();
 }
 
 void TFontPage::SpeedButton1Click()
 {
-    HeaderStep(&TBDFFont::FBBWidth, -1, Edit8);
+    HeaderStep(QStringLiteral("Box width"), &TBDFFont::FBBWidth, -1, Edit8);
 }
 
 void TFontPage::SpeedButton2Click()
 {
-    HeaderStep(&TBDFFont::FBBWidth, 1, Edit8);
+    HeaderStep(QStringLiteral("Box width"), &TBDFFont::FBBWidth, 1, Edit8);
 }
 
 void TFontPage::SpeedButton3Click()
 {
-    HeaderStep(&TBDFFont::FBBXOff, -1, Edit9);
+    HeaderStep(QStringLiteral("Box x offset"), &TBDFFont::FBBXOff, -1, Edit9);
 }
 
 void TFontPage::SpeedButton4Click()
 {
-    HeaderStep(&TBDFFont::FBBXOff, 1, Edit9);
+    HeaderStep(QStringLiteral("Box x offset"), &TBDFFont::FBBXOff, 1, Edit9);
 }
 
 void TFontPage::SpeedButton5Click()
 {
-    HeaderStep(&TBDFFont::FBBHeight, -1, Edit10);
+    HeaderStep(QStringLiteral("Box height"), &TBDFFont::FBBHeight, -1, Edit10);
 }
 
 void TFontPage::SpeedButton6Click()
 {
-    HeaderStep(&TBDFFont::FBBHeight, 1, Edit10);
+    HeaderStep(QStringLiteral("Box height"), &TBDFFont::FBBHeight, 1, Edit10);
 }
 
 void TFontPage::SpeedButton7Click()
 {
-    HeaderStep(&TBDFFont::FBBYOff, -1, Edit11);
+    HeaderStep(QStringLiteral("Box y offset"), &TBDFFont::FBBYOff, -1, Edit11);
 }
 
 void TFontPage::SpeedButton8Click()
 {
-    HeaderStep(&TBDFFont::FBBYOff, 1, Edit11);
+    HeaderStep(QStringLiteral("Box y offset"), &TBDFFont::FBBYOff, 1, Edit11);
 }
 
 void TFontPage::GoToCode(const QString &hexCode)

@@ -228,127 +228,151 @@ void TFontPage::LoadCurrentCharIntoEditor()
 
 void TFontPage::RxDrawGrid1MouseDown(QPoint offset, TPaintAction action)
 {
-    TBDFChar *ch = CurrentChar();
-    if (!ch)
-        return;
-    auto cell = GridCellAt(offset.x(), offset.y(), RxDrawGrid1->columns(), RxDrawGrid1->rows(), RxDrawGrid1->pitch());
-    if (!cell || !ApplyPaint(*ch, *cell, action, RxDrawGrid1->columns()))
-        return;
-    RxDrawGrid1->update();
-    // Every press counts as an edit, whether or not the pixel changed.
-    Fonts.markCurrentModified();
-    RxDrawGrid2->updateCurrentGlyph();
+    // Each press starts a stroke: its drags join it as one step of the history.
+    ++StrokeKey;
+    if (PaintAt(offset, action))
+        RxDrawGrid1->update();
 }
 
 void TFontPage::RxDrawGrid1MouseMove(QPoint offset, TPaintAction action)
 {
-    TBDFChar *ch = CurrentChar();
-    if (!ch)
-        return;
-    auto cell = GridCellAt(offset.x(), offset.y(), RxDrawGrid1->columns(), RxDrawGrid1->rows(), RxDrawGrid1->pitch());
-    if (!cell || !ApplyPaint(*ch, *cell, action, RxDrawGrid1->columns()))
-        return;
-    RxDrawGrid1->updateCell(*cell);
     // A drag that began on a missing row still changes the font when it reaches real ones.
-    Fonts.markCurrentModified();
-    RxDrawGrid2->updateCurrentGlyph();
+    if (const auto cell = PaintAt(offset, action))
+        RxDrawGrid1->updateCell(*cell);
 }
 
-void TFontPage::MetricCommand(const std::function<void(TBDFChar &)> &op, QLineEdit *field, int32_t TBDFChar::*shown)
+std::optional<TGridCell> TFontPage::PaintAt(QPoint offset, TPaintAction action)
 {
-    TBDFFont *font = CurrentFont();
-    if (!font)
+    if (!CurrentChar())
+        return std::nullopt;
+    auto cell = GridCellAt(offset.x(), offset.y(), RxDrawGrid1->columns(), RxDrawGrid1->rows(), RxDrawGrid1->pitch());
+    if (!cell)
+        return std::nullopt;
+    const int at = State.CurrentCharIndex;
+    const int columns = RxDrawGrid1->columns();
+    // Every press counts as an edit, whether or not the pixel changed.
+    const bool painted = Edit({QStringLiteral("Paint glyph %1").arg(GlyphCode(at)), at, at + 1, false, PaintMerge, StrokeKey},
+                              [&](TBDFFont &font) { return ApplyPaint(font.Chars[size_t(at)], *cell, action, columns); });
+    if (!painted)
+        return std::nullopt;
+    RxDrawGrid2->updateCurrentGlyph();
+    return cell;
+}
+
+void TFontPage::MetricCommand(const QString &name, const std::function<void(TBDFChar &)> &op, QLineEdit *field,
+                              int32_t TBDFChar::*shown)
+{
+    if (!CurrentFont())
         return;
-    if (ApplyToBlock(*font, State.CharSelection, op))
-        Fonts.markCurrentModified();
+    Edit(BlockStep(name), [&](TBDFFont &font) {
+        ApplyToBlock(font, State.CharSelection, op);
+        return false;
+    });
     if (const TBDFChar *ch = CurrentChar())
         field->setText(QString::number(ch->*shown));
     RxDrawGrid2Click();
     RxDrawGrid2->refresh();
 }
 
-void TFontPage::MetricStep(int32_t TBDFChar::*member, int delta, QLineEdit *field)
+void TFontPage::MetricStep(const QString &name, int32_t TBDFChar::*member, int delta, QLineEdit *field)
 {
-    MetricCommand([&](TBDFChar &c) { c.*member = Step(c.*member, delta); }, field, member);
+    MetricCommand(name + (delta > 0 ? QStringLiteral(" +1") : QStringLiteral(" -1")),
+                  [&](TBDFChar &c) { c.*member = Step(c.*member, delta); }, field, member);
 }
 
 void TFontPage::SpeedButton11Click()
 {
-    MetricCommand(GrowWidth, Edit1, &TBDFChar::BBXWidth);
+    MetricCommand(QStringLiteral("Widen"), GrowWidth, Edit1, &TBDFChar::BBXWidth);
 }
 
 void TFontPage::SpeedButton15Click()
 {
-    MetricCommand(ShrinkWidth, Edit1, &TBDFChar::BBXWidth);
+    MetricCommand(QStringLiteral("Narrow"), ShrinkWidth, Edit1, &TBDFChar::BBXWidth);
 }
 
 void TFontPage::SpeedButton12Click()
 {
-    MetricCommand(GrowHeight, Edit2, &TBDFChar::BBXHeight);
+    MetricCommand(QStringLiteral("Add a row"), GrowHeight, Edit2, &TBDFChar::BBXHeight);
 }
 
 void TFontPage::SpeedButton16Click()
 {
-    MetricCommand(ShrinkHeight, Edit2, &TBDFChar::BBXHeight);
+    MetricCommand(QStringLiteral("Remove a row"), ShrinkHeight, Edit2, &TBDFChar::BBXHeight);
 }
 
 void TFontPage::SpeedButton13Click()
 {
-    MetricStep(&TBDFChar::BBXXOff, 1, Edit3);
+    MetricStep(QStringLiteral("Xoff"), &TBDFChar::BBXXOff, 1, Edit3);
 }
 
 void TFontPage::SpeedButton17Click()
 {
-    MetricStep(&TBDFChar::BBXXOff, -1, Edit3);
+    MetricStep(QStringLiteral("Xoff"), &TBDFChar::BBXXOff, -1, Edit3);
 }
 
 void TFontPage::SpeedButton14Click()
 {
-    MetricStep(&TBDFChar::BBXYOff, 1, Edit4);
+    MetricStep(QStringLiteral("Yoff"), &TBDFChar::BBXYOff, 1, Edit4);
 }
 
 void TFontPage::SpeedButton18Click()
 {
-    MetricStep(&TBDFChar::BBXYOff, -1, Edit4);
+    MetricStep(QStringLiteral("Yoff"), &TBDFChar::BBXYOff, -1, Edit4);
 }
 
 void TFontPage::SpeedButton24Click()
 {
-    MetricStep(&TBDFChar::SWidthX, 1, Edit5);
+    MetricStep(QStringLiteral("SW"), &TBDFChar::SWidthX, 1, Edit5);
 }
 
 void TFontPage::SpeedButton23Click()
 {
-    MetricStep(&TBDFChar::SWidthX, -1, Edit5);
+    MetricStep(QStringLiteral("SW"), &TBDFChar::SWidthX, -1, Edit5);
 }
 
 void TFontPage::SpeedButton26Click()
 {
-    MetricStep(&TBDFChar::DWidthX, 1, Edit19);
+    MetricStep(QStringLiteral("DW"), &TBDFChar::DWidthX, 1, Edit19);
 }
 
 void TFontPage::SpeedButton25Click()
 {
-    MetricStep(&TBDFChar::DWidthX, -1, Edit19);
+    MetricStep(QStringLiteral("DW"), &TBDFChar::DWidthX, -1, Edit19);
 }
 
 void TFontPage::Edit5Change(const QString &text)
 {
-    TBDFFont *font = CurrentFont();
-    if (!font)
+    if (!CurrentFont())
         return;
     const int32_t value = ParseIntDef(text.toStdString(), 0);
-    if (ApplyToBlock(*font, State.CharSelection, [value](TBDFChar &c) { c.SWidthX = value; }))
-        Fonts.markCurrentModified();
+    // Typing into the field is one step while the block stays the same.
+    TEditStep step = BlockStep(QStringLiteral("SW %1").arg(value));
+    step.MergeId = TypedSWMerge;
+    step.MergeKey = SpanKey();
+    Edit(step, [&](TBDFFont &font) {
+        ApplyToBlock(font, State.CharSelection, [value](TBDFChar &c) { c.SWidthX = value; });
+        return false;
+    });
+}
+
+bool TFontPage::EditCurrentGlyph(const QString &name, const std::function<void(TBDFChar &)> &op, int mergeId)
+{
+    if (!CurrentChar())
+        return false;
+    const int at = State.CurrentCharIndex;
+    TEditStep step{name, at, at + 1};
+    step.MergeId = mergeId;
+    step.MergeKey = static_cast<uint64_t>(at);
+    return Edit(step, [&](TBDFFont &font) {
+        op(font.Chars[size_t(at)]);
+        return false;
+    });
 }
 
 void TFontPage::SpeedButton10Click()
 {
     if (TBDFChar *ch = CurrentChar()) {
-        const int32_t before = ch->Encoding;
-        CodeDown(*ch);
-        if (ch->Encoding != before)
-            Fonts.markCurrentModified();
+        EditCurrentGlyph(QStringLiteral("Code down"), CodeDown);
         Edit13->setText(Hex4(ch->Encoding));
     }
 }
@@ -356,8 +380,12 @@ void TFontPage::SpeedButton10Click()
 void TFontPage::SpeedButton19Click()
 {
     if (TBDFChar *ch = CurrentChar()) {
-        CodeUp(*ch);
-        Fonts.markCurrentModified();
+        // The step up counts as an edit even when the code stays (at its top).
+        const int at = State.CurrentCharIndex;
+        Edit({QStringLiteral("Code up"), at, at + 1}, [at](TBDFFont &font) {
+            CodeUp(font.Chars[size_t(at)]);
+            return true;
+        });
         Edit13->setText(Hex4(ch->Encoding));
     }
 }
@@ -368,19 +396,15 @@ void TFontPage::Edit13Change(const QString &text)
     if (!ch)
         return;
     const int32_t code = HexToInt(text.toStdString());
-    if (code != ch->Encoding)
-        Fonts.markCurrentModified();
-    ch->Encoding = code;
+    EditCurrentGlyph(QStringLiteral("Code %1").arg(Hex4(code)), [code](TBDFChar &c) { c.Encoding = code; },
+                     TypedCodeMerge);
     GroupBox1->setTitle(QStringLiteral("Current char: ") + Hex4(code));
 }
 
 void TFontPage::SpeedButton20Click()
 {
-    if (TBDFChar *ch = CurrentChar()) {
-        const TBDFChar before = *ch;
-        RotateLeft(*ch);
-        if (!(before == *ch))
-            Fonts.markCurrentModified();
+    if (CurrentChar()) {
+        EditCurrentGlyph(QStringLiteral("Rotate left"), RotateLeft);
         RxDrawGrid1->update();
         RxDrawGrid2->updateCurrentGlyph();
     }
@@ -388,11 +412,8 @@ void TFontPage::SpeedButton20Click()
 
 void TFontPage::SpeedButton22Click()
 {
-    if (TBDFChar *ch = CurrentChar()) {
-        const TBDFChar before = *ch;
-        RotateUp(*ch);
-        if (!(before == *ch))
-            Fonts.markCurrentModified();
+    if (CurrentChar()) {
+        EditCurrentGlyph(QStringLiteral("Rotate up"), RotateUp);
         RxDrawGrid1->update();
         RxDrawGrid2->updateCurrentGlyph();
     }
@@ -400,25 +421,24 @@ void TFontPage::SpeedButton22Click()
 
 void TFontPage::ToolButton23Click()
 {
-    if (State.UndoChar.Bitmap.empty())
+    if (State.UndoChar.Bitmap.empty() || !CurrentChar())
         return;
-    TBDFChar *ch = CurrentChar();
-    if (!ch)
-        return;
-    if (!(*ch == State.UndoChar))
-        Fonts.markCurrentModified();
-    *ch = State.UndoChar;
+    // Back to the glyph as it was when it was selected, as one step of the history.
+    const TBDFChar saved = State.UndoChar;
+    EditCurrentGlyph(QStringLiteral("Restore glyph %1").arg(Hex4(saved.Encoding)), [&](TBDFChar &c) { c = saved; });
     RxDrawGrid2Click();
     RxDrawGrid2->refresh();
 }
 
 void TFontPage::ToolButton26Click()
 {
-    TBDFFont *font = CurrentFont();
-    if (!font)
+    if (!CurrentFont())
         return;
-    if (RenumberCodes(*font, State.CharSelection))
-        Fonts.markCurrentModified();
+    const int count = SpanLast(State.CharSelection) - SpanFirst(State.CharSelection) + 1;
+    Edit(BlockStep(QStringLiteral("Renumber %1 glyphs").arg(count)), [this](TBDFFont &font) {
+        RenumberCodes(font, State.CharSelection);
+        return false;
+    });
     RxDrawGrid2Click();
     RxDrawGrid2->refresh();
 }

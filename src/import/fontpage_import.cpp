@@ -183,10 +183,14 @@ void TFontPage::ToolButton17Click()
     font = CurrentFont();
     if (!font || cut.Glyphs.empty())
         return;
-    font->Chars.insert(font->Chars.end(), std::make_move_iterator(cut.Glyphs.begin()),
+    // Imported glyphs are work to keep: one step of the history, so closing asks before they are lost.
+    const int end = static_cast<int>(font->Chars.size());
+    const QString name = QStringLiteral("Import %1 glyphs from %2").arg(cut.Glyphs.size()).arg(QFileInfo(chosen.first()).fileName());
+    Edit({name, end, end}, [&](TBDFFont &f) {
+        f.Chars.insert(f.Chars.end(), std::make_move_iterator(cut.Glyphs.begin()),
                        std::make_move_iterator(cut.Glyphs.end()));
-    // Imported glyphs are work to keep: closing must ask before they are lost.
-    Fonts.markCurrentModified();
+        return false;
+    });
     RxDrawGrid2->refresh();
     if (cut.CutWide > 0)
         Prompts().showWarning(QString::number(cut.CutWide) +
