@@ -144,5 +144,76 @@ int main(int argc, char **argv)
         Send(pixels, QEvent::MouseMove, p, Qt::NoButton, Qt::LeftButton);
         QApplication::processEvents();
     });
+    Send(pixels, QEvent::MouseButtonRelease, QPoint(6, 6), Qt::LeftButton, Qt::NoButton);
+
+    // The history, on the font's first glyphs.
+    TFontStack *history = form.Fonts.historyOf(0);
+    const auto key = [&](int k, Qt::KeyboardModifiers mods) {
+        QKeyEvent e(QEvent::KeyPress, k, mods);
+        QApplication::sendEvent(table, &e);
+    };
+    key(Qt::Key_Home, Qt::ControlModifier);
+    history->clear();
+    const auto stroke = [&](int i) {
+        const int y = (i % 16) * 13 + 6;
+        Send(pixels, QEvent::MouseButtonPress, QPoint(6, y), Qt::LeftButton, Qt::LeftButton);
+        for (int x = 1; x < 8; ++x)
+            Send(pixels, QEvent::MouseMove, QPoint(x * 13 + 6, y), Qt::NoButton, Qt::LeftButton);
+        Send(pixels, QEvent::MouseButtonRelease, QPoint(7 * 13 + 6, y), Qt::LeftButton, Qt::NoButton);
+        pixels->repaint();
+    };
+    Report("paint stroke of 8 pixels (+ repaint)", 100, stroke);
+    Report("undo a paint stroke (+ repaint)", 100, [&](int) {
+        history->undo();
+        pixels->repaint();
+    });
+    Report("redo a paint stroke (+ repaint)", 100, [&](int) {
+        history->redo();
+        pixels->repaint();
+    });
+    history->clear();
+    for (int i = 0; i < HistoryLimit; ++i)
+        stroke(i);
+    std::printf("%-40s %7.1f KiB (%d steps)\n", "history after 500 strokes", history->keptBytes() / 1024.0,
+                history->count());
+    // A block of 32 x 32 glyphs.
+    key(Qt::Key_Home, Qt::ControlModifier);
+    for (int i = 0; i < 31; ++i) {
+        key(Qt::Key_Right, Qt::ShiftModifier);
+        key(Qt::Key_Down, Qt::ShiftModifier);
+    }
+    Report("widen a 1,024-glyph block (+ repaint)", 20, [&](int) {
+        page.SpeedButton11Click();
+        table->repaint();
+    });
+    Report("undo widening the block (+ repaint)", 20, [&](int) {
+        history->undo();
+        table->repaint();
+    });
+    // Every glyph selected, deleted and brought back.
+    key(Qt::Key_Home, Qt::ControlModifier);
+    key(Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier);
+    const size_t glyphs = form.Fonts[0].Font.Chars.size();
+    std::vector<double> deletes, undos;
+    for (int i = 0; i < 5; ++i) {
+        key(Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier);
+        QElapsedTimer t;
+        t.start();
+        page.ToolButton18Click();
+        table->repaint();
+        deletes.push_back(t.nsecsElapsed() / 1e6);
+        if (i == 0)
+            std::printf("%-40s %7.1f MiB for %zu glyphs\n", "the delete's step keeps",
+                        static_cast<const TFontEdit *>(history->command(history->index() - 1))->keptBytes() / 1048576.0, glyphs);
+        t.restart();
+        history->undo();
+        table->repaint();
+        undos.push_back(t.nsecsElapsed() / 1e6);
+    }
+    for (auto [what, ms] : {std::pair{"delete every glyph (+ repaint)", &deletes},
+                            std::pair{"undo deleting every glyph (+ repaint)", &undos}}) {
+        std::sort(ms->begin(), ms->end());
+        std::printf("%-40s median %7.3f ms  max %7.3f ms  (5 runs)\n", what, (*ms)[2], ms->back());
+    }
     return 0;
 }

@@ -1,5 +1,6 @@
 // Side panel, undo, renumbering, character commands and font header, through the window.
 #include "app/errorhandler.h"
+#include "bdf/bdfwriter.h"
 #include "app/fmain.h"
 #include "app/fontpage.h"
 #include "app/windowtestutil.h"
@@ -8,6 +9,8 @@
 #include "app/scriptedprompts.h"
 
 #include <QGroupBox>
+#include <QMenuBar>
+#include <QUndoStack>
 #include <QLineEdit>
 #include <QPaintEvent>
 #include <QListWidget>
@@ -42,6 +45,10 @@ private slots:
     void uidMinusZeroShowsAndSavesZero();
     void latinNameEditsOneByte();
     void fontPageWithoutTheWindow();
+    void everyEditIsUndoneAndRedone_data();
+    void everyEditIsUndoneAndRedone();
+    void savedStateFollowsTheHistory();
+    void historyIsCappedAndNamed();
 
 private:
     void Open(const QByteArray &text);
@@ -503,6 +510,169 @@ void TstGlyphCommands::fontPageWithoutTheWindow()
     QCOMPARE(fonts[0].Font.Chars[0].Bitmap[0], uint64_t(0x80));
     QVERIFY(fonts[0].Modified);
     QVERIFY(ui.ListBox1()->item(0)->font().italic());
+}
+
+namespace {
+
+// One edit of the history table: the selection it starts from and what the user does.
+struct THistoryCase {
+    const char *Name;
+    int First, Last;
+    std::function<void(TFontPage &, TFontControls &)> Run;
+};
+
+void Press(QWidget *w, QPoint p)
+{
+    SendMouse(w, QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+}
+
+const std::vector<THistoryCase> &HistoryCases()
+{
+    static const std::vector<THistoryCase> cases = {
+        {"paint-stroke", 1, 1, [](TFontPage &, TFontControls &ui) {
+             Press(ui.RxDrawGrid1(), {6, 6});
+             SendMouse(ui.RxDrawGrid1(), QEvent::MouseMove, {19, 6}, Qt::NoButton, Qt::LeftButton);
+             SendMouse(ui.RxDrawGrid1(), QEvent::MouseMove, {32, 19}, Qt::NoButton, Qt::LeftButton);
+             SendMouse(ui.RxDrawGrid1(), QEvent::MouseButtonRelease, {32, 19}, Qt::LeftButton, Qt::NoButton);
+         }},
+        {"widen-block", 0, 5, [](TFontPage &p, TFontControls &) { p.SpeedButton11Click(); }},
+        {"lower-a-row", 2, 3, [](TFontPage &p, TFontControls &) { p.SpeedButton16Click(); }},
+        {"x-offset", 2, 4, [](TFontPage &p, TFontControls &) { p.SpeedButton13Click(); }},
+        {"dw-down", 3, 3, [](TFontPage &p, TFontControls &) { p.SpeedButton25Click(); }},
+        {"sw-typed", 0, 33, [](TFontPage &, TFontControls &ui) { QTest::keyClicks(ui.Edit5(), "97"); }},
+        {"code-up", 2, 2, [](TFontPage &p, TFontControls &) { p.SpeedButton19Click(); }},
+        {"code-typed", 2, 2, [](TFontPage &, TFontControls &ui) {
+             ui.Edit13()->selectAll();
+             QTest::keyClicks(ui.Edit13(), "1F6");
+         }},
+        {"rotate-left", 4, 4, [](TFontPage &p, TFontControls &) { p.SpeedButton20Click(); }},
+        {"rotate-up", 4, 4, [](TFontPage &p, TFontControls &) { p.SpeedButton22Click(); }},
+        {"renumber", 0, 3, [](TFontPage &p, TFontControls &) { p.ToolButton26Click(); }},
+        {"add", 3, 3, [](TFontPage &p, TFontControls &) { p.ToolButton16Click(); }},
+        {"add-at-end", 40, 40, [](TFontPage &p, TFontControls &) { p.ToolButton16Click(); }},
+        {"delete", 2, 6, [](TFontPage &p, TFontControls &) { p.ToolButton18Click(); }},
+        {"delete-past-the-end", 38, 60, [](TFontPage &p, TFontControls &) { p.ToolButton18Click(); }},
+        {"paste", 5, 9, [](TFontPage &p, TFontControls &) { p.ToolButton22Click(0); }},
+        {"paste-codes-appends", 39, 40, [](TFontPage &p, TFontControls &) { p.ToolButton22Click(1); }},
+        {"glyph-undo", 1, 1, [](TFontPage &p, TFontControls &ui) {
+             QTest::mouseClick(ui.RxDrawGrid1(), Qt::LeftButton, Qt::NoModifier, {6, 6});
+             p.ToolButton23Click();
+         }},
+        {"name-typed", 0, 0, [](TFontPage &, TFontControls &ui) { QTest::keyClicks(ui.Edit6(), "-Bold"); }},
+        {"uid-typed", 0, 0, [](TFontPage &, TFontControls &ui) { QTest::keyClicks(ui.Edit7(), "42"); }},
+        {"box-width", 0, 0, [](TFontPage &p, TFontControls &) { p.SpeedButton2Click(); }},
+        {"box-height-down", 0, 0, [](TFontPage &p, TFontControls &) { p.SpeedButton5Click(); }},
+    };
+    return cases;
+}
+
+QByteArray Written(const TBDFFont &font)
+{
+    const TByteBuffer bytes = FormatBDF(font);
+    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+} // namespace
+
+void TstGlyphCommands::everyEditIsUndoneAndRedone_data()
+{
+    QTest::addColumn<int>("index");
+    for (size_t i = 0; i < HistoryCases().size(); ++i)
+        QTest::newRow(HistoryCases()[i].Name) << int(i);
+}
+
+void TstGlyphCommands::everyEditIsUndoneAndRedone()
+{
+    QFETCH(int, index);
+    const THistoryCase &c = HistoryCases()[size_t(index)];
+    // Glyph 1's code leaves a gap for the renumbering to close.
+    Open(SmallFont("H", 40).replace("ENCODING 66\n", "ENCODING 90\n"));
+    TFontControls ui = Fixture.Ui();
+    // Something to paste: glyphs 0 and 1.
+    Select(0, 1);
+    Form->FontPage->ToolButton21Click();
+    Select(c.First, c.Last);
+    const QByteArray before = Written(Font());
+    const TFontPageState place = Form->FontPage->PageState();
+    QUndoStack *history = Form->Fonts.historyOf(0);
+    const int steps = c.Name == std::string("glyph-undo") ? 2 : 1;
+    c.Run(*Form->FontPage, ui);
+    const QByteArray after = Written(Font());
+    // The glyph's own undo ends where it began; undoing that step brings the paint back.
+    QCOMPARE(after != before, steps == 1);
+    QCOMPARE(history->count(), steps);
+    QVERIFY(Modified());
+    // Elsewhere first: undo brings the editor back to the step's glyph and selection.
+    Select(7, 7);
+    auto *undo = PageControl<QAction>(Form->FontPage, "UndoStep1");
+    auto *redo = PageControl<QAction>(Form->FontPage, "RedoStep1");
+    undo->trigger();
+    if (steps == 2) {
+        QVERIFY(Written(Font()) != before);
+        undo->trigger();
+    }
+    QCOMPARE(Written(Font()), before);
+    QVERIFY(!Modified());
+    QVERIFY(!undo->isEnabled());
+    QCOMPARE(Form->FontPage->PageState().CurrentCharIndex, place.CurrentCharIndex);
+    QCOMPARE(Form->FontPage->PageState().CharSelection, place.CharSelection);
+    QCOMPARE(ui.Edit6()->text(), QString::fromStdString(Font().FontName));
+    for (int i = 0; i < steps; ++i)
+        redo->trigger();
+    QCOMPARE(Written(Font()), after);
+    QVERIFY(Modified());
+}
+
+void TstGlyphCommands::savedStateFollowsTheHistory()
+{
+    Open(SmallFont("S", 4));
+    auto *undo = PageControl<QAction>(Form->FontPage, "UndoStep1");
+    auto *redo = PageControl<QAction>(Form->FontPage, "RedoStep1");
+    Select(1, 1);
+    QTest::mouseClick(Fixture.Ui().RxDrawGrid1(), Qt::LeftButton, Qt::NoModifier, {6, 6});
+    QVERIFY(Fixture.Ui().ListBox1()->item(0)->font().italic());
+    QTest::mouseClick(Fixture.Ui().ToolButton25(), Qt::LeftButton);
+    QVERIFY(!Modified());
+    QVERIFY(!Fixture.Ui().ListBox1()->item(0)->font().italic());
+    // Past the save and back: unsaved, then saved again.
+    undo->trigger();
+    QVERIFY(Modified());
+    QVERIFY(Fixture.Ui().ListBox1()->item(0)->font().italic());
+    redo->trigger();
+    QVERIFY(!Modified());
+    // A new edit after undoing past the save can never come back to the saved state.
+    undo->trigger();
+    Form->FontPage->SpeedButton19Click();
+    QVERIFY(!redo->isEnabled());
+    undo->trigger();
+    QVERIFY(Modified());
+    // A quick save of nothing modified writes nothing, and closing asks about the unsaved font.
+    Script->YesNoAnswers << false;
+    QVERIFY(!Form->close());
+    QCOMPARE(Script->Asked.last(), QString("BDF fonts not saved, exit?"));
+}
+
+void TstGlyphCommands::historyIsCappedAndNamed()
+{
+    Open(SmallFont("C", 8));
+    Select(2, 4);
+    Form->FontPage->ToolButton18Click();
+    auto *undo = PageControl<QAction>(Form->FontPage, "UndoStep1");
+    QCOMPARE(undo->toolTip(), QString("Шаг назад: Delete 3 glyphs"));
+    QCOMPARE(undo->shortcut(), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Z));
+    const QList<QAction *> edit = Form->menuBar()->actions()[1]->menu()->actions();
+    QVERIFY(edit.contains(undo));
+    QVERIFY(edit.contains(PageControl<QAction>(Form->FontPage, "Deletechar1")));
+    Select(0, 0);
+    for (int i = 0; i < HistoryLimit + 20; ++i)
+        Form->FontPage->SpeedButton19Click();
+    QUndoStack *history = Form->Fonts.historyOf(0);
+    QCOMPARE(history->count(), HistoryLimit);
+    // The oldest steps went first: the delete can no longer be undone.
+    while (history->canUndo())
+        undo->trigger();
+    QCOMPARE(Font().Chars.size(), size_t(5));
+    QCOMPARE(Font().Chars[0].Encoding, 0x41 + 20);
 }
 
 #include "tst_glyphcommands.moc"

@@ -370,6 +370,11 @@ void TstImport::pictureImportThroughTheWindow()
     Script->OpenAnswers << QStringList{Path("chart.bmp")};
     Form->FontPage->ToolButton17Click();
     QCOMPARE(font.Chars.size(), size_t(450));
+    // The imported glyphs are one step of the history.
+    QCOMPARE(Form->Fonts.historyOf(0)->undoText(), QString("Import 200 glyphs from chart.bmp"));
+    Form->Fonts.historyOf(0)->undo();
+    QCOMPARE(font.Chars.size(), size_t(250));
+    QVERIFY(!Form->Fonts[0].Modified);
 }
 
 int main(int argc, char **argv)
