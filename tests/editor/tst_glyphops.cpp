@@ -1,4 +1,5 @@
 #include "editor/glyphops.h"
+#include "editor/pixelops.h"
 
 #include <QtTest>
 
@@ -39,6 +40,7 @@ private slots:
     void block();
     void renumber_data();
     void renumber();
+    void pixelBlocks();
 };
 
 void TstGlyphOps::ops_data()
@@ -77,6 +79,36 @@ void TstGlyphOps::ops_data()
     QTest::newRow("shrink-57-to-56") << shrink << 57 << 1 << TRows{0x8000000000000000} << 56 << 1
                                      << TRows{0x80000000000000};
     QTest::newRow("shrink-64-to-63-keeps") << shrink << 64 << 1 << TRows{1} << 63 << 1 << TRows{1};
+    // The transforms on the glyph's whole box; bits past the width stay as they are.
+    const TOp shiftL = [](TBDFChar &c) { ShiftPixels(c, GlyphBox(c), TShift::Left, false); };
+    const TOp shiftR = [](TBDFChar &c) { ShiftPixels(c, GlyphBox(c), TShift::Right, false); };
+    const TOp wrapL = [](TBDFChar &c) { ShiftPixels(c, GlyphBox(c), TShift::Left, true); };
+    const TOp wrapR = [](TBDFChar &c) { ShiftPixels(c, GlyphBox(c), TShift::Right, true); };
+    const TOp shiftD = [](TBDFChar &c) { ShiftPixels(c, GlyphBox(c), TShift::Down, false); };
+    const TOp wrapU = [](TBDFChar &c) { ShiftPixels(c, GlyphBox(c), TShift::Up, true); };
+    const TOp flipH = [](TBDFChar &c) { FlipHorizontally(c, GlyphBox(c)); };
+    const TOp flipV = [](TBDFChar &c) { FlipVertically(c, GlyphBox(c)); };
+    const TOp invert = [](TBDFChar &c) { InvertPixels(c, GlyphBox(c)); };
+    const TOp clear = [](TBDFChar &c) { ClearPixels(c, GlyphBox(c)); };
+    QTest::newRow("shift-right-5") << shiftR << 5 << 1 << TRows{0xA0} << 5 << 1 << TRows{0x50};
+    QTest::newRow("shift-right-5-keeps-stray-bits") << shiftR << 5 << 1 << TRows{0xA7} << 5 << 1 << TRows{0x57};
+    QTest::newRow("shift-left-5-drops") << shiftL << 5 << 1 << TRows{0xA0} << 5 << 1 << TRows{0x40};
+    QTest::newRow("wrap-left-5") << wrapL << 5 << 1 << TRows{0xA0} << 5 << 1 << TRows{0x48};
+    QTest::newRow("shift-right-1-drops") << shiftR << 1 << 1 << TRows{0x80} << 1 << 1 << TRows{0};
+    QTest::newRow("wrap-right-1") << wrapR << 1 << 1 << TRows{0x80} << 1 << 1 << TRows{0x80};
+    QTest::newRow("wrap-left-9") << wrapL << 9 << 1 << TRows{0x8000} << 9 << 1 << TRows{0x0080};
+    QTest::newRow("shift-right-64-drops") << shiftR << 64 << 1 << TRows{1} << 64 << 1 << TRows{0};
+    QTest::newRow("wrap-right-64") << wrapR << 64 << 1 << TRows{1} << 64 << 1 << TRows{0x8000000000000000};
+    QTest::newRow("shift-down") << shiftD << 8 << 2 << TRows{0x80, 0x40} << 8 << 2 << TRows{0, 0x80};
+    QTest::newRow("wrap-up") << wrapU << 8 << 2 << TRows{0x80, 0x40} << 8 << 2 << TRows{0x40, 0x80};
+    QTest::newRow("flip-h-8") << flipH << 8 << 1 << TRows{0xC0} << 8 << 1 << TRows{0x03};
+    QTest::newRow("flip-h-9") << flipH << 9 << 1 << TRows{0x8000} << 9 << 1 << TRows{0x0080};
+    QTest::newRow("flip-v-makes-missing-rows") << flipV << 8 << 3 << TRows{0x80} << 8 << 3 << TRows{0, 0, 0x80};
+    QTest::newRow("invert-8") << invert << 8 << 1 << TRows{0x0F} << 8 << 1 << TRows{0xF0};
+    QTest::newRow("invert-100-wide-inks-its-64-bits") << invert << 100 << 1 << TRows{0} << 100 << 1
+                                                      << TRows{0xFFFFFFFFFFFFFFF0};
+    QTest::newRow("clear-5") << clear << 5 << 2 << TRows{0xFF, 0xF8} << 5 << 2 << TRows{0x07, 0};
+    QTest::newRow("invert-width-0-changes-nothing") << invert << 0 << 1 << TRows{0x80} << 0 << 1 << TRows{0x80};
     QTest::newRow("grow-height") << growH << 8 << 2 << TRows{0x80, 0x40} << 8 << 3 << TRows{0x80, 0x40, 0};
     QTest::newRow("grow-height-drops-extra-rows") << growH << 8 << 1 << TRows{1, 2, 3} << 8 << 2 << TRows{1, 2};
     QTest::newRow("shrink-height") << shrinkH << 8 << 3 << TRows{1, 2, 3} << 8 << 2 << TRows{1, 2};
@@ -201,6 +233,21 @@ void TstGlyphOps::renumber()
         got << ch.Encoding;
     QCOMPARE(got, expected);
     QCOMPARE(font.Chars.size(), size_t(codes.size()));
+}
+
+void TstGlyphOps::pixelBlocks()
+{
+    // Columns 1..3 of rows 0..1 of a 6-wide glyph, pasted at column 4 of another:
+    // only the two columns inside its box are written, ink and clear alike.
+    const TBDFChar from = Make(6, 2, {0x70, 0x28});
+    const TPixelBlock block = CopyPixels(from, RectBetween(3, 1, 1, 0));
+    QCOMPARE(block, (TPixelBlock{3, 2, {1, 1, 1, 0, 1, 0}}));
+    TBDFChar to = Make(6, 3, {0xFC});
+    PastePixels(to, block, 4, 1);
+    QCOMPARE(Rows(to), (TRows{0xFC, 0x0C, 0x04}));
+    // A rectangle past the box is cut to it.
+    QCOMPARE(ClipToBox(to, {4, 2, 10, 10}), (TPixelRect{4, 2, 2, 1}));
+    QVERIFY(ClipToBox(to, {6, 0, 1, 1}).empty());
 }
 
 QTEST_APPLESS_MAIN(TstGlyphOps)
