@@ -34,6 +34,7 @@ TFontPage::TFontPage(TOpenFonts &fonts, const TProject &project, QWidget *parent
     ConnectCharTable();
     ConnectHeaderPanel();
     CreateEditActions();
+    CreateGlyphActions();
     NameControls();
 }
 
@@ -117,7 +118,14 @@ void TFontPage::NameControls()
         {PopupMenu1, "PopupMenu1"},     {Addchar1, "Addchar1"},           {Copychar1, "Copychar1"},
         {Pastechar1, "Pastechar1"},     {Deletechar1, "Deletechar1"},     {Undoedit2, "Undoedit2"},
         {Pastespecial1, "Pastespecial1"}, {Undoedit1, "Undoedit1"},   {UndoStep1, "UndoStep1"},
-        {RedoStep1, "RedoStep1"},
+        {RedoStep1, "RedoStep1"},       {ToolBar6, "ToolBar6"},           {ShiftLeft1, "ShiftLeft1"},
+        {ShiftRight1, "ShiftRight1"},   {ShiftUp1, "ShiftUp1"},           {ShiftDown1, "ShiftDown1"},
+        {WrapLeft1, "WrapLeft1"},       {WrapRight1, "WrapRight1"},       {WrapUp1, "WrapUp1"},
+        {WrapDown1, "WrapDown1"},       {FlipHorizontally1, "FlipHorizontally1"},
+        {FlipVertically1, "FlipVertically1"}, {Invert1, "Invert1"},       {ClearGlyph1, "ClearGlyph1"},
+        {CopyPixels1, "CopyPixels1"},   {CutPixels1, "CutPixels1"},       {PastePixels1, "PastePixels1"},
+        {ClearPixels1, "ClearPixels1"}, {SelectNone1, "SelectNone1"},     {CopyPicture1, "CopyPicture1"},
+        {PastePicture1, "PastePicture1"}, {SelectTool1, "SelectTool1"},
     };
     for (const auto &[object, name] : named)
         object->setObjectName(QString::fromLatin1(name));
@@ -180,7 +188,8 @@ void TFontPage::CreateEditActions()
 
 QList<QAction *> TFontPage::EditActions() const
 {
-    return {UndoStep1, RedoStep1, Undoedit2, Copychar1, Pastechar1, Pastespecial1, Deletechar1, Addchar1};
+    return QList<QAction *>{UndoStep1, RedoStep1, Undoedit2, Copychar1, Pastechar1, Pastespecial1, Deletechar1, Addchar1} +
+           GlyphActions;
 }
 
 bool TFontPage::Edit(const TEditStep &step, const std::function<bool(TBDFFont &)> &change)

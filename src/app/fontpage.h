@@ -11,6 +11,7 @@
 #include "chartable/selection.h"
 #include "compiler/projectmodel.h"
 #include "editor/gridgeometry.h"
+#include "editor/pixelops.h"
 #include "fonthistory.h"
 #include "openfonts.h"
 #include "platform/folders.h"
@@ -46,6 +47,11 @@ struct TFontPageState {
     // Copy of the current glyph taken by the load step; what undo restores.
     TBDFChar UndoChar;
     std::vector<TBDFChar> CharClipboard;
+    // The pixels selected in the glyph grid (empty: none), where the selecting
+    // press was, and the copied pixels; both stay when another glyph is shown.
+    TPixelRect PixelSelection;
+    TGridCell PixelAnchor;
+    TPixelBlock PixelClipboard;
 };
 
 class TFontPage : public QWidget {
@@ -126,6 +132,25 @@ public:
     void SpeedButton7Click();
     void SpeedButton8Click();
 
+    // Transforms of the selected pixels, or of every glyph of the table's
+    // selection in its own box: shift (wrap: pixels leaving come in at the other
+    // side), flip, invert, clear.
+    void ShiftGlyphs(TShift direction, bool wrap);
+    void FlipGlyphs(bool horizontally);
+    void InvertGlyphs();
+    void ClearGlyphs();
+    // The pixel selection: copy, cut, paste (at the selection, else the box's
+    // top-left), clear its pixels, and select nothing.
+    void CopyPixelSelection();
+    void CutPixelSelection();
+    void PastePixelSelection();
+    void ClearPixelSelection();
+    void SelectNoPixels();
+    // The system clipboard: the glyph, or the table selection's glyphs side by
+    // side, as a picture at the zoom; a picture pasted into the current glyph.
+    void CopyGlyphsAsPicture();
+    void PastePicture();
+
     // Imports: a TrueType font, glyphs from a picture.
     void ToolButton15Click();
     void ToolButton17Click();
@@ -176,6 +201,12 @@ private:
     // Paints the cell under offset; the cell when the font counts it as an edit.
     std::optional<TGridCell> PaintAt(QPoint offset, TPaintAction action);
     void CreateEditActions();
+    void CreateGlyphActions();
+    // Runs op on the pixel selection of the current glyph when there is one, else
+    // on the box of every glyph of the table's selection, as one step.
+    void PixelCommand(const QString &name, const std::function<void(TBDFChar &, TPixelRect)> &op);
+    void SelectPixelsTo(QPoint offset, bool start);
+    void ShowPixelSelection();
 
     TProjectRecord *CurrentSlot() { return Fonts.currentSlot(); }
     TBDFFont *CurrentFont() { return Fonts.currentFont(); }
@@ -266,6 +297,15 @@ private:
     QAction *Undoedit1 = nullptr;
     // The history's steps back ("Шаг назад") and forward ("Шаг вперёд").
     QAction *UndoStep1 = nullptr, *RedoStep1 = nullptr;
+    // Transforms, the pixel selection's commands and the system clipboard's, in
+    // the menu; the transforms and pictures also on the editor's tool bar.
+    QToolBar *ToolBar6 = nullptr;
+    QAction *ShiftLeft1 = nullptr, *ShiftRight1 = nullptr, *ShiftUp1 = nullptr, *ShiftDown1 = nullptr,
+            *WrapLeft1 = nullptr, *WrapRight1 = nullptr, *WrapUp1 = nullptr, *WrapDown1 = nullptr,
+            *FlipHorizontally1 = nullptr, *FlipVertically1 = nullptr, *Invert1 = nullptr, *ClearGlyph1 = nullptr,
+            *CopyPixels1 = nullptr, *CutPixels1 = nullptr, *PastePixels1 = nullptr, *ClearPixels1 = nullptr,
+            *SelectNone1 = nullptr, *CopyPicture1 = nullptr, *PastePicture1 = nullptr, *SelectTool1 = nullptr;
+    QList<QAction *> GlyphActions;
     // Counts the paint strokes: the presses and drags of one stroke are one step.
     uint64_t StrokeKey = 0;
 

@@ -6,9 +6,13 @@
 #include "chartable/chartablewidget.h"
 #include "glyphgrids.h"
 #include "glyphops.h"
+#include "import/importops.h"
 #include "model/textfuncs.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -16,6 +20,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>
+#include <QToolBar>
 #include <QToolButton>
 
 #include <algorithm>
@@ -71,6 +76,11 @@ QWidget *TFontPage::CreateGlyphEditor()
     EditorScroll->Zoomed = [this](int notches) { SetZoom(CellSize + 2 * notches); };
     PixelGridOffsetNow = {};
     LayOutEditorGrids();
+    // The transforms and the pictures, filled with their commands once they exist.
+    ToolBar6 = new QToolBar(GroupBox1);
+    ToolBar6->setOrientation(Qt::Vertical);
+    ToolBar6->setIconSize(QSize(16, 16));
+    layout->addWidget(ToolBar6);
     layout->addWidget(EditorScroll, 1);
     // The side panel scrolls rather than holding the editor's height up, so the
     // splitter below can give the table more room.
@@ -441,4 +451,231 @@ void TFontPage::ToolButton26Click()
     });
     RxDrawGrid2Click();
     RxDrawGrid2->refresh();
+}
+
+void TFontPage::CreateGlyphActions()
+{
+    const auto make = [this](QAction *&action, const char *text, const QIcon &icon,
+                             const QList<QKeySequence> &keys, auto &&handler) {
+        action = new QAction(icon, QString::fromUtf8(text), this);
+        action->setShortcuts(keys);
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    const auto alt = [](Qt::Key key, bool shift = false) {
+        return QList<QKeySequence>{shift ? QKeySequence(Qt::ALT | Qt::SHIFT | key) : QKeySequence(Qt::ALT | key)};
+    };
+    make(ShiftLeft1, "Сдвиг влево", ThemeIcon("go-previous", QStyle::SP_ArrowLeft), alt(Qt::Key_Left),
+         [this] { ShiftGlyphs(TShift::Left, false); });
+    make(ShiftRight1, "Сдвиг вправо", ThemeIcon("go-next", QStyle::SP_ArrowRight), alt(Qt::Key_Right),
+         [this] { ShiftGlyphs(TShift::Right, false); });
+    make(ShiftUp1, "Сдвиг вверх", ThemeIcon("go-up", QStyle::SP_ArrowUp), alt(Qt::Key_Up),
+         [this] { ShiftGlyphs(TShift::Up, false); });
+    make(ShiftDown1, "Сдвиг вниз", ThemeIcon("go-down", QStyle::SP_ArrowDown), alt(Qt::Key_Down),
+         [this] { ShiftGlyphs(TShift::Down, false); });
+    make(WrapLeft1, "Сдвиг влево по кругу", QIcon(), alt(Qt::Key_Left, true), [this] { ShiftGlyphs(TShift::Left, true); });
+    make(WrapRight1, "Сдвиг вправо по кругу", QIcon(), alt(Qt::Key_Right, true),
+         [this] { ShiftGlyphs(TShift::Right, true); });
+    make(WrapUp1, "Сдвиг вверх по кругу", QIcon(), alt(Qt::Key_Up, true), [this] { ShiftGlyphs(TShift::Up, true); });
+    make(WrapDown1, "Сдвиг вниз по кругу", QIcon(), alt(Qt::Key_Down, true), [this] { ShiftGlyphs(TShift::Down, true); });
+    make(FlipHorizontally1, "Отразить по горизонтали", ThemeIcon("object-flip-horizontal", QStyle::SP_ArrowBack),
+         alt(Qt::Key_H), [this] { FlipGlyphs(true); });
+    make(FlipVertically1, "Отразить по вертикали", ThemeIcon("object-flip-vertical", QStyle::SP_ArrowUp),
+         alt(Qt::Key_V), [this] { FlipGlyphs(false); });
+    make(Invert1, "Инвертировать", ThemeIcon("edit-select-invert", QStyle::SP_BrowserReload), alt(Qt::Key_I),
+         &TFontPage::InvertGlyphs);
+    make(ClearGlyph1, "Очистить", ThemeIcon("edit-clear", QStyle::SP_DialogResetButton),
+         {QKeySequence(Qt::CTRL | Qt::Key_Delete)}, &TFontPage::ClearGlyphs);
+    // The pixel selection's keys belong to the pixel grid, as the glyph keys belong to the table.
+    // A tool rather than a modifier: Shift and the left button already paint.
+    make(SelectTool1, "Выделение пикселей", ThemeIcon("edit-select", QStyle::SP_DialogYesButton),
+         {QKeySequence(Qt::ALT | Qt::Key_S)}, [this](bool on) { RxDrawGrid1->setSelectTool(on); });
+    SelectTool1->setCheckable(true);
+    make(CopyPixels1, "Копировать пиксели", QIcon(), {QKeySequence(Qt::CTRL | Qt::Key_C)},
+         &TFontPage::CopyPixelSelection);
+    make(CutPixels1, "Вырезать пиксели", QIcon(), {QKeySequence(Qt::CTRL | Qt::Key_X)}, &TFontPage::CutPixelSelection);
+    make(PastePixels1, "Вставить пиксели", QIcon(), {QKeySequence(Qt::CTRL | Qt::Key_V)},
+         &TFontPage::PastePixelSelection);
+    make(ClearPixels1, "Очистить выделенные пиксели", QIcon(), {QKeySequence(Qt::Key_Delete)},
+         &TFontPage::ClearPixelSelection);
+    make(SelectNone1, "Снять выделение пикселей", QIcon(), {QKeySequence(Qt::Key_Escape)}, &TFontPage::SelectNoPixels);
+    for (QAction *a : {CopyPixels1, CutPixels1, PastePixels1, ClearPixels1, SelectNone1}) {
+        a->setShortcutContext(Qt::WidgetShortcut);
+        RxDrawGrid1->addAction(a);
+    }
+    make(CopyPicture1, "Копировать как изображение", ThemeIcon("image-x-generic", QStyle::SP_FileDialogContentsView),
+         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)}, &TFontPage::CopyGlyphsAsPicture);
+    make(PastePicture1, "Вставить изображение", ThemeIcon("insert-image", QStyle::SP_DialogOpenButton),
+         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V)}, &TFontPage::PastePicture);
+    for (QAction *a : {ShiftLeft1, ShiftRight1, ShiftUp1, ShiftDown1, WrapLeft1, WrapRight1, WrapUp1, WrapDown1,
+                       FlipHorizontally1, FlipVertically1, Invert1, ClearGlyph1, CopyPicture1, PastePicture1,
+                       SelectTool1})
+        addAction(a);
+    for (QAction *a : {SelectTool1, ShiftLeft1, ShiftRight1, ShiftUp1, ShiftDown1, FlipHorizontally1, FlipVertically1, Invert1,
+                       ClearGlyph1, CopyPicture1, PastePicture1})
+        ToolBar6->addAction(a);
+    const auto separator = [this] {
+        auto *s = new QAction(this);
+        s->setSeparator(true);
+        return s;
+    };
+    GlyphActions = {separator(), ShiftLeft1, ShiftRight1, ShiftUp1, ShiftDown1, WrapLeft1, WrapRight1, WrapUp1,
+                    WrapDown1, FlipHorizontally1, FlipVertically1, Invert1, ClearGlyph1, separator(), SelectTool1, CopyPixels1,
+                    CutPixels1, PastePixels1, ClearPixels1, SelectNone1, separator(), CopyPicture1, PastePicture1};
+    connect(RxDrawGrid1, &TPixelGrid::selectionPressed, this, [this](QPoint at) { SelectPixelsTo(at, true); });
+    connect(RxDrawGrid1, &TPixelGrid::selectionDragged, this, [this](QPoint at) { SelectPixelsTo(at, false); });
+}
+
+void TFontPage::SelectPixelsTo(QPoint offset, bool start)
+{
+    const auto cell = GridCellAt(std::max(offset.x(), 0), std::max(offset.y(), 0), RxDrawGrid1->columns(),
+                                 RxDrawGrid1->rows(), RxDrawGrid1->pitch());
+    if (!cell)
+        return;
+    if (start)
+        State.PixelAnchor = *cell;
+    State.PixelSelection = RectBetween(State.PixelAnchor.Col, State.PixelAnchor.Row, cell->Col, cell->Row);
+    ShowPixelSelection();
+}
+
+void TFontPage::ShowPixelSelection()
+{
+    RxDrawGrid1->setSelection(State.PixelSelection);
+}
+
+void TFontPage::PixelCommand(const QString &name, const std::function<void(TBDFChar &, TPixelRect)> &op)
+{
+    if (!CurrentFont())
+        return;
+    if (!State.PixelSelection.empty() && CurrentChar()) {
+        const TPixelRect area = State.PixelSelection;
+        EditCurrentGlyph(name + QStringLiteral(" (selected pixels)"), [&](TBDFChar &c) { op(c, area); });
+    } else {
+        Edit(BlockStep(name), [&](TBDFFont &font) {
+            ApplyToBlock(font, State.CharSelection, [&](TBDFChar &c) { op(c, GlyphBox(c)); });
+            return false;
+        });
+    }
+    RxDrawGrid1->update();
+    RxDrawGrid2->refresh();
+}
+
+void TFontPage::ShiftGlyphs(TShift direction, bool wrap)
+{
+    static const char *const names[] = {"Shift left", "Shift right", "Shift up", "Shift down"};
+    PixelCommand(QString::fromLatin1(names[int(direction)]) + (wrap ? QStringLiteral(" around") : QString()),
+                 [&](TBDFChar &c, TPixelRect area) { ShiftPixels(c, area, direction, wrap); });
+    // Shifted without wrapping, the selection moves with its pixels.
+    if (!wrap && !State.PixelSelection.empty()) {
+        TPixelRect &sel = State.PixelSelection;
+        sel.Left += direction == TShift::Right ? 1 : direction == TShift::Left ? -1 : 0;
+        sel.Top += direction == TShift::Down ? 1 : direction == TShift::Up ? -1 : 0;
+        if (const TBDFChar *ch = CurrentChar())
+            sel = ClipToBox(*ch, sel);
+        ShowPixelSelection();
+    }
+}
+
+void TFontPage::FlipGlyphs(bool horizontally)
+{
+    if (horizontally)
+        PixelCommand(QStringLiteral("Flip horizontally"), FlipHorizontally);
+    else
+        PixelCommand(QStringLiteral("Flip vertically"), FlipVertically);
+}
+
+void TFontPage::InvertGlyphs()
+{
+    PixelCommand(QStringLiteral("Invert"), InvertPixels);
+}
+
+void TFontPage::ClearGlyphs()
+{
+    PixelCommand(QStringLiteral("Clear"), ClearPixels);
+}
+
+void TFontPage::CopyPixelSelection()
+{
+    if (const TBDFChar *ch = CurrentChar(); ch && !State.PixelSelection.empty())
+        State.PixelClipboard = CopyPixels(*ch, State.PixelSelection);
+}
+
+void TFontPage::CutPixelSelection()
+{
+    if (!CurrentChar() || State.PixelSelection.empty())
+        return;
+    CopyPixelSelection();
+    const TPixelRect area = State.PixelSelection;
+    EditCurrentGlyph(QStringLiteral("Cut pixels"), [&](TBDFChar &c) { ClearPixels(c, area); });
+    RxDrawGrid1->update();
+    RxDrawGrid2->updateCurrentGlyph();
+}
+
+void TFontPage::PastePixelSelection()
+{
+    const TBDFChar *ch = CurrentChar();
+    if (!ch || State.PixelClipboard.Ink.empty())
+        return;
+    const TPixelBlock block = State.PixelClipboard;
+    const TPixelRect box = GlyphBox(*ch);
+    const int left = State.PixelSelection.empty() ? box.Left : State.PixelSelection.Left;
+    const int top = State.PixelSelection.empty() ? 0 : State.PixelSelection.Top;
+    EditCurrentGlyph(QStringLiteral("Paste pixels"), [&](TBDFChar &c) { PastePixels(c, block, left, top); });
+    // The pasted pixels are selected, so the arrows can move them on.
+    State.PixelSelection = ClipToBox(*CurrentChar(), {left, top, block.Width, block.Height});
+    ShowPixelSelection();
+    RxDrawGrid1->update();
+    RxDrawGrid2->updateCurrentGlyph();
+}
+
+void TFontPage::ClearPixelSelection()
+{
+    if (!State.PixelSelection.empty())
+        ClearGlyphs();
+}
+
+void TFontPage::SelectNoPixels()
+{
+    State.PixelSelection = {};
+    ShowPixelSelection();
+}
+
+void TFontPage::CopyGlyphsAsPicture()
+{
+    TBDFFont *font = CurrentFont();
+    if (!font || !CurrentChar())
+        return;
+    std::vector<TBDFChar> glyphs;
+    if (SpanFirst(State.CharSelection) != SpanLast(State.CharSelection))
+        ApplyToBlock(*font, State.CharSelection, [&](TBDFChar &c) { glyphs.push_back(c); });
+    if (glyphs.empty())
+        glyphs.push_back(*CurrentChar());
+    // Past this width most programs refuse the picture.
+    constexpr int MaxPictureWidth = 16384;
+    int copied = 0;
+    const QImage picture = GlyphsPicture(glyphs, CellSize, MaxPictureWidth, copied);
+    QGuiApplication::clipboard()->setImage(picture);
+    if (copied < static_cast<int>(glyphs.size()))
+        SetStatus("Copied " + std::to_string(copied) + " of " + std::to_string(glyphs.size()) +
+                      " glyphs as a picture: more would make it wider than 16384 pixels",
+                  0x0000FF);
+    else
+        SetStatus("Copied " + std::to_string(copied) + (copied == 1 ? " glyph" : " glyphs") + " as a picture", 0);
+}
+
+void TFontPage::PastePicture()
+{
+    const TBDFChar *ch = CurrentChar();
+    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+    if (!ch || !data || !data->hasImage()) {
+        if (ch)
+            SetStatus("The clipboard holds no picture", 0x0000FF);
+        return;
+    }
+    const QImage picture = qvariant_cast<QImage>(data->imageData());
+    const TPixelRect box = GlyphBox(*ch);
+    const TPixelBlock block = PicturePixels(picture, CellSize, box.Width, box.Height);
+    EditCurrentGlyph(QStringLiteral("Paste picture"), [&](TBDFChar &c) { PastePixels(c, block, box.Left, 0); });
+    RxDrawGrid1->update();
+    RxDrawGrid2->updateCurrentGlyph();
 }

@@ -133,11 +133,38 @@ void TPixelGrid::paintEvent(QPaintEvent *event)
                 p.drawImage(at, GetBit(*ch, row, GridPixelBit(ch->BBXWidth, Columns, col)) ? InkTile : PaperTile);
         }
     }
+    if (!Selection.empty()) {
+        // The selected pixels inside a dashed frame on the grid lines around them.
+        p.setPen(QPen(QColor(0, 90, 200), 2, Qt::DashLine));
+        p.setBrush(QColor(0, 90, 200, 40));
+        p.drawRect(QRect(Selection.Left * step - 1, Selection.Top * step - 1, Selection.Width * step + 1,
+                         Selection.Height * step + 1));
+    }
+}
+
+void TPixelGrid::setSelectTool(bool on)
+{
+    SelectTool = on;
+    setCursor(on ? Qt::PointingHandCursor : Qt::CrossCursor);
+}
+
+void TPixelGrid::setSelection(const TPixelRect &cells)
+{
+    if (cells == Selection)
+        return;
+    Selection = cells;
+    update();
 }
 
 void TPixelGrid::press(QMouseEvent *event, bool secondOfDouble)
 {
     const Qt::MouseButton b = event->button();
+    // With the selection tool the left button selects pixels instead of painting them.
+    if (b == Qt::LeftButton && SelectTool) {
+        Selecting = true;
+        emit selectionPressed(event->position().toPoint());
+        return;
+    }
     const bool ctrlOnly = event->modifiers() == Qt::ControlModifier;
     const bool othersHeld = secondOfDouble || (event->buttons() & ~Qt::MouseButtons(b)) != Qt::NoButton;
     TPaintAction action = PressAction(b == Qt::LeftButton, b == Qt::RightButton, ctrlOnly, othersHeld);
@@ -158,11 +185,22 @@ void TPixelGrid::mouseDoubleClickEvent(QMouseEvent *event)
 void TPixelGrid::mouseMoveEvent(QMouseEvent *event)
 {
     const Qt::MouseButtons held = event->buttons();
+    if (Selecting) {
+        if (held & Qt::LeftButton)
+            emit selectionDragged(event->position().toPoint());
+        return;
+    }
     TPaintAction action = DragAction(held & Qt::LeftButton, held & Qt::RightButton,
                                      (held & ~(Qt::LeftButton | Qt::RightButton)) != Qt::NoButton,
                                      event->modifiers() != Qt::NoModifier);
     if (action != TPaintAction::None)
         emit dragged(event->position().toPoint(), action);
+}
+
+void TPixelGrid::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        Selecting = false;
 }
 
 void TEditorScrollArea::resizeEvent(QResizeEvent *event)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "gridgeometry.h"
+#include "pixelops.h"
 
 #include <QImage>
 #include <QScrollArea>
@@ -53,19 +54,30 @@ public:
     int pitch() const { return CellSize + 1; }
     // Repaints one cell only.
     void updateCell(TGridCell cell);
+    // The selected pixels, framed; an empty rectangle shows none.
+    void setSelection(const TPixelRect &cells);
+    // While the selection tool is on, the left button selects rather than paints.
+    void setSelectTool(bool on);
 
 signals:
     void pressed(QPoint offset, TPaintAction action);
     void dragged(QPoint offset, TPaintAction action);
+    // The selection tool's press: a selection starts at offset and follows the drag.
+    void selectionPressed(QPoint offset);
+    void selectionDragged(QPoint offset);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     void press(QMouseEvent *event, bool secondOfDouble);
+    bool Selecting = false;
+    bool SelectTool = false;
+    TPixelRect Selection;
 
     int Columns = 1;
     int Rows = 1;

@@ -182,3 +182,73 @@ TCutResult CutCells(const QImage &picture, const TCaptureOptions &options)
         }
     return result;
 }
+
+QImage GlyphsPicture(const std::vector<TBDFChar> &glyphs, int cellSize, int maxWidth, int &copied)
+{
+    std::vector<TPixelBlock> blocks;
+    int width = 0, height = 0;
+    for (const TBDFChar &ch : glyphs) {
+        TPixelBlock block = CopyPixels(ch, GlyphBox(ch));
+        if (int64_t{width} + int64_t{block.Width} * cellSize > maxWidth ||
+            int64_t{block.Height} * cellSize > maxWidth)
+            break;
+        width += block.Width * cellSize;
+        height = std::max(height, block.Height * cellSize);
+        blocks.push_back(std::move(block));
+    }
+    copied = static_cast<int>(blocks.size());
+    QImage picture(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    int left = 0;
+    for (const TPixelBlock &block : blocks) {
+        for (int y = 0; y < block.Height; ++y)
+            for (int x = 0; x < block.Width; ++x)
+                if (block.at(x, y))
+                    for (int py = 0; py < cellSize; ++py) {
+                        auto *line = reinterpret_cast<QRgb *>(picture.scanLine(y * cellSize + py));
+                        std::fill(line + left + x * cellSize, line + left + (x + 1) * cellSize, qRgb(0, 0, 0));
+                    }
+        left += block.Width * cellSize;
+    }
+    return picture;
+}
+
+namespace {
+
+bool DarkPixel(QRgb c)
+{
+    return qAlpha(c) >= 128 && qGray(c) < 128;
+}
+
+// Whether every cellSize x cellSize square of picture is one colour.
+bool MadeOfSquares(const QImage &picture, int cellSize)
+{
+    if (cellSize <= 1 || picture.width() % cellSize != 0 || picture.height() % cellSize != 0)
+        return false;
+    for (int y = 0; y < picture.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(picture.constScanLine(y));
+        const auto *top = reinterpret_cast<const QRgb *>(picture.constScanLine(y - y % cellSize));
+        for (int x = 0; x < picture.width(); ++x)
+            if (line[x] != top[x - x % cellSize])
+                return false;
+    }
+    return true;
+}
+
+} // namespace
+
+TPixelBlock PicturePixels(const QImage &picture, int cellSize, int maxWidth, int maxHeight)
+{
+    const QImage argb = picture.convertToFormat(QImage::Format_ARGB32);
+    const int step = MadeOfSquares(argb, cellSize) ? cellSize : 1;
+    TPixelBlock block;
+    block.Width = std::max(0, std::min(argb.width() / step, maxWidth));
+    block.Height = std::max(0, std::min(argb.height() / step, maxHeight));
+    block.Ink.resize(size_t(block.Width) * size_t(block.Height));
+    for (int y = 0; y < block.Height; ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(argb.constScanLine(y * step));
+        for (int x = 0; x < block.Width; ++x)
+            block.Ink[size_t(y) * size_t(block.Width) + size_t(x)] = DarkPixel(line[x * step]) ? 1 : 0;
+    }
+    return block;
+}

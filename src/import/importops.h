@@ -2,6 +2,8 @@
 // cutting a picture of a character chart into glyphs. No widgets.
 #pragma once
 
+#include "editor/pixelops.h"
+
 #include "platform/childprocess.h"
 #include "platform/folders.h"
 #include "model/bdfmodel.h"
@@ -90,3 +92,13 @@ struct TCutResult {
 // more than MaxCaptureCells cells or MaxCaptureRowBytes of rows, checked before
 // anything is allocated.
 TCutResult CutCells(const QImage &picture, const TCaptureOptions &options);
+
+// The system clipboard's pictures of glyphs.
+// Glyphs side by side as a picture: each glyph's box, top-aligned, one cellSize x
+// cellSize square per pixel, ink black on white. Glyphs that would take the
+// picture past maxWidth pixels are left out; copied receives how many went in.
+QImage GlyphsPicture(const std::vector<TBDFChar> &glyphs, int cellSize, int maxWidth, int &copied);
+// A picture as glyph pixels, at most maxWidth x maxHeight of them from its top-left:
+// dark pixels (below half brightness, or opaque where the picture has transparency) are ink. A picture made of uniform
+// cellSize x cellSize squares (what GlyphsPicture makes at that zoom) is read a square per pixel.
+TPixelBlock PicturePixels(const QImage &picture, int cellSize, int maxWidth, int maxHeight);

@@ -138,6 +138,7 @@ struct TWindowFixture {
         return QTest::qWaitForWindowActive(Form.get());
     }
     TFontControls Ui() const { return {Form->FontPage}; }
+    QString StatusText() const { return Form->StatusPanel->text(); }
     void tearDown()
     {
         Form.reset();

@@ -8,6 +8,7 @@
 #include "editor/glyphgrids.h"
 #include "app/scriptedprompts.h"
 
+#include <QClipboard>
 #include <QGroupBox>
 #include <QMenuBar>
 #include <QUndoStack>
@@ -49,6 +50,7 @@ private slots:
     void everyEditIsUndoneAndRedone();
     void savedStateFollowsTheHistory();
     void historyIsCappedAndNamed();
+    void picturesRoundTripAndPixelsMove();
 
 private:
     void Open(const QByteArray &text);
@@ -519,7 +521,19 @@ struct THistoryCase {
     const char *Name;
     int First, Last;
     std::function<void(TFontPage &, TFontControls &)> Run;
+    int Steps = 1;
 };
+
+// Drags the selection tool from cell (c1, r1) to (c2, r2) of the pixel grid at the default zoom.
+void SelectPixels(TFontPage &page, TFontControls &ui, int c1, int r1, int c2, int r2)
+{
+    QAction *tool = PageControl<QAction>(&page, "SelectTool1");
+    if (!tool->isChecked())
+        tool->trigger();
+    SendMouse(ui.RxDrawGrid1(), QEvent::MouseButtonPress, {c1 * 13 + 6, r1 * 13 + 6}, Qt::LeftButton, Qt::LeftButton);
+    SendMouse(ui.RxDrawGrid1(), QEvent::MouseMove, {c2 * 13 + 6, r2 * 13 + 6}, Qt::NoButton, Qt::LeftButton);
+    SendMouse(ui.RxDrawGrid1(), QEvent::MouseButtonRelease, {c2 * 13 + 6, r2 * 13 + 6}, Qt::LeftButton, Qt::NoButton);
+}
 
 void Press(QWidget *w, QPoint p)
 {
@@ -557,6 +571,28 @@ const std::vector<THistoryCase> &HistoryCases()
         {"glyph-undo", 1, 1, [](TFontPage &p, TFontControls &ui) {
              QTest::mouseClick(ui.RxDrawGrid1(), Qt::LeftButton, Qt::NoModifier, {6, 6});
              p.ToolButton23Click();
+         }, 2},
+        {"shift-left-block", 0, 5, [](TFontPage &p, TFontControls &) { p.ShiftGlyphs(TShift::Left, false); }},
+        {"wrap-down", 3, 3, [](TFontPage &p, TFontControls &) { p.ShiftGlyphs(TShift::Down, true); }},
+        {"flip-horizontally", 0, 33, [](TFontPage &p, TFontControls &) { p.FlipGlyphs(true); }},
+        {"flip-vertically", 2, 2, [](TFontPage &p, TFontControls &) { p.FlipGlyphs(false); }},
+        {"invert", 1, 1, [](TFontPage &p, TFontControls &) { p.InvertGlyphs(); }},
+        {"clear", 0, 2, [](TFontPage &p, TFontControls &) { p.ClearGlyphs(); }},
+        {"cut-selected-pixels", 0, 0, [](TFontPage &p, TFontControls &ui) {
+             SelectPixels(p, ui, 0, 1, 7, 1);
+             p.CutPixelSelection();
+         }},
+        {"paste-pixels-elsewhere", 0, 0, [](TFontPage &p, TFontControls &ui) {
+             SelectPixels(p, ui, 0, 1, 7, 1);
+             p.CopyPixelSelection();
+             SelectPixels(p, ui, 0, 0, 0, 0);
+             p.PastePixelSelection();
+         }},
+        {"paste-picture", 0, 0, [](TFontPage &p, TFontControls &) {
+             QImage picture(3, 1, QImage::Format_RGB32);
+             picture.fill(Qt::black);
+             QGuiApplication::clipboard()->setImage(picture);
+             p.PastePicture();
          }},
         {"name-typed", 0, 0, [](TFontPage &, TFontControls &ui) { QTest::keyClicks(ui.Edit6(), "-Bold"); }},
         {"uid-typed", 0, 0, [](TFontPage &, TFontControls &ui) { QTest::keyClicks(ui.Edit7(), "42"); }},
@@ -595,7 +631,7 @@ void TstGlyphCommands::everyEditIsUndoneAndRedone()
     const QByteArray before = Written(Font());
     const TFontPageState place = Form->FontPage->PageState();
     QUndoStack *history = Form->Fonts.historyOf(0);
-    const int steps = c.Name == std::string("glyph-undo") ? 2 : 1;
+    const int steps = c.Steps;
     c.Run(*Form->FontPage, ui);
     const QByteArray after = Written(Font());
     // The glyph's own undo ends where it began; undoing that step brings the paint back.
@@ -673,6 +709,37 @@ void TstGlyphCommands::historyIsCappedAndNamed()
         undo->trigger();
     QCOMPARE(Font().Chars.size(), size_t(5));
     QCOMPARE(Font().Chars[0].Encoding, 0x41 + 20);
+}
+
+void TstGlyphCommands::picturesRoundTripAndPixelsMove()
+{
+    Open(SmallFont("P", 12));
+    TFontPage &page = *Form->FontPage;
+    // A glyph copied as a picture at any zoom pastes back as the same glyph.
+    for (int zoom : {12, 20}) {
+        page.SetZoom(zoom);
+        Select(3, 3);
+        page.CopyGlyphsAsPicture();
+        QCOMPARE(QGuiApplication::clipboard()->image().size(), QSize(8 * zoom, 2 * zoom));
+        Select(9, 9);
+        page.PastePicture();
+        QCOMPARE(Font().Chars[9].Bitmap, Font().Chars[3].Bitmap);
+    }
+    // A selection of glyphs goes side by side.
+    Select(0, 2);
+    page.CopyGlyphsAsPicture();
+    QCOMPARE(QGuiApplication::clipboard()->image().size(), QSize(3 * 8 * 20, 2 * 20));
+    QCOMPARE(Fixture.StatusText(), QString("Copied 3 glyphs as a picture"));
+
+    // Selected pixels move with the shift and keep the rest of the glyph.
+    page.SetZoom(12);
+    Select(1, 1);
+    TFontControls ui = Fixture.Ui();
+    SelectPixels(page, ui, 0, 1, 3, 1);
+    page.ShiftGlyphs(TShift::Right, false);
+    QCOMPARE(Font().Chars[1].Bitmap[1], uint64_t(0x41));
+    QCOMPARE(page.PageState().PixelSelection, (TPixelRect{1, 1, 4, 1}));
+    QCOMPARE(Font().Chars[1].Bitmap[0], uint64_t(0x01));
 }
 
 #include "tst_glyphcommands.moc"
