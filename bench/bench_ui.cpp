@@ -10,7 +10,9 @@
 #include "chartable/chartablewidget.h"
 #include "editor/glyphgrids.h"
 
+#include <QClipboard>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QWindow>
 #include <QListWidget>
 #include <QKeyEvent>
@@ -190,6 +192,39 @@ int main(int argc, char **argv)
         history->undo();
         table->repaint();
     });
+    // The transforms on the same block, each undone untimed.
+    const std::pair<const char *, std::function<void()>> transforms[] = {
+        {"shift a 1,024-glyph block (+ repaint)", [&] { page.ShiftGlyphs(TShift::Right, false); }},
+        {"shift around a 1,024-glyph block", [&] { page.ShiftGlyphs(TShift::Down, true); }},
+        {"flip a 1,024-glyph block (+ repaint)", [&] { page.FlipGlyphs(true); }},
+        {"invert a 1,024-glyph block (+ repaint)", [&] { page.InvertGlyphs(); }},
+        {"clear a 1,024-glyph block (+ repaint)", [&] { page.ClearGlyphs(); }},
+    };
+    for (const auto &[what, transform] : transforms) {
+        std::vector<double> ms;
+        for (int i = 0; i < 20; ++i) {
+            QElapsedTimer t;
+            t.start();
+            transform();
+            table->repaint();
+            ms.push_back(t.nsecsElapsed() / 1e6);
+            history->undo();
+        }
+        std::sort(ms.begin(), ms.end());
+        std::printf("%-40s median %7.3f ms  max %7.3f ms  (20 runs)\n", what, ms[10], ms.back());
+    }
+    QImage square(64 * 12, 64 * 12, QImage::Format_RGB32);
+    square.fill(Qt::white);
+    for (int y = 0; y < square.height(); ++y)
+        for (int x = 0; x < square.width(); ++x)
+            if ((x / 12 + y / 12) % 3 == 0)
+                square.setPixel(x, y, qRgb(0, 0, 0));
+    QGuiApplication::clipboard()->setImage(square);
+    Report("paste a 64 x 64 picture (+ repaint)", 50, [&](int) {
+        page.PastePicture();
+        pixels->repaint();
+    });
+
     // Every glyph selected, deleted and brought back.
     key(Qt::Key_Home, Qt::ControlModifier);
     key(Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier);
