@@ -1,6 +1,7 @@
 #include "fontlist.h"
 
 #include <algorithm>
+#include <cctype>
 #include <ctime>
 
 std::string FontListCaption(const TProjectRecord &slot)
@@ -80,4 +81,28 @@ std::string StartupProjectArgument(const std::vector<std::string> &args)
     if (!PathExists(arg))
         return {};
     return arg;
+}
+
+TDroppedKind DroppedFileKind(const std::string &path)
+{
+    const std::string name = FileNameOnly(path);
+    const size_t dot = name.rfind('.');
+    if (dot == std::string::npos || dot == 0)
+        return TDroppedKind::Other;
+    std::string ext = name.substr(dot + 1);
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    if (ext == "bdf")
+        return TDroppedKind::Font;
+    if (ext == "bitloom")
+        return TDroppedKind::Project;
+    if (ext == "ttf" || ext == "otf")
+        return TDroppedKind::TrueType;
+    if (ext == "bmp")
+        return TDroppedKind::Picture;
+    return TDroppedKind::Other;
+}
+
+std::string GlyphCount(size_t count)
+{
+    return std::to_string(count) + (count == 1 ? " glyph" : " glyphs");
 }

@@ -17,7 +17,34 @@ private slots:
     void openFontsSayWhatChanged();
     void quickSaveWritesEachFileOnce_data();
     void quickSaveWritesEachFileOnce();
+    void droppedKinds_data();
+    void droppedKinds();
 };
+
+Q_DECLARE_METATYPE(TDroppedKind)
+
+void TstFontList::droppedKinds_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<TDroppedKind>("kind");
+    QTest::newRow("font") << "/f/a.bdf" << TDroppedKind::Font;
+    QTest::newRow("font-upper-case") << "/f/A.BDF" << TDroppedKind::Font;
+    QTest::newRow("project") << "/f/p.bitloom" << TDroppedKind::Project;
+    QTest::newRow("truetype") << "/f/x.ttf" << TDroppedKind::TrueType;
+    QTest::newRow("opentype-mixed-case") << "/f/x.OtF" << TDroppedKind::TrueType;
+    QTest::newRow("picture") << "/f/chart.bmp" << TDroppedKind::Picture;
+    QTest::newRow("other") << "/f/notes.txt" << TDroppedKind::Other;
+    QTest::newRow("no-extension") << "/f/bdf" << TDroppedKind::Other;
+    QTest::newRow("extension-only-in-folder") << "/f.bdf/readme" << TDroppedKind::Other;
+    QTest::newRow("hidden-file-named-like-extension") << "/f/.bdf" << TDroppedKind::Other;
+}
+
+void TstFontList::droppedKinds()
+{
+    QFETCH(QString, path);
+    QFETCH(TDroppedKind, kind);
+    QCOMPARE(DroppedFileKind(path.toStdString()), kind);
+}
 
 void TstFontList::quickSaveWritesEachFileOnce_data()
 {
