@@ -151,6 +151,7 @@ void TstMainWindow::unreadableFileKeepsListParallel()
     QVERIFY(Script->Errors.first().contains(Path("missing.bdf")));
     QVERIFY(Script->Errors.first().contains("No such file"));
     QCOMPARE(Form->Fonts.size(), size_t(1));
+    QCOMPARE(Form->StatusPanel->text(), QString("Opened a.bdf: 3 glyphs"));
     QCOMPARE(Fixture.Ui().ListBox1()->count(), 1);
     // The files after the failed one are not opened and nothing gets selected.
     QCOMPARE(Fixture.Ui().ListBox1()->currentRow(), -1);
