@@ -102,6 +102,34 @@ TDroppedKind DroppedFileKind(const std::string &path)
     return TDroppedKind::Other;
 }
 
+TDroppedFiles SortDroppedFiles(const std::vector<std::string> &paths)
+{
+    TDroppedFiles sorted;
+    for (const std::string &path : paths) {
+        switch (DroppedFileKind(path)) {
+        case TDroppedKind::Font:
+            sorted.Fonts.push_back(path);
+            break;
+        case TDroppedKind::Project:
+            if (sorted.Project.empty())
+                sorted.Project = path;
+            else
+                sorted.ExtraProjects.push_back(path);
+            break;
+        case TDroppedKind::TrueType:
+            sorted.TrueType.push_back(path);
+            break;
+        case TDroppedKind::Picture:
+            sorted.Pictures.push_back(path);
+            break;
+        case TDroppedKind::Other:
+            sorted.Refused.push_back(path);
+            break;
+        }
+    }
+    return sorted;
+}
+
 std::string GlyphCount(size_t count)
 {
     return std::to_string(count) + (count == 1 ? " glyph" : " glyphs");

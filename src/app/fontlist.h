@@ -43,5 +43,13 @@ std::string StartupProjectArgument(const std::vector<std::string> &args);
 enum class TDroppedKind { Font, Project, TrueType, Picture, Other };
 TDroppedKind DroppedFileKind(const std::string &path);
 
+// Dropped files sorted by kind, each kind in the order dropped. Only the first
+// project is opened: later ones go to ExtraProjects; files of no kind to Refused.
+struct TDroppedFiles {
+    std::string Project;
+    std::vector<std::string> Fonts, TrueType, Pictures, ExtraProjects, Refused;
+};
+TDroppedFiles SortDroppedFiles(const std::vector<std::string> &paths);
+
 // "1 glyph", "N glyphs": how the status line counts what was opened or imported.
 std::string GlyphCount(size_t count);

@@ -1,5 +1,9 @@
-// The recent files: the list's rules and how the settings keep it.
+// The recent files: the list's rules, how the settings keep it, what enters it,
+// and the "Файл" menu that offers it again.
+#include "app/errorhandler.h"
 #include "app/recentfiles.h"
+#include "compiler/compilerpage.h"
+#include "windowtestutil.h"
 
 #include <QDir>
 #include <QSettings>
@@ -8,10 +12,70 @@
 class TstRecentFiles : public QObject {
     Q_OBJECT
 private slots:
+    void init();
+    void cleanup();
+
     void listRules_data();
     void listRules();
     void settingsKeepPathsAndKinds();
+    void whatEntersTheList_data();
+    void whatEntersTheList();
+    void menuGreysAndRemovesMissingFiles();
+    void choosingAnEntryOpensItAsItsCommand();
+
+private:
+    QString Path(const QString &name) { return Fixture.Dir->filePath(name); }
+    // The menu's recent entries as shown: their tool tips (the full paths) and
+    // whether they can be chosen.
+    QStringList Entries();
+    QList<bool> EntriesEnabled();
+    QList<QAction *> EntryActions();
+
+    TWindowFixture Fixture;
+    std::unique_ptr<TScriptedPrompts> &Script = Fixture.Script;
+    std::unique_ptr<TFormMain> &Form = Fixture.Form;
 };
+
+void TstRecentFiles::init()
+{
+    QSettings().remove("RecentFiles");
+    QVERIFY(Fixture.setUp());
+    WriteFile(Path("a.bdf"), SmallFont("A", 3));
+    WriteFile(Path("b.bdf"), SmallFont("B", 5));
+    WriteFile(Path("c.bdf"), SmallFont("C", 2));
+    WriteFile(Path("p.bitloom"), "[FontFiles]\r\n1=" + Path("c.bdf").toUtf8() + "\r\n[Typefaces]\r\n");
+}
+
+void TstRecentFiles::cleanup()
+{
+    Fixture.tearDown();
+}
+
+QList<QAction *> TstRecentFiles::EntryActions()
+{
+    emit Form->File1->aboutToShow();
+    QList<QAction *> entries;
+    for (QAction *a : Form->File1->actions())
+        if (a->text().startsWith('&') || a->text().startsWith("1&0"))
+            entries << a;
+    return entries;
+}
+
+QStringList TstRecentFiles::Entries()
+{
+    QStringList paths;
+    for (QAction *a : EntryActions())
+        paths << a->toolTip();
+    return paths;
+}
+
+QList<bool> TstRecentFiles::EntriesEnabled()
+{
+    QList<bool> enabled;
+    for (QAction *a : EntryActions())
+        enabled << a->isEnabled();
+    return enabled;
+}
 
 void TstRecentFiles::listRules_data()
 {
@@ -64,12 +128,103 @@ void TstRecentFiles::settingsKeepPathsAndKinds()
     QVERIFY(ReadRecentFiles(settings) == list);
 }
 
+void TstRecentFiles::whatEntersTheList_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QStringList>("entries");
+    QTest::newRow("fonts-of-the-open-dialog") << "open" << QStringList{"b.bdf", "a.bdf"};
+    QTest::newRow("a-dropped-font") << "drop" << QStringList{"a.bdf"};
+    QTest::newRow("a-project-but-not-its-fonts") << "project" << QStringList{"p.bitloom"};
+    QTest::newRow("a-saved-project") << "save-project" << QStringList{"s.bitloom"};
+    QTest::newRow("the-truetype-import's-output") << "truetype" << QStringList{"made9.bdf"};
+    QTest::newRow("not-a-font-saved-as") << "save-as" << QStringList{"a.bdf"};
+}
+
+void TstRecentFiles::whatEntersTheList()
+{
+    QFETCH(QString, how);
+    QFETCH(QStringList, entries);
+    if (how == "open") {
+        Script->OpenAnswers << QStringList{Path("a.bdf"), Path("b.bdf")};
+        Form->FontPage->ToolButton1Click();
+    } else if (how == "drop") {
+        Form->OpenDroppedFiles({QUrl::fromLocalFile(Path("a.bdf"))});
+    } else if (how == "project") {
+        Form->CompilerPage->OpenBitloom(Path("p.bitloom").toStdString());
+    } else if (how == "save-project") {
+        Form->CompilerPage->SaveProject(Path("s.bitloom").toStdString());
+    } else if (how == "truetype") {
+        QDir(Fixture.Dir->path()).mkdir("bin");
+        FakeConverter(*Form->FontPage, Path("bin"), SmallFont("Made", 2));
+        Script->TrueTypeAnswers << TTrueTypeOptions{"9", 0};
+        Script->SaveAnswers << Path("made9.bdf");
+        Form->FontPage->ImportTrueType(Path("x.ttf"));
+    } else if (how == "save-as") {
+        Form->FontPage->OpenFonts({Path("a.bdf")});
+        Script->SaveAnswers << Path("copy.bdf");
+        Form->FontPage->ToolButton2Click();
+    }
+    QVERIFY2(Script->Errors.isEmpty(), qPrintable(Script->Errors.join('\n')));
+    QStringList expected;
+    for (const QString &name : entries)
+        expected << Path(name);
+    QCOMPARE(Entries(), expected);
+}
+
+void TstRecentFiles::menuGreysAndRemovesMissingFiles()
+{
+    QVERIFY(!Form->ClearRecent1->isVisible());
+    Form->FontPage->OpenFonts({Path("a.bdf"), Path("b.bdf")});
+    Form->CompilerPage->SaveProject(Path("s.bitloom").toStdString());
+    QCOMPARE(Entries(), (QStringList{Path("s.bitloom"), Path("b.bdf"), Path("a.bdf")}));
+    QVERIFY(Form->ClearRecent1->isVisible());
+    QVERIFY(!Form->RemoveMissing1->isEnabled());
+
+    // Kept between runs: a new window offers the same files.
+    Form = std::make_unique<TFormMain>();
+    QCOMPARE(Entries(), (QStringList{Path("s.bitloom"), Path("b.bdf"), Path("a.bdf")}));
+
+    QVERIFY(QFile::remove(Path("b.bdf")));
+    QCOMPARE(EntriesEnabled(), (QList<bool>{true, false, true}));
+    QVERIFY(Form->RemoveMissing1->isEnabled());
+    Form->RemoveMissing1->trigger();
+    QCOMPARE(Entries(), (QStringList{Path("s.bitloom"), Path("a.bdf")}));
+    Form->ClearRecent1->trigger();
+    QCOMPARE(Entries(), QStringList());
+    QVERIFY(!Form->ClearRecent1->isVisible());
+}
+
+void TstRecentFiles::choosingAnEntryOpensItAsItsCommand()
+{
+    Form->CompilerPage->OpenBitloom(Path("p.bitloom").toStdString());
+    Form->FontPage->OpenFonts({Path("a.bdf")});
+    Form->Fonts.markCurrentModified();
+    Form->PageControl1->setCurrentWidget(Form->CompilerPage);
+    // a.bdf is first, then the project.
+    EntryActions().at(0)->trigger();
+    QCOMPARE(Form->Fonts.size(), size_t(3));
+    QCOMPARE(Form->Fonts.currentIndex(), 2);
+    QCOMPARE(Form->PageControl1->currentWidget(), static_cast<QWidget *>(Form->FontPage));
+
+    // The project asks first, as its open command does; No keeps the fonts.
+    Script->YesNoAnswers << false;
+    EntryActions().at(1)->trigger();
+    QCOMPARE(Script->Asked, QStringList{"BDF fonts not saved, continue?"});
+    QCOMPARE(Form->Fonts.size(), size_t(3));
+    Script->YesNoAnswers << true;
+    EntryActions().at(1)->trigger();
+    QCOMPARE(Form->Fonts.size(), size_t(1));
+    QCOMPARE(Form->Fonts[0].FileName, Path("c.bdf").toStdString());
+    QCOMPARE(Form->PageControl1->currentWidget(), static_cast<QWidget *>(Form->CompilerPage));
+    QVERIFY(Script->Errors.isEmpty());
+}
+
 int main(int argc, char **argv)
 {
     // Settings of its own: the list is read and written by every window made here.
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-    QCoreApplication app(argc, argv);
+    TApplication app(argc, argv);
     TstRecentFiles test;
     return QTest::qExec(&test, argc, argv);
 }
