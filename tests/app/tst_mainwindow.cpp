@@ -847,9 +847,6 @@ void TstMainWindow::dropsOpenEachKind_data()
                                                 << QStringList{"a.bdf"} << 1 << "%1/p.bitloom";
     QTest::newRow("truetype") << QStringList{"x.ttf"} << false << QList<bool>{} << QStringList{"imported.bdf"} << 0
                               << "Imported 2 glyphs from x.ttf into imported.bdf";
-    QTest::newRow("opentype-in-capitals") << QStringList{"X.OTF"} << false << QList<bool>{}
-                                          << QStringList{"imported.bdf"} << 0
-                                          << "Imported 2 glyphs from X.OTF into imported.bdf";
     QTest::newRow("picture-into-the-current-font") << QStringList{"chart.bmp"} << true << QList<bool>{}
                                                    << QStringList{"c.bdf"} << 0
                                                    << "Imported 200 glyphs from chart.bmp into c.bdf";
@@ -881,7 +878,7 @@ void TstMainWindow::dropsOpenEachKind()
     QImage chart(200, 100, QImage::Format_RGB888);
     chart.fill(Qt::white);
     QVERIFY(chart.save(Path("chart.bmp"), "BMP"));
-    for (const char *name : {"x.ttf", "X.OTF", "notes.txt"})
+    for (const char *name : {"x.ttf", "notes.txt"})
         WriteFile(Path(name), "not really");
     if (fontFirst) {
         Form->FontPage->OpenFonts({Path("c.bdf")});

@@ -18,18 +18,15 @@ private slots:
     void listRules_data();
     void listRules();
     void settingsKeepPathsAndKinds();
-    void whatEntersTheList_data();
-    void whatEntersTheList();
-    void menuGreysAndRemovesMissingFiles();
+    void menuOffersWhatWasOpenedAndGreysWhatIsGone();
     void choosingAnEntryOpensItAsItsCommand();
 
 private:
     QString Path(const QString &name) { return Fixture.Dir->filePath(name); }
-    // The menu's recent entries as shown: their tool tips (the full paths) and
-    // whether they can be chosen.
-    QStringList Entries();
-    QList<bool> EntriesEnabled();
+    // The menu's recent entries after it looked again, and each one's full path
+    // (its tool tip), marked when greyed.
     QList<QAction *> EntryActions();
+    QStringList Entries();
 
     TWindowFixture Fixture;
     std::unique_ptr<TScriptedPrompts> &Script = Fixture.Script;
@@ -65,16 +62,8 @@ QStringList TstRecentFiles::Entries()
 {
     QStringList paths;
     for (QAction *a : EntryActions())
-        paths << a->toolTip();
+        paths << (a->isEnabled() ? "" : "greyed ") + a->toolTip();
     return paths;
-}
-
-QList<bool> TstRecentFiles::EntriesEnabled()
-{
-    QList<bool> enabled;
-    for (QAction *a : EntryActions())
-        enabled << a->isEnabled();
-    return enabled;
 }
 
 void TstRecentFiles::listRules_data()
@@ -86,7 +75,6 @@ void TstRecentFiles::listRules_data()
     QStringList ten;
     for (int i = 0; i < 10; ++i)
         ten << QString("/f/%1.bdf").arg(i);
-    QTest::newRow("newest-first") << QStringList{"/f/a.bdf"} << "/f/b.bdf" << QStringList{"/f/b.bdf", "/f/a.bdf"};
     QTest::newRow("reopened-moves-to-front") << QStringList{"/f/a.bdf", "/f/b.bdf", "/f/c.bdf"} << "/f/b.bdf"
                                              << QStringList{"/f/b.bdf", "/f/a.bdf", "/f/c.bdf"};
     QTest::newRow("another-spelling-is-the-same-file")
@@ -94,7 +82,6 @@ void TstRecentFiles::listRules_data()
     QTest::newRow("eleventh-drops-the-oldest") << ten << "/f/new.bdf" << (QStringList{"/f/new.bdf"} + ten.mid(0, 9));
     QTest::newRow("relative-path-made-full")
         << QStringList{} << "a.bdf" << QStringList{QDir::current().absoluteFilePath("a.bdf")};
-    QTest::newRow("empty-path-ignored") << QStringList{"/f/a.bdf"} << "" << QStringList{"/f/a.bdf"};
 }
 
 void TstRecentFiles::listRules()
@@ -128,67 +115,35 @@ void TstRecentFiles::settingsKeepPathsAndKinds()
     QVERIFY(ReadRecentFiles(settings) == list);
 }
 
-void TstRecentFiles::whatEntersTheList_data()
-{
-    QTest::addColumn<QString>("how");
-    QTest::addColumn<QStringList>("entries");
-    QTest::newRow("fonts-of-the-open-dialog") << "open" << QStringList{"b.bdf", "a.bdf"};
-    QTest::newRow("a-dropped-font") << "drop" << QStringList{"a.bdf"};
-    QTest::newRow("a-project-but-not-its-fonts") << "project" << QStringList{"p.bitloom"};
-    QTest::newRow("a-saved-project") << "save-project" << QStringList{"s.bitloom"};
-    QTest::newRow("the-truetype-import's-output") << "truetype" << QStringList{"made9.bdf"};
-    QTest::newRow("not-a-font-saved-as") << "save-as" << QStringList{"a.bdf"};
-}
-
-void TstRecentFiles::whatEntersTheList()
-{
-    QFETCH(QString, how);
-    QFETCH(QStringList, entries);
-    if (how == "open") {
-        Script->OpenAnswers << QStringList{Path("a.bdf"), Path("b.bdf")};
-        Form->FontPage->ToolButton1Click();
-    } else if (how == "drop") {
-        Form->OpenDroppedFiles({QUrl::fromLocalFile(Path("a.bdf"))});
-    } else if (how == "project") {
-        Form->CompilerPage->OpenBitloom(Path("p.bitloom").toStdString());
-    } else if (how == "save-project") {
-        Form->CompilerPage->SaveProject(Path("s.bitloom").toStdString());
-    } else if (how == "truetype") {
-        QDir(Fixture.Dir->path()).mkdir("bin");
-        FakeConverter(*Form->FontPage, Path("bin"), SmallFont("Made", 2));
-        Script->TrueTypeAnswers << TTrueTypeOptions{"9", 0};
-        Script->SaveAnswers << Path("made9.bdf");
-        Form->FontPage->ImportTrueType(Path("x.ttf"));
-    } else if (how == "save-as") {
-        Form->FontPage->OpenFonts({Path("a.bdf")});
-        Script->SaveAnswers << Path("copy.bdf");
-        Form->FontPage->ToolButton2Click();
-    }
-    QVERIFY2(Script->Errors.isEmpty(), qPrintable(Script->Errors.join('\n')));
-    QStringList expected;
-    for (const QString &name : entries)
-        expected << Path(name);
-    QCOMPARE(Entries(), expected);
-}
-
-void TstRecentFiles::menuGreysAndRemovesMissingFiles()
+void TstRecentFiles::menuOffersWhatWasOpenedAndGreysWhatIsGone()
 {
     QVERIFY(!Form->ClearRecent1->isVisible());
+    // A project enters, not the fonts it opens; so do fonts opened, a project
+    // saved and the TrueType import's output, but not a font saved under a name.
+    Form->CompilerPage->OpenBitloom(Path("p.bitloom").toStdString());
     Form->FontPage->OpenFonts({Path("a.bdf"), Path("b.bdf")});
     Form->CompilerPage->SaveProject(Path("s.bitloom").toStdString());
-    QCOMPARE(Entries(), (QStringList{Path("s.bitloom"), Path("b.bdf"), Path("a.bdf")}));
+    QDir(Fixture.Dir->path()).mkdir("bin");
+    FakeConverter(*Form->FontPage, Path("bin"), SmallFont("Made", 2));
+    Script->TrueTypeAnswers << TTrueTypeOptions{"9", 0};
+    Script->SaveAnswers << Path("made9.bdf") << Path("copy.bdf");
+    Form->FontPage->ImportTrueType(Path("x.ttf"));
+    Form->FontPage->ToolButton2Click();
+    QVERIFY2(Script->Errors.isEmpty(), qPrintable(Script->Errors.join('\n')));
+    const QStringList all{Path("made9.bdf"), Path("s.bitloom"), Path("b.bdf"), Path("a.bdf"), Path("p.bitloom")};
+    QCOMPARE(Entries(), all);
     QVERIFY(Form->ClearRecent1->isVisible());
     QVERIFY(!Form->RemoveMissing1->isEnabled());
 
     // Kept between runs: a new window offers the same files.
     Form = std::make_unique<TFormMain>();
-    QCOMPARE(Entries(), (QStringList{Path("s.bitloom"), Path("b.bdf"), Path("a.bdf")}));
+    QCOMPARE(Entries(), all);
 
     QVERIFY(QFile::remove(Path("b.bdf")));
-    QCOMPARE(EntriesEnabled(), (QList<bool>{true, false, true}));
+    QCOMPARE(Entries().at(2), "greyed " + Path("b.bdf") + " (not found)");
     QVERIFY(Form->RemoveMissing1->isEnabled());
     Form->RemoveMissing1->trigger();
-    QCOMPARE(Entries(), (QStringList{Path("s.bitloom"), Path("a.bdf")}));
+    QCOMPARE(Entries(), (QStringList{Path("made9.bdf"), Path("s.bitloom"), Path("a.bdf"), Path("p.bitloom")}));
     Form->ClearRecent1->trigger();
     QCOMPARE(Entries(), QStringList());
     QVERIFY(!Form->ClearRecent1->isVisible());
