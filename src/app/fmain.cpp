@@ -5,14 +5,18 @@
 #include "editor/gridgeometry.h"
 #include "errorhandler.h"
 #include "fontlist.h"
+#include "bdf/paths.h"
 #include "fontpage.h"
 #include "platform/textconv.h"
 #include "prompts.h"
+#include "uikit.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPainter>
 #include <QScreen>
 #include <QSettings>
@@ -65,21 +69,38 @@ TFormMain::TFormMain(QWidget *parent) : QMainWindow(parent)
     statusBar()->addWidget(StatusPanel, 1);
     statusBar()->setFixedHeight(19);
     ConnectPages();
+    setAcceptDrops(true);
+    qApp->installEventFilter(this);
+    RefreshRecentMenu();
     resize(755, 618);
     if (QScreen *screen = QApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     RestorePlacement();
 }
 
-TFormMain::~TFormMain() = default;
+TFormMain::~TFormMain()
+{
+    qApp->removeEventFilter(this);
+}
 
 void TFormMain::CreateMenus()
 {
-    QMenu *file = menuBar()->addMenu(QStringLiteral("Файл"));
+    File1 = menuBar()->addMenu(QStringLiteral("Файл"));
+    QMenu *file = File1;
     Open1 = file->addAction(QStringLiteral("Открыть"), QKeySequence(Qt::CTRL | Qt::Key_O), this, &TFormMain::Open1Click);
     Save1 = file->addAction(QStringLiteral("Сохранить"), QKeySequence(Qt::CTRL | Qt::Key_S), this, &TFormMain::Save1Click);
     QuickSave1 = file->addAction(QStringLiteral("Быстро сохраните все шрифты"), QKeySequence(Qt::CTRL | Qt::Key_Q), this,
                                  [this] { FontPage->ToolButton25Click(); });
+    RecentStart = file->addSeparator();
+    RecentEnd = file->addSeparator();
+    RemoveMissing1 = file->addAction(QStringLiteral("Убрать недоступные"), this, [this] {
+        ChangeRecentFiles([](TRecentFiles &list) { RemoveUnavailableFiles(list); });
+    });
+    ClearRecent1 = file->addAction(QStringLiteral("Очистить список"), this,
+                                   [this] { ChangeRecentFiles([](TRecentFiles &list) { list.clear(); }); });
+    file->setToolTipsVisible(true);
+    // Files come and go while the program runs: each showing looks again.
+    connect(file, &QMenu::aboutToShow, this, &TFormMain::RefreshRecentMenu);
     QMenu *edit = menuBar()->addMenu(QStringLiteral("Редактирование"));
     Moveup1 = edit->addAction(QStringLiteral("Перемещение вверх"), QKeySequence(Qt::CTRL | Qt::Key_U), this,
                               &TFormMain::Moveup1Click);
@@ -118,6 +139,155 @@ void TFormMain::ConnectPages()
     EditMenu->addActions(FontPage->EditActions());
     EditMenu->addSeparator();
     EditMenu->addActions({GoTo1, ZoomIn1, ZoomOut1, ZoomReset1});
+    connect(FontPage, &TFontPage::fontFileOpened, this, [this](const std::string &path) {
+        ChangeRecentFiles([&](TRecentFiles &list) { AddRecentFile(list, TRecentKind::Font, path); });
+    });
+    connect(CompilerPage, &TCompilerPage::projectFileUsed, this, [this](const std::string &path) {
+        ChangeRecentFiles([&](TRecentFiles &list) { AddRecentFile(list, TRecentKind::Project, path); });
+    });
+}
+
+void TFormMain::ChangeRecentFiles(const std::function<void(TRecentFiles &)> &change)
+{
+    {
+        // Read again each time: another window of the program may have changed the list.
+        QSettings settings;
+        TRecentFiles list = ReadRecentFiles(settings);
+        change(list);
+        WriteRecentFiles(settings, list);
+    }
+    RefreshRecentMenu();
+}
+
+void TFormMain::RefreshRecentMenu()
+{
+    // Later, not now: the entry being chosen may be what asked for the refresh.
+    for (QAction *action : RecentActions) {
+        File1->removeAction(action);
+        action->deleteLater();
+    }
+    RecentActions.clear();
+    QSettings settings;
+    const TRecentFiles list = ReadRecentFiles(settings);
+    bool anyMissing = false;
+    for (size_t i = 0; i < list.size(); ++i) {
+        const TRecentFile &file = list[i];
+        const bool available = RecentFileAvailable(file);
+        anyMissing = anyMissing || !available;
+        const QString number = i + 1 < 10 ? QStringLiteral("&%1").arg(i + 1) : QStringLiteral("1&0");
+        QString name = PathToQ(FileNameOnly(file.Path));
+        name.replace('&', QStringLiteral("&&"));
+        QString folder = File1->fontMetrics().elidedText(PathToQ(FolderOf(file.Path)), Qt::ElideMiddle, 320);
+        folder.replace('&', QStringLiteral("&&"));
+        auto *action = new QAction(number + ' ' + name + QStringLiteral("  (") + folder + ')', File1);
+        action->setIcon(file.Kind == TRecentKind::Font ? ThemeIcon("font-x-generic", QStyle::SP_FileIcon)
+                                                       : QApplication::windowIcon());
+        action->setToolTip(PathToQ(file.Path) + (available ? QString() : QStringLiteral(" (not found)")));
+        action->setEnabled(available);
+        connect(action, &QAction::triggered, this, [this, file] { OpenRecentFile(file); });
+        File1->insertAction(RecentEnd, action);
+        RecentActions.push_back(action);
+    }
+    // An empty list takes no room in the menu.
+    for (QAction *action : {RecentStart, RecentEnd, RemoveMissing1, ClearRecent1})
+        action->setVisible(!list.empty());
+    RemoveMissing1->setEnabled(anyMissing);
+}
+
+void TFormMain::OpenRecentFile(const TRecentFile &file)
+{
+    if (file.Kind == TRecentKind::Font) {
+        PageControl1->setCurrentWidget(FontPage);
+        FontPage->OpenFonts({PathToQ(file.Path)});
+    } else if (CompilerPage->OpenProjectFile(file.Path)) {
+        PageControl1->setCurrentWidget(CompilerPage);
+    }
+}
+
+bool TFormMain::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+        return QMainWindow::eventFilter(watched, event);
+    auto *widget = qobject_cast<QWidget *>(watched);
+    // Enter and move events are drop events too.
+    auto *drop = static_cast<QDropEvent *>(event);
+    if (!widget || widget->window() != this || !drop->mimeData() || !drop->mimeData()->hasUrls())
+        return QMainWindow::eventFilter(watched, event);
+    drop->acceptProposedAction();
+    if (type == QEvent::Drop) {
+        // Opened after the drop has ended: the questions and dialogs that follow
+        // must not hold the program the files were dragged from.
+        const QList<QUrl> urls = drop->mimeData()->urls();
+        QMetaObject::invokeMethod(this, [this, urls] { OpenDroppedFiles(urls); }, Qt::QueuedConnection);
+    }
+    return true;
+}
+
+void TFormMain::OpenDroppedFiles(const QList<QUrl> &urls)
+{
+    std::vector<std::string> paths;
+    std::string refused;
+    auto add = [](std::string &list, const std::string &name) { list += (list.empty() ? "" : ", ") + name; };
+    for (const QUrl &url : urls) {
+        if (url.isLocalFile() && !url.toLocalFile().isEmpty())
+            paths.push_back(PathFromQ(url.toLocalFile()));
+        else
+            add(refused, PathFromQ(url.toDisplayString()));
+    }
+    const TDroppedFiles dropped = SortDroppedFiles(paths);
+    for (const std::string &path : dropped.Refused)
+        add(refused, FileNameOnly(path));
+    std::string extraProjects;
+    for (const std::string &path : dropped.ExtraProjects)
+        add(extraProjects, FileNameOnly(path));
+
+    std::vector<std::pair<std::string, uint32_t>> said;
+    DropSaid = &said;
+    // Each file goes on when another failed: they have nothing to do with each other.
+    auto step = [](const std::function<void()> &run) {
+        try {
+            run();
+        } catch (...) {
+            Prompts().showError(CurrentErrorText());
+        }
+    };
+    if (!dropped.Project.empty())
+        step([&] {
+            if (CompilerPage->OpenProjectFile(dropped.Project))
+                PageControl1->setCurrentWidget(CompilerPage);
+        });
+    if (!dropped.Fonts.empty() || !dropped.TrueType.empty() || !dropped.Pictures.empty())
+        PageControl1->setCurrentWidget(FontPage);
+    if (!dropped.Fonts.empty())
+        step([&] {
+            QStringList fonts;
+            for (const std::string &path : dropped.Fonts)
+                fonts << PathToQ(path);
+            FontPage->OpenFonts(fonts);
+        });
+    for (const std::string &path : dropped.TrueType)
+        step([&] { FontPage->ImportTrueType(PathToQ(path)); });
+    for (const std::string &path : dropped.Pictures)
+        step([&] { FontPage->ImportPicture(PathToQ(path)); });
+    DropSaid = nullptr;
+
+    std::string text;
+    uint32_t colour = 0;
+    auto say = [&](const std::string &part, uint32_t partColour) {
+        text += (text.empty() ? "" : "; ") + part;
+        colour = partColour ? partColour : colour;
+    };
+    for (const auto &[part, partColour] : said)
+        say(part, partColour);
+    if (!extraProjects.empty())
+        say(extraProjects + " not opened: one project at a time", 0x0000FF);
+    if (!refused.empty())
+        say(refused + " not opened: only .bdf fonts, .bitloom projects, and .ttf, .otf and .bmp files to import can "
+                      "be dropped",
+            0x0000FF);
+    if (!text.empty())
+        SetStatus(text, colour);
 }
 
 bool TFormMain::event(QEvent *event)
@@ -225,5 +395,7 @@ void TFormMain::About1Click()
 
 void TFormMain::SetStatus(const std::string &text, uint32_t colour)
 {
+    if (DropSaid)
+        DropSaid->emplace_back(text, colour);
     StatusPanel->setStatus(BytesToText(text), colour);
 }

@@ -8,12 +8,17 @@
 #pragma once
 
 #include "app/openfonts.h"
+#include "app/recentfiles.h"
 #include "compiler/projectmodel.h"
 
 #include <QColor>
+#include <QList>
 #include <QMainWindow>
+#include <QUrl>
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QAction;
@@ -46,6 +51,10 @@ public:
     TStatusPanel *StatusPanel = nullptr;
     QAction *Open1 = nullptr, *Save1 = nullptr, *QuickSave1 = nullptr, *Moveup1 = nullptr, *Movedown1 = nullptr,
             *About1 = nullptr;
+    // "Файл": its commands, then the recent files, then what tidies that list:
+    // drop the entries whose file is gone, or all of them.
+    QMenu *File1 = nullptr;
+    QAction *RemoveMissing1 = nullptr, *ClearRecent1 = nullptr;
     // Window shortcuts of the font page: zoom of the glyph grids, going to a code.
     QAction *ZoomIn1 = nullptr, *ZoomOut1 = nullptr, *ZoomReset1 = nullptr, *GoTo1 = nullptr;
 
@@ -63,12 +72,27 @@ public:
 
     void SetStatus(const std::string &text, uint32_t colour);
 
+    // Opens files dropped on the window, each by its kind: fonts as the open
+    // command, a project as the project's open (asking first), a TrueType font
+    // or a picture through its import. One project at a time; anything else is
+    // refused. The status line then says what was done and what was refused.
+    void OpenDroppedFiles(const QList<QUrl> &urls);
+    // Opens a recent entry as the open command of its kind does.
+    void OpenRecentFile(const TRecentFile &file);
+    // Makes the menu's recent entries from the settings, greying those whose file is gone.
+    void RefreshRecentMenu();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool event(QEvent *event) override;
+    // Files dragged anywhere over the window, also over a field that would
+    // take their names as text, are the window's to open.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void CreateMenus();
+    // Changes the recent list kept in the settings and shows the result.
+    void ChangeRecentFiles(const std::function<void(TRecentFiles &)> &change);
     void ConnectPages();
     void RestorePlacement();
     void SavePlacement();
@@ -76,6 +100,11 @@ private:
     // "Редактирование": the moves, then the font page's commands.
     QMenu *EditMenu = nullptr;
     bool Activated = false;
+    // The menu's recent entries and the separators around them.
+    std::vector<QAction *> RecentActions;
+    QAction *RecentStart = nullptr, *RecentEnd = nullptr;
+    // While a drop runs, what the pages put in the status line is gathered here.
+    std::vector<std::pair<std::string, uint32_t>> *DropSaid = nullptr;
 };
 
 // The status line's one panel: its text drawn in the status colour.

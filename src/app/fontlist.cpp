@@ -1,6 +1,7 @@
 #include "fontlist.h"
 
 #include <algorithm>
+#include <cctype>
 #include <ctime>
 
 std::string FontListCaption(const TProjectRecord &slot)
@@ -80,4 +81,56 @@ std::string StartupProjectArgument(const std::vector<std::string> &args)
     if (!PathExists(arg))
         return {};
     return arg;
+}
+
+TDroppedKind DroppedFileKind(const std::string &path)
+{
+    const std::string name = FileNameOnly(path);
+    const size_t dot = name.rfind('.');
+    if (dot == std::string::npos || dot == 0)
+        return TDroppedKind::Other;
+    std::string ext = name.substr(dot + 1);
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    if (ext == "bdf")
+        return TDroppedKind::Font;
+    if (ext == "bitloom")
+        return TDroppedKind::Project;
+    if (ext == "ttf" || ext == "otf")
+        return TDroppedKind::TrueType;
+    if (ext == "bmp")
+        return TDroppedKind::Picture;
+    return TDroppedKind::Other;
+}
+
+TDroppedFiles SortDroppedFiles(const std::vector<std::string> &paths)
+{
+    TDroppedFiles sorted;
+    for (const std::string &path : paths) {
+        switch (DroppedFileKind(path)) {
+        case TDroppedKind::Font:
+            sorted.Fonts.push_back(path);
+            break;
+        case TDroppedKind::Project:
+            if (sorted.Project.empty())
+                sorted.Project = path;
+            else
+                sorted.ExtraProjects.push_back(path);
+            break;
+        case TDroppedKind::TrueType:
+            sorted.TrueType.push_back(path);
+            break;
+        case TDroppedKind::Picture:
+            sorted.Pictures.push_back(path);
+            break;
+        case TDroppedKind::Other:
+            sorted.Refused.push_back(path);
+            break;
+        }
+    }
+    return sorted;
+}
+
+std::string GlyphCount(size_t count)
+{
+    return std::to_string(count) + (count == 1 ? " glyph" : " glyphs");
 }

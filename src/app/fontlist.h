@@ -36,3 +36,20 @@ int MoveDownIndex(int current, int count);
 // The project to open at start-up: the first argument when something exists at
 // it and its name ends in ".bitloom" exactly (letter case counts); else empty.
 std::string StartupProjectArgument(const std::vector<std::string> &args);
+
+// What a file dropped on the window is taken for, by its extension in any
+// letter case: ".bdf" a font, ".bitloom" a project, ".ttf" and ".otf" a TrueType
+// font to import, ".bmp" a picture to import; anything else is refused.
+enum class TDroppedKind { Font, Project, TrueType, Picture, Other };
+TDroppedKind DroppedFileKind(const std::string &path);
+
+// Dropped files sorted by kind, each kind in the order dropped. Only the first
+// project is opened: later ones go to ExtraProjects; files of no kind to Refused.
+struct TDroppedFiles {
+    std::string Project;
+    std::vector<std::string> Fonts, TrueType, Pictures, ExtraProjects, Refused;
+};
+TDroppedFiles SortDroppedFiles(const std::vector<std::string> &paths);
+
+// "1 glyph", "N glyphs": how the status line counts what was opened or imported.
+std::string GlyphCount(size_t count);

@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QStyle>
@@ -318,6 +319,12 @@ void TFontPage::ListBox1Click()
 
 void TFontPage::OpenFonts(const QStringList &paths)
 {
+    std::string opened;
+    // Said also when a later file fails: the fonts read before it stay open.
+    const auto sayOpened = qScopeGuard([&] {
+        if (!opened.empty())
+            SetStatus("Opened " + opened, 0);
+    });
     for (const QString &path : paths) {
         // Named once and for all: later saves go to this file wherever the program is.
         const std::string file = FullPath(PathFromQ(path));
@@ -330,6 +337,8 @@ void TFontPage::OpenFonts(const QStringList &paths)
         Fonts.append(std::move(slot));
         const TProjectRecord &added = Fonts.back();
         SizeFrameGrid(added.Font.FBBWidth, added.Font.FBBHeight);
+        opened += (opened.empty() ? "" : ", ") + FileNameOnly(file) + ": " + GlyphCount(added.Font.Chars.size());
+        emit fontFileOpened(file);
         const std::string warning = ReadWarningText(file, added.Font, report);
         if (!warning.empty())
             Prompts().showWarning(BytesToText(warning));

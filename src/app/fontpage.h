@@ -151,9 +151,14 @@ public:
     void CopyGlyphsAsPicture();
     void PastePicture();
 
-    // Imports: a TrueType font, glyphs from a picture.
+    // Imports: a TrueType font, glyphs from a picture; each asks for its file,
+    // then goes on as the command of the same file does.
     void ToolButton15Click();
     void ToolButton17Click();
+    // Imports the TrueType font at path: its options and output dialogs follow.
+    void ImportTrueType(const QString &path);
+    // Imports glyphs from the picture at path into the current font: the grid dialog follows.
+    void ImportPicture(const QString &path);
 
     // The zoom: cell size of the three grids, 4 to 32 pixels, 12 by default.
     void SetZoom(int cellSize);
@@ -171,6 +176,9 @@ public:
 signals:
     // The status line's text and colour (0x00BBGGRR).
     void statusChanged(const std::string &text, uint32_t colour);
+    // The user opened the font file at path (from a dialog, a drop, the recent
+    // files or as an import's output), not a project's.
+    void fontFileOpened(const std::string &path);
 
 private:
     void CreateControls();

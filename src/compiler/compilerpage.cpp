@@ -352,12 +352,20 @@ QString TCompilerPage::ProjectDialogFolder() const
 
 void TCompilerPage::ToolButton4Click()
 {
-    if (!MayReplaceFonts() || !MayReplaceProject())
+    if (!MayOpenProject())
         return;
     const QStringList chosen = Prompts().openFileNames(
         {QStringLiteral("Bitloom Project|*.bitloom|All files|*.*"), QString(), false, false, ProjectDialogFolder()});
     if (!chosen.isEmpty())
         OpenBitloom(PathFromQ(chosen.first()));
+}
+
+bool TCompilerPage::OpenProjectFile(const std::string &path)
+{
+    if (!MayOpenProject())
+        return false;
+    OpenBitloom(path);
+    return true;
 }
 
 bool TCompilerPage::ToolButton5Click()
@@ -393,6 +401,7 @@ void TCompilerPage::OpenBitloom(const std::string &path)
     ShowProjectInTitle(Project.ProjectFileName);
     // Before the panel is filled, so a warning about the first typeface's picture stays.
     emit statusChanged(path, 0);
+    emit projectFileUsed(Project.ProjectFileName);
     ListBox2Click();
     // The user hears of every font left out: the next save drops them from the project.
     if (!opened.Problems.empty()) {
@@ -412,6 +421,7 @@ void TCompilerPage::SaveProject(const std::string &path)
     Project.save(path, Fonts.all());
     LastProjectFolder = PathToQ(FolderOf(FullPath(path)));
     emit statusChanged("Saved " + path, 0);
+    emit projectFileUsed(path);
 }
 
 void TCompilerPage::ListBox2Click()

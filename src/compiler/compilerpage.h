@@ -40,6 +40,10 @@ public:
     bool ToolButton5Click();
     // Reads a project file: its typefaces, numbers and fonts replace the current ones.
     void OpenBitloom(const std::string &path);
+    // Opens the project file at path as the open command does after its dialog,
+    // asking first about unsaved fonts and an unsaved project; false when the
+    // user kept them.
+    bool OpenProjectFile(const std::string &path);
     // Writes the project into the file at path, updating what is there; throws
     // TFileError ("Unable to write to ...") and keeps the modified flag on failure.
     void SaveProject(const std::string &path);
@@ -72,6 +76,8 @@ signals:
     void titleChanged(const QString &title);
     // A project replaced the open fonts; the font page shows the last of them.
     void fontsReplaced();
+    // The project file at path was opened or saved.
+    void projectFileUsed(const std::string &path);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -88,6 +94,8 @@ private:
     // Asks before unsaved fonts or an unsaved project are replaced; true to go on.
     bool MayReplaceFonts();
     bool MayReplaceProject();
+    // Both questions an open asks, fonts first.
+    bool MayOpenProject() { return MayReplaceFonts() && MayReplaceProject(); }
     // The selected typeface when one of its font entries is selected (entry
     // receives the entry's index); null otherwise.
     TTypeface *SelectedFontEntry(int &entry);

@@ -72,17 +72,21 @@ void TFontPage::ToolButton15Click()
 {
     const QStringList inputs = Prompts().openFileNames(
         {QStringLiteral("True type font|*.ttf|All files|*.*"), QStringLiteral("ttf"), false, false, LastTtfFolder});
-    if (inputs.isEmpty())
-        return;
+    if (!inputs.isEmpty())
+        ImportTrueType(inputs.first());
+}
+
+void TFontPage::ImportTrueType(const QString &input)
+{
     TTrueTypeOptions options;
     if (!Prompts().askTrueTypeOptions(options))
         return;
     const QString output =
         Prompts().saveFileName({QStringLiteral("bdf font|*.bdf"), QStringLiteral("bdf"), false, true, LastBdfFolder},
-                               QFileInfo(inputs.first()).completeBaseName() + QStringLiteral(".bdf"));
+                               QFileInfo(input).completeBaseName() + QStringLiteral(".bdf"));
     if (output.isEmpty())
         return;
-    LastTtfFolder = QFileInfo(inputs.first()).absolutePath();
+    LastTtfFolder = QFileInfo(input).absolutePath();
     const std::string folder = ProgramFolderOr(ProgramFolder);
     const std::optional<std::string> converter = FindConverter(folder);
     if (!converter) {
@@ -94,7 +98,7 @@ void TFontPage::ToolButton15Click()
     TSetAside old(path);
     // The output is read only after the converter has ended, so a half-written file is never read.
     TBusyBox busy(this, QStringLiteral("Converting the TrueType font..."), ConverterLimitMs);
-    const TRunResult run = RunAndCapture(*converter, ConverterArguments(options, path, PathFromQ(inputs.first())),
+    const TRunResult run = RunAndCapture(*converter, ConverterArguments(options, path, PathFromQ(input)),
                                          ConverterFolder(folder), [&] { return busy.keepWaiting(); },
                                          TChildEnvironment::Inherited);
     if (!run.Started) {
@@ -136,6 +140,10 @@ void TFontPage::ToolButton15Click()
     LastBdfFolder = QFileInfo(output).absolutePath();
     Fonts.append(std::move(slot));
     // The new row is not selected: the current font stays as it was.
+    SetStatus("Imported " + GlyphCount(Fonts.back().Font.Chars.size()) + " from " + FileNameOnly(PathFromQ(input)) +
+                  " into " + FileNameOnly(path),
+              0);
+    emit fontFileOpened(path);
     const std::string warning = ReadWarningText(path, Fonts.back().Font, report);
     if (!warning.empty())
         Prompts().showWarning(BytesToText(warning));
@@ -143,23 +151,31 @@ void TFontPage::ToolButton15Click()
 
 void TFontPage::ToolButton17Click()
 {
-    TBDFFont *font = CurrentFont();
-    if (!font)
+    if (!CurrentFont())
         return;
     const QStringList chosen =
         Prompts().openFileNames({QStringLiteral("Bitmaps (*.bmp)|*.bmp"), QString(), false, false, LastBdfFolder});
-    if (chosen.isEmpty())
+    if (!chosen.isEmpty())
+        ImportPicture(chosen.first());
+}
+
+void TFontPage::ImportPicture(const QString &file)
+{
+    const std::string path = PathFromQ(file);
+    TBDFFont *font = CurrentFont();
+    if (!font) {
+        SetStatus("No font is open to import " + FileNameOnly(path) + " into", 0x0000FF);
         return;
-    const std::string path = PathFromQ(chosen.first());
+    }
     const TByteBuffer bytes = ReadFileBytes(path);
     // The header is checked first: a 64-byte file can claim 5000 x 5000 pixels.
     if (const auto problem = BitmapHeaderProblem(bytes.view())) {
-        Prompts().showError(QStringLiteral("Cannot import \"") + chosen.first() + "\": " + QString::fromStdString(*problem));
+        Prompts().showError(QStringLiteral("Cannot import \"") + file + "\": " + QString::fromStdString(*problem));
         return;
     }
     QImage picture;
     if (!picture.loadFromData(reinterpret_cast<const uchar *>(bytes.data()), static_cast<int>(bytes.size()), "BMP")) {
-        Prompts().showError(QStringLiteral("Cannot import \"") + chosen.first() +
+        Prompts().showError(QStringLiteral("Cannot import \"") + file +
                             QStringLiteral("\": the picture could not be decoded."));
         return;
     }
@@ -184,14 +200,18 @@ void TFontPage::ToolButton17Click()
     if (!font || cut.Glyphs.empty())
         return;
     // Imported glyphs are work to keep: one step of the history, so closing asks before they are lost.
+    const size_t added = cut.Glyphs.size();
     const int end = static_cast<int>(font->Chars.size());
-    const QString name = QStringLiteral("Import %1 glyphs from %2").arg(cut.Glyphs.size()).arg(QFileInfo(chosen.first()).fileName());
+    const QString name = QStringLiteral("Import %1 glyphs from %2").arg(added).arg(QFileInfo(file).fileName());
     Edit({name, end, end}, [&](TBDFFont &f) {
         f.Chars.insert(f.Chars.end(), std::make_move_iterator(cut.Glyphs.begin()),
                        std::make_move_iterator(cut.Glyphs.end()));
         return false;
     });
     RxDrawGrid2->refresh();
+    SetStatus("Imported " + GlyphCount(added) + " from " + FileNameOnly(path) + " into " +
+                  FileNameOnly(CurrentSlot()->FileName),
+              0);
     if (cut.CutWide > 0)
         Prompts().showWarning(QString::number(cut.CutWide) +
                               QStringLiteral(" imported glyphs were wider than 64 pixels and kept only their leftmost "

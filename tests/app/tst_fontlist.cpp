@@ -17,7 +17,29 @@ private slots:
     void openFontsSayWhatChanged();
     void quickSaveWritesEachFileOnce_data();
     void quickSaveWritesEachFileOnce();
+    void droppedKinds_data();
+    void droppedKinds();
 };
+
+Q_DECLARE_METATYPE(TDroppedKind)
+
+void TstFontList::droppedKinds_data()
+{
+    // Each kind is dropped on the window in its own test; here the spellings.
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<TDroppedKind>("kind");
+    QTest::newRow("font-upper-case") << "/f/A.BDF" << TDroppedKind::Font;
+    QTest::newRow("opentype-mixed-case") << "/f/x.OtF" << TDroppedKind::TrueType;
+    QTest::newRow("no-extension") << "/f/bdf" << TDroppedKind::Other;
+    QTest::newRow("extension-only-in-folder") << "/f.bdf/readme" << TDroppedKind::Other;
+}
+
+void TstFontList::droppedKinds()
+{
+    QFETCH(QString, path);
+    QFETCH(TDroppedKind, kind);
+    QCOMPARE(DroppedFileKind(path.toStdString()), kind);
+}
 
 void TstFontList::quickSaveWritesEachFileOnce_data()
 {

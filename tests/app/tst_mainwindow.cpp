@@ -3,6 +3,7 @@
 #include "app/fmain.h"
 #include "compiler/compilerpage.h"
 #include "bdf/bdfreader.h"
+#include "bdf/paths.h"
 #include "chartable/chartablewidget.h"
 #include "editor/glyphgrids.h"
 #include "app/prompts.h"
@@ -18,6 +19,7 @@
 #include <QToolButton>
 #include <QtTest>
 #include <QFileDialog>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
@@ -80,6 +82,9 @@ private slots:
     void fieldsFitTheirValues();
     void fontRowsElideInTheMiddle();
     void toolbarIconsComeFromTheTheme();
+    void dropsOpenEachKind_data();
+    void dropsOpenEachKind();
+    void fileDroppedOnTheNameFieldOpens();
 
 private:
     QString Path(const QString &name) { return Dir->filePath(name); }
@@ -151,6 +156,7 @@ void TstMainWindow::unreadableFileKeepsListParallel()
     QVERIFY(Script->Errors.first().contains(Path("missing.bdf")));
     QVERIFY(Script->Errors.first().contains("No such file"));
     QCOMPARE(Form->Fonts.size(), size_t(1));
+    QCOMPARE(Form->StatusPanel->text(), QString("Opened a.bdf: 3 glyphs"));
     QCOMPARE(Fixture.Ui().ListBox1()->count(), 1);
     // The files after the failed one are not opened and nothing gets selected.
     QCOMPARE(Fixture.Ui().ListBox1()->currentRow(), -1);
@@ -814,6 +820,107 @@ void TstMainWindow::toolbarIconsComeFromTheTheme()
     QVERIFY(same(Fixture.Ui().ToolButton16()->icon(), QIcon::fromTheme("list-add")));
     QVERIFY(!same(Fixture.Ui().ToolButton24()->icon(), Fixture.Ui().ToolButton22()->icon()));
     QVERIFY(same(Fixture.Ui().ToolButton1()->icon(), QIcon::fromTheme("document-open")));
+}
+
+void TstMainWindow::dropsOpenEachKind_data()
+{
+    // Names dropped (files made here by their extension, or web addresses), whether
+    // c.bdf is open with unsaved changes first, the answers to Yes/No questions;
+    // then the fonts open, the page shown (the drop lands on the compiler page)
+    // and the status line (%1: the folder).
+    QTest::addColumn<QStringList>("dropped");
+    QTest::addColumn<bool>("fontFirst");
+    QTest::addColumn<QList<bool>>("answers");
+    QTest::addColumn<QStringList>("fonts");
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QString>("status");
+    const QString refused = " not opened: only .bdf fonts, .bitloom projects, and .ttf, .otf and .bmp files to import "
+                            "can be dropped";
+    QTest::newRow("font") << QStringList{"a.bdf"} << false << QList<bool>{} << QStringList{"a.bdf"} << 0
+                          << "Opened a.bdf: 3 glyphs";
+    QTest::newRow("fonts-in-order") << QStringList{"a.bdf", "b.bdf"} << false << QList<bool>{}
+                                    << QStringList{"a.bdf", "b.bdf"} << 0 << "Opened a.bdf: 3 glyphs, b.bdf: 40 glyphs";
+    QTest::newRow("project-asks-first-and-no-keeps-the-fonts")
+        << QStringList{"p.bitloom"} << true << QList<bool>{false} << QStringList{"c.bdf"} << 1
+        << "Opened c.bdf: 300 glyphs";
+    QTest::newRow("project-replaces-the-fonts") << QStringList{"p.bitloom"} << true << QList<bool>{true}
+                                                << QStringList{"a.bdf"} << 1 << "%1/p.bitloom";
+    QTest::newRow("truetype") << QStringList{"x.ttf"} << false << QList<bool>{} << QStringList{"imported.bdf"} << 0
+                              << "Imported 2 glyphs from x.ttf into imported.bdf";
+    QTest::newRow("picture-into-the-current-font") << QStringList{"chart.bmp"} << true << QList<bool>{}
+                                                   << QStringList{"c.bdf"} << 0
+                                                   << "Imported 200 glyphs from chart.bmp into c.bdf";
+    QTest::newRow("picture-without-a-font") << QStringList{"chart.bmp"} << false << QList<bool>{} << QStringList{}
+                                            << 0 << "No font is open to import chart.bmp into";
+    QTest::newRow("other-refused") << QStringList{"notes.txt"} << false << QList<bool>{} << QStringList{} << 1
+                                   << "notes.txt" + refused;
+    QTest::newRow("web-address-refused") << QStringList{"https://example.com/a.bdf"} << false << QList<bool>{}
+                                         << QStringList{} << 1 << "https://example.com/a.bdf" + refused;
+    QTest::newRow("mixed-says-both") << QStringList{"a.bdf", "notes.txt"} << false << QList<bool>{}
+                                     << QStringList{"a.bdf"} << 0 << "Opened a.bdf: 3 glyphs; notes.txt" + refused;
+    QTest::newRow("one-project-at-a-time") << QStringList{"p.bitloom", "q.bitloom"} << false << QList<bool>{}
+                                           << QStringList{"a.bdf"} << 1
+                                           << "%1/p.bitloom; q.bitloom not opened: one project at a time";
+}
+
+void TstMainWindow::dropsOpenEachKind()
+{
+    QFETCH(QStringList, dropped);
+    QFETCH(bool, fontFirst);
+    QFETCH(QList<bool>, answers);
+    QFETCH(QStringList, fonts);
+    QFETCH(int, page);
+    QFETCH(QString, status);
+    QDir(Dir->path()).mkdir("bin");
+    FakeConverter(*Form->FontPage, Path("bin"), SmallFont("Made", 2));
+    WriteFile(Path("p.bitloom"), "[FontFiles]\r\n1=" + Path("a.bdf").toUtf8() + "\r\n[Typefaces]\r\n");
+    WriteFile(Path("q.bitloom"), "[FontFiles]\r\n1=" + Path("b.bdf").toUtf8() + "\r\n[Typefaces]\r\n");
+    QImage chart(200, 100, QImage::Format_RGB888);
+    chart.fill(Qt::white);
+    QVERIFY(chart.save(Path("chart.bmp"), "BMP"));
+    for (const char *name : {"x.ttf", "notes.txt"})
+        WriteFile(Path(name), "not really");
+    if (fontFirst) {
+        Form->FontPage->OpenFonts({Path("c.bdf")});
+        Form->Fonts.markCurrentModified();
+    }
+    Script->YesNoAnswers = answers;
+    Script->TrueTypeAnswers << TTrueTypeOptions{"9", 0};
+    Script->SaveAnswers << Path("imported.bdf");
+    Script->CaptureAnswers << TCaptureOptions{"20", "10", "1"};
+
+    QList<QUrl> urls;
+    for (const QString &name : dropped)
+        urls << (name.contains(':') ? QUrl(name) : QUrl::fromLocalFile(Path(name)));
+    Form->PageControl1->setCurrentIndex(1);
+    Form->OpenDroppedFiles(urls);
+    QVERIFY2(Script->Errors.isEmpty(), qPrintable(Script->Errors.join('\n')));
+    QCOMPARE(Script->Asked.size(), answers.size());
+    QStringList open;
+    for (const TProjectRecord &slot : Form->Fonts)
+        open << QString::fromStdString(FileNameOnly(slot.FileName));
+    QCOMPARE(open, fonts);
+    QCOMPARE(Form->PageControl1->currentIndex(), page);
+    QCOMPARE(Form->StatusPanel->text(), status.arg(Dir->path()));
+    const bool red = status.contains("not opened") || status.startsWith("No font");
+    QCOMPARE(Form->StatusPanel->colour(), red ? QColor(255, 0, 0) : QColor(0, 0, 0));
+}
+
+void TstMainWindow::fileDroppedOnTheNameFieldOpens()
+{
+    // As a file manager drags a file: its address, and its path as text.
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(Path("a.bdf"))});
+    data.setText(Path("a.bdf"));
+    QLineEdit *name = Fixture.Ui().Edit6();
+    QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(name, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(name, &drop);
+    QTRY_COMPARE(Form->Fonts.size(), size_t(1));
+    QCOMPARE(name->text(), QString("A"));
+    QCOMPARE(Form->StatusPanel->text(), QString("Opened a.bdf: 3 glyphs"));
 }
 
 int main(int argc, char **argv)

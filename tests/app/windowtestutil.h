@@ -58,6 +58,17 @@ inline QByteArray SmallFont(const QByteArray &name, int n, int fbbHeight = 4)
     return t + "ENDFONT\n";
 }
 
+// A stand-in TrueType converter beside the program (in folder, which the font
+// page takes for the program's): whatever it is given, it writes font as its output.
+inline void FakeConverter(TFontPage &page, const QString &folder, const QByteArray &font)
+{
+    WriteFile(folder + "/made.bdf", font);
+    WriteFile(folder + "/TTF2BDF.EXE", "#!/bin/sh\nwhile [ $# -gt 1 ]; do [ \"$1\" = -o ] && out=$2; shift; done\ncp '" +
+                                         folder.toUtf8() + "/made.bdf' \"$out\"\n");
+    QFile::setPermissions(folder + "/TTF2BDF.EXE", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    page.ProgramFolder = folder.toStdString();
+}
+
 // A control of a page, found by the name the window layout gives it (the pages
 // keep their controls to themselves).
 template <class W>

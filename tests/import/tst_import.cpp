@@ -240,6 +240,8 @@ void TstImport::trueTypeEndToEnd()
     QCOMPARE(slot.FileName, Path("dejavu9.bdf").toStdString());
     QVERIFY(!slot.Modified);
     QVERIFY(slot.Font.Uid > 0);
+    QCOMPARE(Form->StatusPanel->text(),
+             QString("Imported %1 glyphs from DejaVuSans.ttf into dejavu9.bdf").arg(slot.Font.Chars.size()));
 
     // An independent conversion, read by its names, holds the same glyphs.
     QProcess convert;
@@ -321,6 +323,7 @@ void TstImport::converterFaults()
         QVERIFY2(shown.contains(part), qPrintable(shown));
     QCOMPARE(Script->Errors.size(), errorSays.isEmpty() ? 0 : 1);
     QCOMPARE(Fixture.Ui().ListBox1()->count(), errorSays.isEmpty() ? 1 : 0);
+    QCOMPARE(Form->StatusPanel->text(), errorSays.isEmpty() ? QString("Imported 2 glyphs from x.ttf into keep.bdf") : QString());
     // A failed conversion puts the old file back, and leaves nothing else behind.
     if (!errorSays.isEmpty()) {
         QFile kept(Path("keep.bdf"));
@@ -347,6 +350,7 @@ void TstImport::pictureImportThroughTheWindow()
     QCOMPARE(font.Chars.size(), size_t(450));
     QCOMPARE(font.Chars[250].Bitmap[0], uint64_t(1) << 15);
     QVERIFY(Form->Fonts[0].Modified);
+    QCOMPARE(Form->StatusPanel->text(), QString("Imported 200 glyphs from chart.bmp into f.bdf"));
 
     // A picture whose header lies is refused before it is decoded; nothing changes.
     QByteArray liar = Bmp(Chart(2, 2));
