@@ -9,6 +9,7 @@
 #include "bdf/bdfreader.h"
 #include "chartable/chartablewidget.h"
 #include "editor/glyphgrids.h"
+#include "editor/previewstrip.h"
 
 #include <QClipboard>
 #include <QElapsedTimer>
@@ -16,6 +17,9 @@
 #include <QWindow>
 #include <QListWidget>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QSpinBox>
 #include <QMouseEvent>
 
 #include <algorithm>
@@ -113,7 +117,42 @@ int main(int argc, char **argv)
         page.SetZoom(i % 28 < 14 ? 4 + 2 * (i % 14) : 32 - 2 * (i % 14));
         form.repaint();
     });
+    // The guides (all four show by default) and the text preview under the editor.
+    auto *editorView = page.findChild<TEditorScrollArea *>(QStringLiteral("EditorScroll"))->viewport();
+    const QList<QAction *> guides = page.ViewActions();
+    Report("toggle a guide (+ repaint)", 200, [&](int i) {
+        guides[i % guides.size()]->toggle();
+        editorView->repaint();
+    });
+    auto *sample = page.findChild<TTextPreview *>(QStringLiteral("SampleView"));
+    auto *sampleEdit = page.findChild<QLineEdit *>(QStringLiteral("EditSample"));
+    auto *sampleScale = page.findChild<QSpinBox *>(QStringLiteral("SpinSampleScale"));
+    QString eighty = QStringLiteral("The quick brown fox jumps over the lazy ");
+    for (int i = 0; i < 40; ++i)
+        eighty += QChar(0x4E00 + 97 * i);
+    sampleEdit->setText(eighty);
+    sampleScale->setValue(4);
+    Report("preview of 80 characters at 4x (+ repaint)", 100, [&](int) {
+        sample->refresh();
+        sample->repaint();
+    });
+    QPixmap whole(sample->size());
+    Report("... the whole strip drawn, not just the view", 20, [&](int) {
+        sample->refresh();
+        sample->render(&whole);
+    });
+    for (QAction *g : guides)
+        g->setChecked(false);
     page.SetZoom(32);
+    form.repaint();
+    Report("press at zoom 32, guides off (+ repaint)", 200, [&](int i) {
+        const QPoint p((i % 8) * 33 + 16, (i % 8) * 33 + 16);
+        Send(pixels, QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+        pixels->repaint();
+        Send(pixels, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
+    });
+    for (QAction *g : guides)
+        g->setChecked(true);
     form.repaint();
     Report("press on pixel grid at zoom 32 (+ repaint)", 200, [&](int i) {
         const QPoint p((i % 8) * 33 + 16, (i % 8) * 33 + 16);

@@ -139,6 +139,10 @@ void TFormMain::ConnectPages()
     EditMenu->addActions(FontPage->EditActions());
     EditMenu->addSeparator();
     EditMenu->addActions({GoTo1, ZoomIn1, ZoomOut1, ZoomReset1});
+    // "Вид": the guides over the glyph editor, before the about command.
+    auto *view = new QMenu(QStringLiteral("Вид"), this);
+    view->addActions(FontPage->ViewActions());
+    menuBar()->insertMenu(About1, view);
     connect(FontPage, &TFontPage::fontFileOpened, this, [this](const std::string &path) {
         ChangeRecentFiles([&](TRecentFiles &list) { AddRecentFile(list, TRecentKind::Font, path); });
     });
@@ -346,6 +350,7 @@ void TFormMain::RestorePlacement()
     if (!geometry.isEmpty())
         restoreGeometry(geometry);
     FontPage->SetZoom(settings.value(QStringLiteral("Editor/cellSize"), GlyphCellSize).toInt());
+    FontPage->RestoreView(settings);
 }
 
 void TFormMain::SavePlacement()
@@ -353,6 +358,7 @@ void TFormMain::SavePlacement()
     QSettings settings;
     settings.setValue(QStringLiteral("MainWindow/geometry"), saveGeometry());
     settings.setValue(QStringLiteral("Editor/cellSize"), FontPage->ZoomCellSize());
+    FontPage->SaveView(settings);
 }
 
 void TFormMain::Open1Click()

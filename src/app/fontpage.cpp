@@ -25,6 +25,7 @@
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 TFontPage::TFontPage(TOpenFonts &fonts, const TProject &project, QWidget *parent)
     : QWidget(parent), Fonts(fonts), Project(project)
@@ -36,6 +37,7 @@ TFontPage::TFontPage(TOpenFonts &fonts, const TProject &project, QWidget *parent
     ConnectHeaderPanel();
     CreateEditActions();
     CreateGlyphActions();
+    CreateViewActions();
     NameControls();
 }
 
@@ -79,8 +81,17 @@ void TFontPage::CreateControls()
     ListBox1->setUniformItemSizes(true);
     ListBox1->setTextElideMode(Qt::ElideMiddle);
     ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    upperLayout->addWidget(ListBox1);
-    upperLayout->addWidget(CreateGlyphEditor(), 1);
+    // Under the font list, the ways to find a glyph of the current font.
+    auto *listColumn = new QVBoxLayout;
+    listColumn->setSpacing(2);
+    listColumn->addWidget(ListBox1, 1);
+    listColumn->addWidget(CreateFindPanel());
+    upperLayout->addLayout(listColumn);
+    auto *editorColumn = new QVBoxLayout;
+    editorColumn->setSpacing(0);
+    editorColumn->addWidget(CreateGlyphEditor(), 1);
+    editorColumn->addWidget(CreateSampleStrip());
+    upperLayout->addLayout(editorColumn, 1);
 
     Splitter1->addWidget(upper);
     Splitter1->addWidget(CreateLowerArea());

@@ -6,8 +6,11 @@
 //   editor/fontpage_glyph.cpp        glyph editor: grids, painting, side panel, undo
 //   chartable/fontpage_table.cpp     character table, character commands, font header
 //   import/fontpage_import.cpp       the TrueType and picture imports
+//   editor/fontpage_view.cpp         guides over the editor, the text preview under it
+//   chartable/fontpage_find.cpp      finding glyphs by Unicode block and by name
 #pragma once
 
+#include "chartable/glyphfind.h"
 #include "chartable/selection.h"
 #include "compiler/projectmodel.h"
 #include "editor/gridgeometry.h"
@@ -29,13 +32,19 @@ class QGroupBox;
 class QLineEdit;
 class QListWidget;
 class QMenu;
+class QComboBox;
+class QSettings;
+class QSpinBox;
 class QSplitter;
 class QToolBar;
 class QToolButton;
 class TCharTable;
 class TEditorScrollArea;
+class TGuideOverlay;
 class TLatticeGrid;
 class TPixelGrid;
+class TTextPreview;
+struct TLineMetrics;
 
 // What the page keeps between commands besides its controls.
 struct TFontPageState {
@@ -173,6 +182,18 @@ public:
     // its shortcut: the history's steps, the one-glyph undo, the character commands.
     QList<QAction *> EditActions() const;
 
+    // The guides over the pixel grid (baseline, ascent, descent, advance), each a
+    // checkable command for the window's menu "Вид".
+    QList<QAction *> ViewActions() const;
+    // The guides shown and the text preview's text and scale, between runs.
+    void RestoreView(const QSettings &settings);
+    void SaveView(QSettings &settings) const;
+    // Makes the first glyph of the block at this row of the block list current;
+    // a font with none there is said in the status line.
+    void ComboBlocksChange(int row);
+    // Makes the next glyph named (or, failing that, whose name holds) name current.
+    void FindGlyphName(const QString &name);
+
 signals:
     // The status line's text and colour (0x00BBGGRR).
     void statusChanged(const std::string &text, uint32_t colour);
@@ -215,6 +236,19 @@ private:
     void PixelCommand(const QString &name, const std::function<void(TBDFChar &, TPixelRect)> &op);
     void SelectPixelsTo(QPoint offset, bool start);
     void ShowPixelSelection();
+    void CreateViewActions();
+    QWidget *CreateSampleStrip();
+    QWidget *CreateFindPanel();
+    // The font's line for the guides and the preview.
+    static TLineMetrics FontLine(const TBDFFont &font);
+    // The current font's glyph names; none (an empty function) when it keeps none.
+    TGlyphNames GlyphNames();
+    // The guides follow the font, the glyph and the frame (nothing while they are off).
+    void RefreshGuides();
+    // A font's glyphs or header changed, or another font became current.
+    void FontContentChanged();
+    // Makes glyph index current and shows it; the selection stays.
+    void ShowGlyphAt(size_t index);
 
     TProjectRecord *CurrentSlot() { return Fonts.currentSlot(); }
     TBDFFont *CurrentFont() { return Fonts.currentFont(); }
@@ -314,6 +348,17 @@ private:
             *CopyPixels1 = nullptr, *CutPixels1 = nullptr, *PastePixels1 = nullptr, *ClearPixels1 = nullptr,
             *SelectNone1 = nullptr, *CopyPicture1 = nullptr, *PastePicture1 = nullptr, *SelectTool1 = nullptr;
     QList<QAction *> GlyphActions;
+    // The guides' layer over the editor grids and their commands.
+    TGuideOverlay *GuideOverlay = nullptr;
+    QAction *GuideBaseline1 = nullptr, *GuideAscent1 = nullptr, *GuideDescent1 = nullptr, *GuideAdvance1 = nullptr;
+    // The text preview under the editor: its text, its scale and the drawing.
+    QLineEdit *EditSample = nullptr;
+    QSpinBox *SpinSampleScale = nullptr;
+    TTextPreview *SampleView = nullptr;
+    // Finding glyphs: the Unicode blocks, a glyph name.
+    QComboBox *ComboBlocks = nullptr;
+    QLineEdit *EditFindName = nullptr;
+    std::vector<TUnicodeBlock> Blocks;
     // Counts the paint strokes: the presses and drags of one stroke are one step.
     uint64_t StrokeKey = 0;
 

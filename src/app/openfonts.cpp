@@ -70,6 +70,7 @@ bool TOpenFonts::edit(int row, const TEditStep &step, const TEditPlace &place,
     if (!command->recordAfter(font) && !counts)
         return false;
     stack->push(command.release());
+    emit edited(row);
     return true;
 }
 

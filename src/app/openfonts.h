@@ -73,6 +73,8 @@ signals:
     // A row's unsaved mark came or went.
     void modifiedChanged(int row);
     void currentChanged(int row);
+    // An edit of a row's font became a step of its history (or joined the last one).
+    void edited(int row);
     // A step of a row's history was undone or redone; the editor returns to place.
     void historyStepped(int row, const TEditPlace &place);
 

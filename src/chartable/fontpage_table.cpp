@@ -364,7 +364,13 @@ void TFontPage::GoToCode(const QString &hexCode)
         SetStatus("No glyph has the code " + FormatHex(static_cast<uint32_t>(code), 4), 0x0000FF);
         return;
     }
-    RxDrawGrid2->setCurrentCell({*index / TableColumns, *index % TableColumns});
+    ShowGlyphAt(static_cast<size_t>(*index));
+}
+
+void TFontPage::ShowGlyphAt(size_t index)
+{
+    const int at = static_cast<int>(index);
+    RxDrawGrid2->setCurrentCell({at / TableColumns, at % TableColumns});
     RxDrawGrid2Click();
     RxDrawGrid2->refresh();
 }

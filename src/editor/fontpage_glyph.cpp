@@ -5,6 +5,7 @@
 #include "app/uikit.h"
 #include "chartable/chartablewidget.h"
 #include "glyphgrids.h"
+#include "guideoverlay.h"
 #include "glyphops.h"
 #include "import/importops.h"
 #include "model/textfuncs.h"
@@ -71,6 +72,7 @@ QWidget *TFontPage::CreateGlyphEditor()
     RxDrawGrid->setCells(InitialFrameCells, InitialFrameCells);
     RxDrawGrid1 = new TPixelGrid(EditorArea);
     RxDrawGrid1->CurrentChar = [this]() -> const TBDFChar * { return CurrentChar(); };
+    GuideOverlay = new TGuideOverlay(EditorArea);
     EditorScroll->setWidget(EditorArea);
     EditorScroll->Resized = [this] { LayOutEditorGrids(); };
     EditorScroll->Zoomed = [this](int notches) { SetZoom(CellSize + 2 * notches); };
@@ -177,15 +179,22 @@ void TFontPage::SizeFrameGrid(int columns, int rows)
 void TFontPage::LayOutEditorGrids()
 {
     const QSize view = EditorScroll->viewport()->size();
+    // The font's ascent and descent stay in the area, where their guides are.
+    const TLineMetrics line = CurrentFont() ? FontLine(*CurrentFont()) : TLineMetrics{};
     const TEditorLayout l = LayOutEditor(RxDrawGrid->columns(), RxDrawGrid->rows(), PixelGridOffsetNow,
                                          RxDrawGrid1->columns(), RxDrawGrid1->rows(), view.width(), view.height(),
-                                         RxDrawGrid->pitch());
+                                         RxDrawGrid->pitch(), line.Ascent - RxDrawGrid->rows(), line.Descent);
     EditorArea->resize(l.Width, l.Height);
     RxDrawGridBG->move(l.BackX, l.BackY);
     RxDrawGridBG->setCells(l.BackColumns, l.BackRows);
     RxDrawGrid->move(l.FrameX, l.FrameY);
     RxDrawGrid1->move(l.GridX, l.GridY);
     RxDrawGrid1->raise();
+    // The guides lie over the grids, on the whole area, and move with the frame.
+    GuideOverlay->setGeometry(0, 0, l.Width, l.Height);
+    GuideOverlay->setFrame({l.FrameX, l.FrameY}, CellSize);
+    GuideOverlay->raise();
+    RefreshGuides();
 }
 
 void TFontPage::SetZoom(int cellSize)

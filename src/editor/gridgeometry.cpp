@@ -84,7 +84,7 @@ bool ApplyPaint(TBDFChar &ch, TGridCell cell, TPaintAction action, int columns)
 }
 
 TEditorLayout LayOutEditor(int frameColumns, int frameRows, TGridOffset grid, int gridColumns, int gridRows,
-                           int viewWidth, int viewHeight, int pitch)
+                           int viewWidth, int viewHeight, int pitch, int64_t lineAbove, int64_t lineBelow)
 {
     // A widget is at most 16,777,215 pixels in each direction.
     constexpr int64_t MaxSize = 16777215;
@@ -92,9 +92,13 @@ TEditorLayout LayOutEditor(int frameColumns, int frameRows, TGridOffset grid, in
     const int64_t frameW = int64_t{frameColumns} * pitch, frameH = int64_t{frameRows} * pitch;
     const int64_t gridW = int64_t{gridColumns} * pitch, gridH = int64_t{gridRows} * pitch;
     const int64_t x = std::max<int64_t>(FrameLeft, Slack - grid.Left);
-    const int64_t y = std::max<int64_t>(FrameTop, Slack - grid.Top);
+    // A line from a malformed box can be billions of rows away: it is kept no
+    // further than a widget reaches.
+    const int64_t above = std::clamp<int64_t>(lineAbove, 0, MaxGridCells) * pitch;
+    const int64_t below = std::clamp<int64_t>(lineBelow, 0, MaxGridCells) * pitch;
+    const int64_t y = std::max<int64_t>({FrameTop, Slack - grid.Top, Slack + above});
     const int64_t right = std::max(x + frameW, x + grid.Left + gridW) + FrameLeft;
-    const int64_t bottom = std::max(y + frameH, y + grid.Top + gridH) + FrameTop;
+    const int64_t bottom = std::max({y + frameH, y + grid.Top + gridH, y + frameH + below}) + FrameTop;
     auto clampSize = [&](int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, 0, MaxSize)); };
 
     TEditorLayout l;

@@ -66,6 +66,9 @@ TGridOffset PixelGridOffset(int frameRows, const TBDFChar &ch, int pitch = Glyph
 // left or up than that margin; the area covers both grids plus the margin on
 // every side, and at least the visible part (viewWidth x viewHeight). The
 // background lattice covers the whole area with cells aligned to the frame's.
+// The font's line may reach lineAbove rows over the frame's top and lineBelow
+// rows under its lower edge (its ascent and descent, where its guides lie): the
+// area holds those rows too, so they show whatever the glyph.
 // Everything is clamped to what a widget can hold.
 struct TEditorLayout {
     int FrameX = 0, FrameY = 0;
@@ -75,7 +78,8 @@ struct TEditorLayout {
     bool operator==(const TEditorLayout &) const = default;
 };
 TEditorLayout LayOutEditor(int frameColumns, int frameRows, TGridOffset grid, int gridColumns, int gridRows,
-                           int viewWidth, int viewHeight, int pitch = GlyphPitch);
+                           int viewWidth, int viewHeight, int pitch = GlyphPitch, int64_t lineAbove = 0,
+                           int64_t lineBelow = 0);
 
 enum class TPaintAction { None, Set, Clear, Toggle };
 

@@ -6,6 +6,7 @@
 #include "bdf/paths.h"
 #include "chartable/chartablewidget.h"
 #include "editor/glyphgrids.h"
+#include "editor/guideoverlay.h"
 #include "app/prompts.h"
 #include "common/hostilefiles.h"
 #include "scriptedprompts.h"
@@ -15,6 +16,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QtTest>
@@ -62,6 +64,8 @@ private slots:
     void drags();
     void missingRowIgnoresPaint();
     void pixelGridPlacement();
+    void guidesFollowZoomScrollAndSwitches_data();
+    void guidesFollowZoomScrollAndSwitches();
     void tableSelectionAndLoad();
     void releaseBelowTable();
     void rightClickKeepsSelectionKeysMoveIt();
@@ -503,6 +507,59 @@ void TstMainWindow::pixelGridPlacement()
     QCOMPARE(Fixture.Ui().RxDrawGrid1()->size(), QSize(13, 13));
     QCOMPARE(Fixture.Ui().GroupBox1()->title(), QString("Current char: 0042"));
     QCOMPARE(Fixture.Ui().Edit2()->text(), QString("7"));
+}
+
+void TstMainWindow::guidesFollowZoomScrollAndSwitches_data()
+{
+    QTest::addColumn<int>("zoom");
+    QTest::newRow("zoom-4") << 4;
+    QTest::newRow("default-zoom") << 12;
+    // Taller than the view: the area scrolls under the guides.
+    QTest::newRow("zoom-32-scrolled") << 32;
+}
+
+void TstMainWindow::guidesFollowZoomScrollAndSwitches()
+{
+    QFETCH(int, zoom);
+    // Box 8 x 10, y offset -1: ascent 9, descent 1; the glyph's DWIDTH is 8.
+    OpenFiles({"b.bdf"});
+    Form->FontPage->SetZoom(zoom);
+    QWidget *area = Fixture.Ui().EditorArea();
+    QWidget *view = Fixture.Ui().EditorScroll()->viewport();
+    const QPoint frame = Fixture.Ui().RxDrawGrid()->pos();
+    // The colour on the middle of grid line k, scrolled into view first.
+    const auto hueAt = [&](bool vertical, int k) {
+        const TGuideBand band = GuideBand(k, zoom);
+        const int across = band.Start + band.Thickness / 2, along = (zoom + 1) / 2;
+        const QPoint p = frame + (vertical ? QPoint(across, along) : QPoint(along, across));
+        Fixture.Ui().EditorScroll()->ensureVisible(p.x(), p.y(), 2, 2);
+        const QColor c = view->grab().toImage().pixelColor(area->mapTo(view, p));
+        return c.red() > 150 && c.blue() > 150 && c.green() < 100 ? "magenta"
+               : c.red() > 150 && c.green() < 100 && c.blue() < 100 ? "red"
+               : c.green() > 120 && c.red() < 100 && c.blue() < 100 ? "green"
+               : c.blue() > 150 && c.red() < 100                     ? "blue"
+                                                                     : "none";
+    };
+    QCOMPARE(hueAt(false, 10), "red");
+    QCOMPARE(hueAt(false, 1), "blue");
+    QCOMPARE(hueAt(false, 11), "green");
+    QCOMPARE(hueAt(true, 8), "magenta");
+    // Each is switched in the menu "Вид"; with none the layer is not there at all.
+    QMenu *viewMenu = nullptr;
+    for (QAction *a : Form->menuBar()->actions())
+        if (a->text() == "Вид")
+            viewMenu = a->menu();
+    QVERIFY(viewMenu);
+    QCOMPARE(viewMenu->actions().size(), 4);
+    viewMenu->actions()[0]->trigger();
+    QCOMPARE(hueAt(false, 10), "none");
+    QCOMPARE(hueAt(false, 1), "blue");
+    for (QAction *a : viewMenu->actions())
+        a->setChecked(false);
+    QVERIFY(PageControl<TGuideOverlay>(Form->FontPage, "GuideOverlay")->isHidden());
+    QCOMPARE(hueAt(true, 8), "none");
+    viewMenu->actions()[3]->trigger();
+    QCOMPARE(hueAt(true, 8), "magenta");
 }
 
 void TstMainWindow::tableSelectionAndLoad()

@@ -128,6 +128,7 @@ struct TFontControls {
     BITLOOM_CONTROL(QToolButton, SpeedButton19)
     BITLOOM_CONTROL(QToolButton, SpeedButton20)
     BITLOOM_CONTROL(QToolButton, SpeedButton22)
+    BITLOOM_CONTROL(QToolButton, SpeedButton26)
 #undef BITLOOM_CONTROL
 };
 

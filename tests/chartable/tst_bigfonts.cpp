@@ -6,12 +6,14 @@
 #include "chartable/chartablewidget.h"
 #include "editor/glyphgrids.h"
 
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QToolButton>
 #include <QListWidget>
 #include <QScrollBar>
 #include <QSettings>
+#include <QSpinBox>
 #include <QtTest>
 
 class TstBigFonts : public QObject {
@@ -29,10 +31,11 @@ private slots:
     void keysScroll();
     void wheelScrolls();
     void goToCode();
+    void blockListAndNameSearch();
     void zoomLimitsAndKeys();
     void pixelRuleAtEveryZoom_data();
     void pixelRuleAtEveryZoom();
-    void zoomKeptBetweenRuns();
+    void zoomAndViewKeptBetweenRuns();
     void unsavedFontsStandOut();
 
 private:
@@ -47,8 +50,9 @@ private:
 
 void TstBigFonts::init()
 {
-    // Every test starts at the default zoom, whatever an earlier run left behind.
-    QSettings().remove(QStringLiteral("Editor/cellSize"));
+    // Every test starts at the default zoom and view, whatever an earlier run left behind.
+    for (const char *key : {"Editor/cellSize", "Editor/guides", "Editor/sampleText", "Editor/sampleScale"})
+        QSettings().remove(QString::fromLatin1(key));
     QVERIFY(Fixture.setUp());
 }
 
@@ -190,6 +194,28 @@ void TstBigFonts::goToCode()
     QVERIFY(!Form->Fonts[0].Modified);
 }
 
+void TstBigFonts::blockListAndNameSearch()
+{
+    // Codes 0041 to 0428: Basic Latin, Latin-1, ..., and Cyrillic from glyph 959 on.
+    Open(1000);
+    auto *blocks = PageControl<QComboBox>(Form->FontPage, "ComboBlocks");
+    QVERIFY(blocks->count() > 300);
+    // A machine without unicode-data lists the copy built into the program.
+    QVERIFY(QFile::exists(":/unicode/Blocks.txt"));
+    emit blocks->activated(blocks->findText("Cyrillic"));
+    QCOMPARE(Form->FontPage->PageState().CurrentCharIndex, 0x400 - 0x41);
+    QVERIFY(Table()->topRow() <= 959 / 32 && 959 / 32 < Table()->topRow() + 9);
+    QCOMPARE(Fixture.Ui().GroupBox1()->title(), QString("Current char: 0400"));
+    emit blocks->activated(blocks->findText("Arabic"));
+    QCOMPARE(Form->FontPage->PageState().CurrentCharIndex, 959);
+    QCOMPARE(Form->StatusPanel->text(), QString("No glyph of this font lies in Arabic (0600..06FF)"));
+    auto *name = PageControl<QLineEdit>(Form->FontPage, "EditFindName");
+    QTest::keyClicks(name, "A");
+    QTest::keyClick(name, Qt::Key_Return);
+    QCOMPARE(Form->StatusPanel->text(), QString("This font keeps no glyph names"));
+    QCOMPARE(Form->FontPage->PageState().CurrentCharIndex, 959);
+}
+
 void TstBigFonts::zoomLimitsAndKeys()
 {
     Open(3);
@@ -245,14 +271,21 @@ void TstBigFonts::pixelRuleAtEveryZoom()
     QCOMPARE(Form->Fonts[0].Font.Chars[0].Bitmap[0], uint64_t(0));
 }
 
-void TstBigFonts::zoomKeptBetweenRuns()
+void TstBigFonts::zoomAndViewKeptBetweenRuns()
 {
     Form->FontPage->SetZoom(20);
+    Form->FontPage->ViewActions()[1]->setChecked(false);
+    PageControl<QSpinBox>(Form->FontPage, "SpinSampleScale")->setValue(3);
+    PageControl<QLineEdit>(Form->FontPage, "EditSample")->setText("Sample");
     QVERIFY(Form->close());
     TFormMain next;
     QCOMPARE(next.FontPage->ZoomCellSize(), 20);
-    next.FontPage->SetZoom(12);
-    QVERIFY(next.close());
+    QList<bool> shown;
+    for (QAction *guide : next.FontPage->ViewActions())
+        shown << guide->isChecked();
+    QCOMPARE(shown, (QList<bool>{true, false, true, true}));
+    QCOMPARE(PageControl<QSpinBox>(next.FontPage, "SpinSampleScale")->value(), 3);
+    QCOMPARE(PageControl<QLineEdit>(next.FontPage, "EditSample")->text(), QString("Sample"));
 }
 
 void TstBigFonts::unsavedFontsStandOut()

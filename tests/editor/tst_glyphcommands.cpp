@@ -6,6 +6,7 @@
 #include "app/windowtestutil.h"
 #include "chartable/chartablewidget.h"
 #include "editor/glyphgrids.h"
+#include "editor/previewstrip.h"
 #include "app/scriptedprompts.h"
 
 #include <QClipboard>
@@ -15,6 +16,7 @@
 #include <QLineEdit>
 #include <QPaintEvent>
 #include <QListWidget>
+#include <QSpinBox>
 #include <QToolButton>
 #include <QtTest>
 
@@ -46,6 +48,7 @@ private slots:
     void uidMinusZeroShowsAndSavesZero();
     void latinNameEditsOneByte();
     void fontPageWithoutTheWindow();
+    void textPreviewFollowsEdits();
     void everyEditIsUndoneAndRedone_data();
     void everyEditIsUndoneAndRedone();
     void savedStateFollowsTheHistory();
@@ -512,6 +515,29 @@ void TstGlyphCommands::fontPageWithoutTheWindow()
     QCOMPARE(fonts[0].Font.Chars[0].Bitmap[0], uint64_t(0x80));
     QVERIFY(fonts[0].Modified);
     QVERIFY(ui.ListBox1()->item(0)->font().italic());
+}
+
+void TstGlyphCommands::textPreviewFollowsEdits()
+{
+    // Glyphs 8 x 2 on the baseline, advance 8; the box's ascent 3 and descent 1.
+    Open(SmallFont("P", 3));
+    auto *view = PageControl<TTextPreview>(Form->FontPage, "SampleView");
+    PageControl<QLineEdit>(Form->FontPage, "EditSample")->setText("AB");
+    QCOMPARE(view->raster().Width, 16);
+    QCOMPARE(view->raster().Height, 4);
+    // A's rows sit on rows 1 and 2 of the picture; its top row is blank.
+    QVERIFY(!view->raster().ink(3, 1));
+    // Nothing is left waiting that would draw the preview anyway.
+    QCoreApplication::processEvents();
+    QTest::mouseClick(Fixture.Ui().RxDrawGrid1(), Qt::LeftButton, Qt::NoModifier, QPoint(3 * 13 + 6, 6));
+    QTRY_VERIFY(view->raster().ink(3, 1));
+    Form->FontPage->EditActions()[0]->trigger();
+    QTRY_VERIFY(!view->raster().ink(3, 1));
+    // A wider advance moves B along.
+    QTest::mouseClick(Fixture.Ui().SpeedButton26(), Qt::LeftButton);
+    QTRY_COMPARE(view->raster().Width, 17);
+    PageControl<QSpinBox>(Form->FontPage, "SpinSampleScale")->setValue(4);
+    QCOMPARE(view->size(), view->picture().size() * 4 + QSize(8, 8));
 }
 
 namespace {

@@ -1,4 +1,5 @@
 #include "editor/gridgeometry.h"
+#include "editor/guides.h"
 
 #include <QtTest>
 
@@ -12,10 +13,14 @@ private slots:
     void gridBits_data();
     void gridBits();
     void placement();
+    void areaLayout_data();
+    void areaLayout();
     void pressRules_data();
     void pressRules();
     void dragRules_data();
     void dragRules();
+    void guides_data();
+    void guides();
 };
 
 void TstGridGeometry::cellAt_data()
@@ -86,6 +91,36 @@ void TstGridGeometry::placement()
     QCOMPARE(PixelGridOffset(10, ch), (TGridOffset{26, 26}));
 }
 
+void TstGridGeometry::areaLayout_data()
+{
+    // A frame of 8 x 10 cells at the default zoom, a glyph grid 8 cells wide.
+    QTest::addColumn<int>("gridTop");
+    QTest::addColumn<int>("gridRows");
+    QTest::addColumn<qint64>("lineAbove");
+    QTest::addColumn<qint64>("lineBelow");
+    QTest::addColumn<int>("frameY");
+    QTest::addColumn<int>("height");
+    QTest::newRow("glyph-in-frame") << 104 << 2 << qint64(0) << qint64(0) << 30 << 190;
+    QTest::newRow("glyph-above-frame") << -52 << 2 << qint64(0) << qint64(0) << 56 << 216;
+    QTest::newRow("descent-below-frame") << 104 << 2 << qint64(0) << qint64(3) << 30 << 229;
+    QTest::newRow("ascent-above-frame") << 104 << 2 << qint64(5) << qint64(0) << 69 << 229;
+    QTest::newRow("descent-of-two-billion") << 104 << 2 << qint64(0) << qint64(2000000000) << 30 << 13000190;
+}
+
+void TstGridGeometry::areaLayout()
+{
+    QFETCH(int, gridTop);
+    QFETCH(int, gridRows);
+    QFETCH(qint64, lineAbove);
+    QFETCH(qint64, lineBelow);
+    QFETCH(int, frameY);
+    QFETCH(int, height);
+    const TEditorLayout l = LayOutEditor(8, 10, {0, gridTop}, 8, gridRows, 0, 0, GlyphPitch, lineAbove, lineBelow);
+    QCOMPARE(l.FrameY, frameY);
+    QCOMPARE(l.Height, height);
+    QCOMPARE(l.GridY, frameY + gridTop);
+}
+
 void TstGridGeometry::pressRules_data()
 {
     QTest::addColumn<bool>("left");
@@ -134,6 +169,59 @@ void TstGridGeometry::dragRules()
     QFETCH(bool, key);
     QFETCH(TPaintAction, action);
     QCOMPARE(DragAction(left, right, other, key), action);
+}
+
+// No property, or no current glyph.
+constexpr int None = INT_MIN;
+
+void TstGridGeometry::guides_data()
+{
+    QTest::addColumn<int>("boxHeight");
+    QTest::addColumn<int>("boxYOff");
+    QTest::addColumn<int>("ascent");
+    QTest::addColumn<int>("descent");
+    QTest::addColumn<int>("dwidth");
+    QTest::addColumn<int>("cellSize");
+    // Where each band starts, in pixels from the frame's top or left edge:
+    // baseline, ascent, descent, advance; then the band's thickness.
+    QTest::addColumn<QList<int>>("starts");
+    QTest::addColumn<int>("thickness");
+    QTest::newRow("box-6x13-zoom-12") << 13 << -2 << None << None << 6 << 12 << QList<int>{167, 24, 193, 76} << 3;
+    QTest::newRow("properties-over-box") << 13 << -2 << 10 << 3 << 6 << 12 << QList<int>{167, 37, 206, 76} << 3;
+    QTest::newRow("only-ascent-known") << 13 << -2 << 12 << None << 6 << 12 << QList<int>{167, 11, 193, 76} << 3;
+    QTest::newRow("box-above-baseline") << 8 << 2 << None << None << 5 << 12 << QList<int>{102, -28, 76, 63} << 3;
+    QTest::newRow("zoom-4-thin") << 13 << -2 << None << None << 6 << 4 << QList<int>{64, 9, 74, 29} << 1;
+    QTest::newRow("zoom-32") << 13 << -2 << None << None << 6 << 32 << QList<int>{427, 64, 493, 196} << 3;
+    QTest::newRow("no-glyph-no-advance") << 13 << -2 << None << None << None << 12 << QList<int>{167, 24, 193, None} << 3;
+    QTest::newRow("negative-advance") << 13 << -2 << None << None << -3 << 12 << QList<int>{167, 24, 193, -41} << 3;
+    QTest::newRow("box-of-two-billion") << 2000000000 << 0 << None << None << 1 << 12
+                                        << QList<int>{12999998, -33554432, 12999998, 11} << 3;
+}
+
+void TstGridGeometry::guides()
+{
+    QFETCH(int, boxHeight);
+    QFETCH(int, boxYOff);
+    QFETCH(int, ascent);
+    QFETCH(int, descent);
+    QFETCH(int, dwidth);
+    QFETCH(int, cellSize);
+    QFETCH(QList<int>, starts);
+    QFETCH(int, thickness);
+    TBDFFont font;
+    font.FBBHeight = boxHeight;
+    font.FBBYOff = boxYOff;
+    TBDFChar glyph;
+    glyph.DWidthX = dwidth;
+    const auto given = [](int v) { return v == None ? std::nullopt : std::optional<int32_t>(v); };
+    const TGuideLines lines = GuideLines(ClampCells(boxHeight), LineMetrics(font, given(ascent), given(descent)),
+                                         dwidth == None ? nullptr : &glyph);
+    QList<int> got;
+    for (int64_t line : {lines.Baseline, lines.Ascent, lines.Descent})
+        got << GuideBand(line, cellSize).Start;
+    got << (lines.Advance ? GuideBand(*lines.Advance, cellSize).Start : None);
+    QCOMPARE(got, starts);
+    QCOMPARE(GuideBand(lines.Baseline, cellSize).Thickness, thickness);
 }
 
 QTEST_APPLESS_MAIN(TstGridGeometry)
