@@ -12,7 +12,7 @@ int RunConvert(const std::string &in, const std::string &outPath, std::ostream &
         TProjectRecord slot;
         slot.FileName = in;
         TBDFReadReport report = OpenBDF(in, slot.Font);
-        SaveBDF(outPath, slot);
+        SaveBDF(outPath, slot, 0, TBDFLayout::Fixed);
         std::string warning = ReadWarningText(in, slot.Font, report);
         out << in << " -> " << outPath << ": " << slot.Font.Chars.size() << " glyphs, "
             << (warning.empty() ? std::string("no warnings") : "warning: " + warning) << '\n';
