@@ -1,6 +1,7 @@
 // The process-wide state of the editor, owned by the main window.
 #pragma once
 
+#include "chartable/charops.h"
 #include "chartable/selection.h"
 #include "compiler/projectmodel.h"
 #include "openfonts.h"
@@ -20,7 +21,7 @@ struct TAppState {
     TTableCell SelectionAnchor;
     // Copy of the current glyph taken by the load step; what undo restores.
     TBDFChar UndoChar;
-    std::vector<TBDFChar> CharClipboard;
+    TCharClipboard CharClipboard;
     // The project: typefaces, numbers, its file and unsaved mark.
     TProject Project;
     std::string StatusText;
