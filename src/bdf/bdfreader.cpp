@@ -853,7 +853,8 @@ void Scan(std::string_view text, size_t begin, size_t endOffset, bool final, TBD
         case 'C':
             // Only a hint for sizing, trusted no further than the text could hold:
             // even a minimal real glyph takes more than 64 bytes.
-            if (!last && (StartsWith(line, "CHARS ") || line == "CHARS")) {
+            // In the property block it is a property of that name (pcf2bdf writes some).
+            if (!last && !state.InProperties && (StartsWith(line, "CHARS ") || line == "CHARS")) {
                 int32_t hint = Words<1>(ValueText(line, 7))[0];
                 if (hint > 0)
                     glyphs.reserve(static_cast<size_t>(hint));

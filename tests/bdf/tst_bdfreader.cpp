@@ -220,10 +220,10 @@ void TstBDFReader::kept_data()
     QTest::addColumn<QString>("expected");
     QTest::newRow("comments-and-lines-keep-their-places")
         << QByteArray("COMMENT top\nSTARTFONT 2.1\nCOMMENT a\nFONT f\nSIZE 1 2 3\n\nFONTBOUNDINGBOX 1 1 0 0\n"
-                      "STARTPROPERTIES 2\nCOMMENT c\nCHARSET_REGISTRY \"ISO10646\"\nCOMMENT d\nPIXEL_SIZE 8\n"
-                      "ENDPROPERTIES\nEXTRA line\nCHARS 0\nCOMMENT f\nENDFONT\n")
-        << "CHARSET_REGISTRY=\"ISO10646\",PIXEL_SIZE=8 | start:COMMENT top,startfont:COMMENT a,size:,props0:COMMENT c,"
-           "props1:COMMENT d,endprops:EXTRA line,chars:COMMENT f | ";
+                      "STARTPROPERTIES 3\nCOMMENT c\nCHARSET_REGISTRY \"ISO10646\"\nCOMMENT d\nPIXEL_SIZE 8\n"
+                      "CHARS 1\nENDPROPERTIES\nEXTRA line\nCHARS 0\nCOMMENT f\nENDFONT\n")
+        << "CHARSET_REGISTRY=\"ISO10646\",PIXEL_SIZE=8,CHARS=1 | start:COMMENT top,startfont:COMMENT a,size:,"
+           "props0:COMMENT c,props1:COMMENT d,endprops:EXTRA line,chars:COMMENT f | ";
     QTest::newRow("property-values")
         << QByteArray("STARTPROPERTIES 6\nCOPYRIGHT \"say \"\"hi\"\" now\" after\nNOTICE  plain words  \nEMPTY\n"
                       "QUOTED \"\"\n\tINDENTED 5\nLONG \"" + QByteArray(300, 'x') + "\"\nENDPROPERTIES\n")
