@@ -88,19 +88,6 @@ std::string HexName(const char *prefix, uint32_t code, int digits)
     return name;
 }
 
-void Line(TByteBuffer &out, std::string_view text)
-{
-    out.append(text);
-    out.append("\r\n");
-}
-
-void Number(TByteBuffer &out, int64_t v)
-{
-    char buf[24];
-    const auto res = std::to_chars(buf, buf + sizeof buf, v);
-    out.append(std::string_view(buf, static_cast<size_t>(res.ptr - buf)));
-}
-
 void Quoted(TByteBuffer &out, std::string_view value)
 {
     out.push_back('"');
@@ -277,21 +264,21 @@ void TExport::buildProperties()
     bool uid = false;
     for (const TBDFProperty &p : Font.Properties) {
         PropertyAt.push_back(Properties.size());
-        TOutProperty out{p.Name, p.Value, !p.Quoted && ToInt(p.Value).has_value()};
+        TOutProperty out{p.Name, p.Value, !p.Quoted && IsInteger(p.Value)};
         if (p.Name == "Uid") {
             out = {"Uid", FormatUid(Font.Uid), true};
             uid = true;
         }
         for (const auto &[name, value] : integers) {
-            // These only count as integers; a string or a number past 32
-            // bits is written as the value everything else reads.
-            if (p.Name == name && !out.Integer) {
+            // Readers take these only as 32-bit integers: a string or a bigger
+            // number gives way to the value worked out without it.
+            if (p.Name == name && !(out.Integer && ToInt(p.Value))) {
                 Report.Changes.push_back(p.Name + " \"" + p.Value + "\" is no integer; " + std::to_string(value) +
                                          " was written.");
                 out = {name, std::to_string(value), true};
             }
         }
-        if (p.Name == "DEFAULT_CHAR" && !(out.Integer && codes.count(*ToInt(p.Value)))) {
+        if (p.Name == "DEFAULT_CHAR" && !(out.Integer && ToInt(p.Value) && codes.count(*ToInt(p.Value)))) {
             Report.Changes.push_back("DEFAULT_CHAR " + p.Value + " names no glyph's code and was left out.");
             continue;
         }
@@ -402,48 +389,30 @@ void TExport::writeGlyph(TByteBuffer &out, size_t i)
     TKeptCursor lines(note.Lines);
     auto comment = [&](std::string_view line) {
         if (IsComment(line))
-            Line(out, line);
+            AppendLine(out, line);
     };
     out.append("STARTCHAR ");
-    Line(out, Names[i]);
+    AppendLine(out, Names[i]);
     lines.through(TLinePlace::AfterStartChar, 0, comment);
-    out.append("ENCODING ");
-    if (ch.Encoding >= 0) {
-        Number(out, ch.Encoding);
-    } else {
-        out.append("-1");
-        if (ch.Encoding == -1 && note.Encoding2 && *note.Encoding2 >= 0) {
-            out.push_back(' ');
-            Number(out, *note.Encoding2);
-        }
-    }
-    out.append("\r\n");
+    if (ch.Encoding >= 0)
+        AppendNumbers(out, "ENCODING", {ch.Encoding});
+    else if (ch.Encoding == -1 && note.Encoding2 && *note.Encoding2 >= 0)
+        AppendNumbers(out, "ENCODING", {-1, *note.Encoding2});
+    else
+        AppendLine(out, "ENCODING -1");
     lines.through(TLinePlace::AfterEncoding, 0, comment);
-    out.append("SWIDTH ");
     // The scalable width in thousandths of the point size, from the advance in pixels.
-    Number(out, ch.SWidthX != 0 || ch.DWidthX == 0
-                    ? ch.SWidthX
-                    : Clamp32(double(ch.DWidthX) * 720000.0 / (double(PointDeci) * double(ResX))));
-    out.push_back(' ');
-    Number(out, ch.SWidthY);
-    out.append("\r\n");
+    const int32_t swidth = ch.SWidthX != 0 || ch.DWidthX == 0
+                               ? ch.SWidthX
+                               : Clamp32(double(ch.DWidthX) * 720000.0 / (double(PointDeci) * double(ResX)));
+    AppendNumbers(out, "SWIDTH", {swidth, ch.SWidthY});
     lines.through(TLinePlace::AfterSWidth, 0, comment);
-    out.append("DWIDTH ");
-    Number(out, ch.DWidthX);
-    out.push_back(' ');
-    Number(out, ch.DWidthY);
-    out.append("\r\n");
+    AppendNumbers(out, "DWIDTH", {ch.DWidthX, ch.DWidthY});
     lines.through(TLinePlace::AfterDWidth, 0, comment);
     const int32_t width = std::max(ch.BBXWidth, 0), height = std::max(ch.BBXHeight, 0);
-    out.append("BBX ");
-    for (int32_t v : {width, height, ch.BBXXOff}) {
-        Number(out, v);
-        out.push_back(' ');
-    }
-    Number(out, ch.BBXYOff);
-    out.append("\r\n");
+    AppendNumbers(out, "BBX", {width, height, ch.BBXXOff, ch.BBXYOff});
     lines.through(TLinePlace::AfterBBX, 0, comment);
-    Line(out, "BITMAP");
+    AppendLine(out, "BITMAP");
     // Exactly the box's rows, each of exactly the width's bytes: rows the
     // glyph lacks are blank, bits outside the width are cleared.
     const int bytes = RowBytes(width);
@@ -455,7 +424,7 @@ void TExport::writeGlyph(TByteBuffer &out, size_t i)
         AppendHex(out, row, 2 * bytes);
         out.append("\r\n");
     }
-    Line(out, "ENDCHAR");
+    AppendLine(out, "ENDCHAR");
     lines.rest(comment);
 }
 
@@ -469,30 +438,20 @@ void TExport::write(TByteBuffer &out)
     size_t dropped = 0;
     auto comment = [&](std::string_view line) {
         if (IsComment(line))
-            Line(out, line);
+            AppendLine(out, line);
         else
             dropped += !TrimSpaces(line).empty();
     };
     lines.through(TLinePlace::BeforeStartFont, 0, comment);
-    Line(out, "STARTFONT 2.1");
+    AppendLine(out, "STARTFONT 2.1");
     lines.through(TLinePlace::AfterStartFont, 0, comment);
-    Line(out, "FONT " + fontName());
+    AppendLine(out, "FONT " + fontName());
     lines.through(TLinePlace::AfterFont, 0, comment);
-    Line(out, "SIZE " + Size);
+    AppendLine(out, "SIZE " + Size);
     lines.through(TLinePlace::AfterSize, 0, comment);
-    out.append("FONTBOUNDINGBOX ");
-    Number(out, Box.Width);
-    out.push_back(' ');
-    Number(out, Box.Height);
-    out.push_back(' ');
-    Number(out, Box.XOff);
-    out.push_back(' ');
-    Number(out, Box.YOff);
-    out.append("\r\n");
+    AppendNumbers(out, "FONTBOUNDINGBOX", {Box.Width, Box.Height, Box.XOff, Box.YOff});
     lines.through(TLinePlace::AfterBox, 0, comment);
-    out.append("STARTPROPERTIES ");
-    Number(out, static_cast<int64_t>(Properties.size()));
-    out.append("\r\n");
+    AppendNumbers(out, "STARTPROPERTIES", {static_cast<int64_t>(Properties.size())});
     size_t kept = 0;
     for (size_t k = 0; k < Properties.size(); ++k) {
         // Comments before kept property number `kept` go before where it went.
@@ -508,11 +467,9 @@ void TExport::write(TByteBuffer &out)
         out.append("\r\n");
     }
     lines.through(TLinePlace::InProperties, UINT32_MAX, comment);
-    Line(out, "ENDPROPERTIES");
+    AppendLine(out, "ENDPROPERTIES");
     lines.through(TLinePlace::AfterProperties, 0, comment);
-    out.append("CHARS ");
-    Number(out, static_cast<int64_t>(Font.Chars.size()));
-    out.append("\r\n");
+    AppendNumbers(out, "CHARS", {static_cast<int64_t>(Font.Chars.size())});
     lines.rest(comment);
     size_t droppedInGlyphs = 0;
     for (size_t i = 0; i < Font.Chars.size(); ++i) {
@@ -522,7 +479,7 @@ void TExport::write(TByteBuffer &out)
         for (TKeptLine line; TKeptLines::Next(rest, line);)
             droppedInGlyphs += !IsComment(line.Text) && !TrimSpaces(line.Text).empty();
     }
-    Line(out, "ENDFONT");
+    AppendLine(out, "ENDFONT");
     if (dropped + droppedInGlyphs > 0)
         Report.Changes.push_back(std::to_string(dropped + droppedInGlyphs) +
                                  " lines that are neither comments nor standard BDF were left out.");

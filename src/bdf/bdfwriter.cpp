@@ -13,35 +13,6 @@
 #include <thread>
 #include <vector>
 
-namespace {
-
-void AppendDecimal(TByteBuffer &out, int64_t value)
-{
-    char buf[24];
-    auto res = std::to_chars(buf, buf + sizeof buf, value);
-    out.append(std::string_view(buf, static_cast<size_t>(res.ptr - buf)));
-}
-
-void AppendLine(TByteBuffer &out, std::string_view text)
-{
-    out.append(text);
-    out.append("\r\n");
-}
-
-void AppendNumbers(TByteBuffer &out, std::string_view keyword, std::initializer_list<int32_t> values)
-{
-    out.append(keyword);
-    bool first = true;
-    for (int32_t v : values) {
-        if (!first)
-            out.push_back(' ');
-        first = false;
-        AppendDecimal(out, v);
-    }
-    out.append("\r\n");
-}
-
-} // namespace
 
 int RowDigits(int32_t width)
 {
@@ -99,16 +70,14 @@ void AppendHeader(const TBDFFont &font, TByteBuffer &out, const TFontBox *box, T
     lines.through(TLinePlace::AfterSize, 0, put);
     const TFontBox own{font.FBBWidth, font.FBBHeight, font.FBBXOff, font.FBBYOff};
     const TFontBox &b = box ? *box : own;
-    AppendNumbers(out, "FONTBOUNDINGBOX ", {b.Width, b.Height, b.XOff, b.YOff});
+    AppendNumbers(out, "FONTBOUNDINGBOX", {b.Width, b.Height, b.XOff, b.YOff});
     lines.through(TLinePlace::AfterBox, 0, put);
     // The Uid field stands where the file's block had it, or last.
     const std::vector<TBDFProperty> none;
     const std::vector<TBDFProperty> &properties = kept ? font.Properties : none;
     const bool uidKept = std::any_of(properties.begin(), properties.end(),
                                      [](const TBDFProperty &p) { return p.Name == "Uid"; });
-    out.append("STARTPROPERTIES ");
-    AppendDecimal(out, static_cast<int64_t>(properties.size() + (uidKept ? 0 : 1)));
-    out.append("\r\n");
+    AppendNumbers(out, "STARTPROPERTIES", {static_cast<int64_t>(properties.size() + (uidKept ? 0 : 1))});
     auto appendUid = [&] {
         out.append("Uid ");
         AppendLine(out, FormatUid(font.Uid));
@@ -120,14 +89,15 @@ void AppendHeader(const TBDFFont &font, TByteBuffer &out, const TFontBox *box, T
         else
             AppendProperty(out, properties[k]);
     }
+    // A Uid the reader found last (and so kept no property for) goes back between
+    // the block's lines that stood before it and those after it.
+    lines.through(TLinePlace::InProperties, static_cast<uint32_t>(properties.size()), put);
     if (!uidKept)
         appendUid();
     lines.through(TLinePlace::InProperties, UINT32_MAX, put);
     AppendLine(out, "ENDPROPERTIES");
     lines.through(TLinePlace::AfterProperties, 0, put);
-    out.append("CHARS ");
-    AppendDecimal(out, static_cast<int64_t>(font.Chars.size()));
-    out.append("\r\n");
+    AppendNumbers(out, "CHARS", {static_cast<int64_t>(font.Chars.size())});
     lines.rest(put);
 }
 
@@ -318,26 +288,20 @@ void TGlyphFormatter::appendWithLines(const TBDFChar &ch, const TGlyphNote &note
         p = PutDecimal(p, *note.Encoding2);
     }
     p = Put(p, "\r\n");
+    auto numbers = [&](std::string_view keyword, std::initializer_list<int32_t> values) {
+        p = PutBytes(p, keyword);
+        for (int32_t v : values) {
+            *p++ = ' ';
+            p = PutDecimal(p, v);
+        }
+        p = Put(p, "\r\n");
+    };
     lines.through(TLinePlace::AfterEncoding, 0, put);
-    p = Put(p, "SWIDTH ");
-    p = PutDecimal(p, ch.SWidthX);
-    *p++ = ' ';
-    p = PutDecimal(p, ch.SWidthY);
-    p = Put(p, "\r\n");
+    numbers("SWIDTH", {ch.SWidthX, ch.SWidthY});
     lines.through(TLinePlace::AfterSWidth, 0, put);
-    p = Put(p, "DWIDTH ");
-    p = PutDecimal(p, ch.DWidthX);
-    *p++ = ' ';
-    p = PutDecimal(p, ch.DWidthY);
-    p = Put(p, "\r\n");
+    numbers("DWIDTH", {ch.DWidthX, ch.DWidthY});
     lines.through(TLinePlace::AfterDWidth, 0, put);
-    p = Put(p, "BBX ");
-    for (int32_t v : {ch.BBXWidth, ch.BBXHeight, ch.BBXXOff}) {
-        p = PutDecimal(p, v);
-        *p++ = ' ';
-    }
-    p = PutDecimal(p, ch.BBXYOff);
-    p = Put(p, "\r\n");
+    numbers("BBX", {ch.BBXWidth, ch.BBXHeight, ch.BBXXOff, ch.BBXYOff});
     lines.through(TLinePlace::AfterBBX, 0, put);
     p = Put(p, "BITMAP\r\n");
     p = PutBitmapAndEnd(p, ch);

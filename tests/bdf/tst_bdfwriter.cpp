@@ -234,6 +234,9 @@ void TstBDFWriter::savedWithWhatItKept_data()
     const QByteArray middle = "STARTFONT 2.1\nFONT f\nSIZE 9 75 75\nFONTBOUNDINGBOX 8 8 0 0\nSTARTPROPERTIES 2\nUid 7\n"
                               "FOUNDRY \"X\"\nENDPROPERTIES\nCHARS 0\nENDFONT\n";
     QTest::newRow("uid-keeps-its-place") << middle << middle;
+    const QByteArray last = "STARTFONT 2.1\nFONT f\nSIZE 9 75 75\nFONTBOUNDINGBOX 8 8 0 0\nSTARTPROPERTIES 2\nA 1\n"
+                            "COMMENT before\nUid 7\nCOMMENT after\nENDPROPERTIES\nCHARS 0\nENDFONT\n";
+    QTest::newRow("uid-last-between-its-comments") << last << last;
 }
 
 void TstBDFWriter::savedWithWhatItKept()
