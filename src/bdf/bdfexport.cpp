@@ -310,7 +310,7 @@ std::string TExport::fontName() const
         advances += ch.DWidthX;
     const int32_t average = Font.Chars.empty() ? 0 : Clamp32(10.0 * double(advances) / double(Font.Chars.size()));
     const std::string family = XlfdField(TrimSpaces(Font.FontName));
-    const std::string fields[] = {text("FOUNDRY", "Bitloom"),
+    std::string fields[] = {text("FOUNDRY", "Bitloom"),
                                   text("FAMILY_NAME", family.empty() ? "Unnamed" : family),
                                   text("WEIGHT_NAME", "Medium"),
                                   text("SLANT", "R"),
@@ -324,6 +324,19 @@ std::string TExport::fontName() const
                                   std::to_string(integerProperty("AVERAGE_WIDTH").value_or(average)),
                                   XlfdField(Registry),
                                   XlfdField(Encoding)};
+    // A reader keeps 255 characters of a FONT line (Bitloom's does), so the
+    // longest fields give way until the name fits, and it reads back whole.
+    constexpr size_t MaxName = 255;
+    for (;;) {
+        size_t length = 0;
+        for (const std::string &f : fields)
+            length += 1 + f.size();
+        std::string *longest = std::max_element(std::begin(fields), std::end(fields),
+                                                [](const std::string &a, const std::string &b) { return a.size() < b.size(); });
+        if (length <= MaxName || longest->size() <= 1)
+            break;
+        longest->resize(std::max<size_t>(1, longest->size() - std::min(length - MaxName, longest->size() / 2 + 1)));
+    }
     std::string name;
     for (const std::string &f : fields)
         name += "-" + f;

@@ -71,6 +71,10 @@ void TstBDFExport::standardText_data()
         << QByteArrayList{"BBX 5 3 0 0\nBITMAP\nF8\nF8\n00\nENDCHAR\n", "BBX 12 1 0 0\nBITMAP\nFFF0\nENDCHAR\n",
                           "BBX 0 2 0 0\nBITMAP\n00\n00\nENDCHAR\n", "\nCHARS 3\n"}
         << QByteArrayList{"1FF", "FFFF\n"};
+    // Built from a name of 250 characters, the XLFD name still fits the 255 a FONT line keeps.
+    QTest::newRow("long-name-built-into-a-whole-xlfd")
+        << "STARTFONT 2.1\nFONT " + QByteArray(250, 'n') + "\nSIZE 12 75 75\nFONTBOUNDINGBOX 6 13 0 -2\n" + Glyph("A", "65")
+        << QByteArrayList{"FONT -Bitloom-nnn"} << QByteArrayList{};
     QTest::newRow("default-char-naming-a-glyph")
         << Head + "STARTPROPERTIES 1\nDEFAULT_CHAR 65\nENDPROPERTIES\n" + Glyph("A", "65")
         << QByteArrayList{"\nDEFAULT_CHAR 65\n"} << QByteArrayList{};
