@@ -66,6 +66,9 @@ bool Open(FT_Library lib, const char *path, TFace &face)
         std::printf("FreeType cannot read %s\n", path);
         return false;
     }
+    // FreeType picks a Unicode charmap by itself; the font's own is the first otherwise.
+    if (!face.Face->charmap && face.Face->num_charmaps > 0)
+        FT_Set_Charmap(face.Face, face.Face->charmaps[0]);
     FT_UInt index = 0;
     for (FT_ULong code = FT_Get_First_Char(face.Face, &index); index != 0;
          code = FT_Get_Next_Char(face.Face, code, &index))
