@@ -372,8 +372,8 @@ constexpr size_t MaxKeptLine = 64 * 1024;
 
 // A line longer than the read window, taken in as it streams past and handed on
 // as a short line that the scan reads exactly as the whole one: its first
-// HeadBytes (as far as any keyword and its value, or a kept line, reach), then a few characters
-// that stand for the rest as the row rules read it. A row reads the whole line
+// HeadBytes (as far as any keyword and its value, or a kept line, reach), then a
+// few characters that stand for the rest as the row rules read it. A row reads the whole line
 // as plain hexadecimal (its first 16 digits, or its digits after the leading
 // zeros when there are at most 16) or as blanks, a sign and a "$" value of at
 // most 8 digits after the leading zeros; anything else reads as 0. So the rest
@@ -1168,6 +1168,14 @@ enum class TReadResult {
     Changed,
 };
 
+// A Uid that ends the property block is where a save puts it anyway; so a font
+// whose block held only a Uid, as Bitloom writes it, keeps no property at all.
+void DropTrailingUid(TBDFFont &font)
+{
+    if (!font.Properties.empty() && font.Properties.back().Name == "Uid")
+        font.Properties.pop_back();
+}
+
 // The read. On one thread the text is scanned front to back into the font's
 // growing list. On several, it is first surveyed in equal byte ranges at once
 // (glyph starts counted, and the first NUL, where the text ends, looked for);
@@ -1177,14 +1185,6 @@ enum class TReadResult {
 // mode the text before it leaves, header lines of later parts win as in one
 // scan, counts add up. The result equals a scan on one thread; memory holds the
 // font and a window per thread, never more of the text.
-// A Uid that ends the property block is where a save puts it anyway; so a font
-// whose block held only a Uid, as Bitloom writes it, keeps no property at all.
-void DropTrailingUid(TBDFFont &font)
-{
-    if (!font.Properties.empty() && font.Properties.back().Name == "Uid")
-        font.Properties.pop_back();
-}
-
 TReadResult ReadText(const TTextSource &src, TBDFFont &font, const TBDFReadOptions &options, TBDFReadReport &report)
 {
     const size_t size = src.size();

@@ -13,7 +13,6 @@
 #include <thread>
 #include <vector>
 
-
 int RowDigits(int32_t width)
 {
     if (width < 0 || width > MaxGlyphWidth)
