@@ -1,9 +1,11 @@
-// libFuzzer target for the BDF reader and writer. The property: whatever the
-// input, a font that has been written once reads back to the same text, so
-// parse, write, parse, write gives two equal writes. Inputs whose first byte has
+// libFuzzer target for the BDF reader, writer and export. The property: whatever
+// the input, a font that has been written once reads back to the same text, so
+// parse, write, parse, write gives two equal writes, in the fixed layout, with
+// all the font kept, and as an export. Inputs whose first byte has
 // bit 2 set also check the scanner's fast number and row paths against the
 // plain text functions; every input is also read in three parts on threads,
 // which must give the same font.
+#include "bdf/bdfexport.h"
 #include "bdf/bdfreader.h"
 #include "bdf/bdfwriter.h"
 #include "model/textfuncs.h"
@@ -95,21 +97,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         std::fprintf(stderr, "reading in parts differs\n");
         std::abort();
     }
-    const TByteBuffer once = FormatBDF(first);
-
     // Written files are read back as the program reads them: without the mask
     // (the program's own files need none), codes as written.
-    TBDFFont second;
-    ParseBDF(once.view(), second);
-    const TByteBuffer twice = FormatBDF(second);
-
-    if (once.view() != twice.view()) {
-        std::fprintf(stderr, "round trip differs:\n--- first write ---\n%.*s\n--- second write ---\n%.*s\n",
-                     static_cast<int>(once.size()), once.data(), static_cast<int>(twice.size()), twice.data());
-        std::abort();
-    }
-    if (!(first.Chars.size() == second.Chars.size()))
-        std::abort();
+    auto roundTrip = [&](const char *what, auto write) {
+        const TByteBuffer once = write(first);
+        TBDFFont second;
+        ParseBDF(once.view(), second);
+        const TByteBuffer twice = write(second);
+        if (once.view() != twice.view()) {
+            std::fprintf(stderr, "%s round trip differs:\n--- first write ---\n%.*s\n--- second write ---\n%.*s\n",
+                         what, static_cast<int>(once.size()), once.data(), static_cast<int>(twice.size()),
+                         twice.data());
+            std::abort();
+        }
+        if (!(first.Chars.size() == second.Chars.size()))
+            std::abort();
+    };
+    roundTrip("fixed", [](const TBDFFont &f) { return FormatBDF(f); });
+    roundTrip("kept", [](const TBDFFont &f) { return FormatBDF(f, TBDFLayout::Kept); });
+    roundTrip("export", [](const TBDFFont &f) { return FormatExportBDF(f); });
     if (size > 1 && (flags & 4))
         CheckFastPaths(input.substr(1), options.Debug);
     return 0;

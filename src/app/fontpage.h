@@ -11,6 +11,7 @@
 #pragma once
 
 #include "chartable/glyphfind.h"
+#include "chartable/charops.h"
 #include "chartable/selection.h"
 #include "compiler/projectmodel.h"
 #include "editor/gridgeometry.h"
@@ -55,7 +56,7 @@ struct TFontPageState {
     TTableCell SelectionAnchor;
     // Copy of the current glyph taken by the load step; what undo restores.
     TBDFChar UndoChar;
-    std::vector<TBDFChar> CharClipboard;
+    TCharClipboard CharClipboard;
     // The pixels selected in the glyph grid (empty: none), where the selecting
     // press was, and the copied pixels; both stay when another glyph is shown.
     TPixelRect PixelSelection;

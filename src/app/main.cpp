@@ -16,6 +16,7 @@ void PrintUsage(std::ostream &out)
 {
     out << "Usage: bitloom [PROJECT.bitloom]          start the editor, opening the project\n"
            "       bitloom --convert IN.bdf OUT.bdf   rewrite a BDF font in Bitloom's layout\n"
+           "       bitloom --export IN.bdf OUT.bdf    write a BDF font as standard BDF 2.1\n"
            "       bitloom --source PROJECT [OUT.gd]  write a project's compiler source (without\n"
            "                                          OUT.gd: out.gd in the compiler folder)\n"
            "       bitloom --compile PROJECT OUT.gdr  compile a project into a font store\n"
@@ -66,12 +67,13 @@ int RunFromWindowLibrary(const char *entry, int argc, char **argv)
 
 int main(int argc, char **argv)
 {
-    if (argc >= 2 && std::strcmp(argv[1], "--convert") == 0) {
+    if (argc >= 2 && (std::strcmp(argv[1], "--convert") == 0 || std::strcmp(argv[1], "--export") == 0)) {
         if (argc != 4) {
             PrintUsage(std::cerr);
             return 2;
         }
-        return RunConvert(argv[2], argv[3], std::cout, std::cerr);
+        return (std::strcmp(argv[1], "--convert") == 0 ? RunConvert : RunExport)(argv[2], argv[3], std::cout,
+                                                                                 std::cerr);
     }
     if (argc >= 2 && (std::strcmp(argv[1], "--source") == 0 || std::strcmp(argv[1], "--compile") == 0)) {
         if (!ParseCompileArguments(argc, argv)) {

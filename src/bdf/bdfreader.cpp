@@ -9,6 +9,7 @@
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <system_error>
 #include <thread>
@@ -365,10 +366,14 @@ bool IsLineBreak(char c)
     return c == '\n' || c == '\r';
 }
 
+// The longest line a font keeps (a comment, a property, a line it does not
+// read): longer ones keep their first this many bytes, whatever the read window.
+constexpr size_t MaxKeptLine = 64 * 1024;
+
 // A line longer than the read window, taken in as it streams past and handed on
 // as a short line that the scan reads exactly as the whole one: its first
-// HeadBytes (as far as any keyword and its value reach), then a few characters
-// that stand for the rest as the row rules read it. A row reads the whole line
+// HeadBytes (as far as any keyword and its value, or a kept line, reach), then a
+// few characters that stand for the rest as the row rules read it. A row reads the whole line
 // as plain hexadecimal (its first 16 digits, or its digits after the leading
 // zeros when there are at most 16) or as blanks, a sign and a "$" value of at
 // most 8 digits after the leading zeros; anything else reads as 0. So the rest
@@ -421,8 +426,9 @@ public:
     }
 
 private:
-    // How far ValueText reaches ("FONTBOUNDINGBOX " and 255 characters), and more.
-    static constexpr size_t HeadBytes = 272;
+    // How far ValueText reaches ("FONTBOUNDINGBOX " and 255 characters), and
+    // what a kept line keeps.
+    static constexpr size_t HeadBytes = MaxKeptLine;
 
     // What ParseIntDef reads of a line that holds a "$" so far.
     enum class TValue { Blanks, Sign, Digits, None };
@@ -580,6 +586,19 @@ struct TScanState {
     // (a glyph before it may have had no ENDCHAR).
     size_t GlyphBody = 0;
     bool GlyphStartsInBitmap = false;
+    // What the glyph keeps besides its fields: its name, the second number of
+    // its ENCODING line, its lines the scan does not read, and the place of
+    // the last of its lines that Bitloom writes itself.
+    std::string NoteName;
+    std::optional<int32_t> NoteEncoding2;
+    TKeptLines NoteLines;
+    TLinePlace GlyphPlace = TLinePlace::AfterStartChar;
+    // The same place in the header, and whether the property block is open.
+    TLinePlace HeaderPlace = TLinePlace::BeforeStartFont;
+    bool InProperties = false;
+    // Past an ENDFONT line nothing is kept until a glyph or a font begins:
+    // whatever follows a font in its file is not part of it.
+    bool PastEndFont = false;
 };
 
 // Where a part is read from, with what reading a glyph's lines again takes
@@ -590,6 +609,78 @@ struct TPartSource {
     TByteBuffer Buffer;
     TLongLine LongLine;
 };
+
+void Advance(TLinePlace &place, TLinePlace to)
+{
+    if (to > place)
+        place = to;
+}
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+bool IsBlankLine(std::string_view line)
+{
+    return std::all_of(line.begin(), line.end(), IsBlank);
+}
+
+// A line of the property block: its first word names the property, the rest is
+// the value. A value that begins with a double quote is a string up to the next
+// lone quote, a doubled quote inside standing for one; anything after it is lost.
+TBDFProperty ParseProperty(std::string_view line)
+{
+    size_t i = 0;
+    while (i < line.size() && IsBlank(line[i]))
+        ++i;
+    size_t nameEnd = i;
+    while (nameEnd < line.size() && !IsBlank(line[nameEnd]))
+        ++nameEnd;
+    TBDFProperty property;
+    property.Name = line.substr(i, nameEnd - i);
+    std::string_view value = line.substr(nameEnd);
+    while (!value.empty() && IsBlank(value.front()))
+        value.remove_prefix(1);
+    if (!value.empty() && value.front() == '"') {
+        property.Quoted = true;
+        for (size_t k = 1; k < value.size(); ++k) {
+            if (value[k] == '"') {
+                if (k + 1 == value.size() || value[k + 1] != '"')
+                    break;
+                ++k;
+            }
+            property.Value += value[k];
+        }
+    } else {
+        while (!value.empty() && IsBlank(value.back()))
+            value.remove_suffix(1);
+        property.Value = value;
+    }
+    return property;
+}
+
+// Whether name is what the fixed layout names a glyph of this code (its code in
+// upper-case hexadecimal, at least four digits): such a name says nothing more.
+bool IsCodeName(std::string_view name, int32_t code)
+{
+    struct TOut {
+        char Text[20];
+        size_t Size = 0;
+        void append(size_t n, char c)
+        {
+            std::memset(Text + Size, c, n);
+            Size += n;
+        }
+        void append(std::string_view t)
+        {
+            std::memcpy(Text + Size, t.data(), t.size());
+            Size += t.size();
+        }
+    } out;
+    AppendHex(out, static_cast<uint32_t>(code), 4);
+    return name == std::string_view(out.Text, out.Size);
+}
 
 // Adds to rows the rows among the lines of text, for a glyph of width (cut to
 // 64 when cut), with mode the bitmap mode the lines begin in.
@@ -665,6 +756,26 @@ void Scan(std::string_view text, size_t begin, size_t endOffset, bool final, TBD
             ch.Bitmap.insert(ch.Bitmap.end(), rows.begin(), rows.end());
             rows.clear();
         }
+        // A name the code gives anyway, or a code that comes from the name, is
+        // no name of its own.
+        const bool ownName = !namesGiveCodes && !IsCodeName(state.NoteName, ch.Encoding);
+        ch.Notes = font.GlyphNotes.add(
+            {ownName ? std::string_view(state.NoteName) : std::string_view(), state.NoteEncoding2, state.NoteLines.packed()});
+    };
+    // A line the scan does not read: kept by the glyph it stands in, or by the
+    // header, where the property block's lines are its properties.
+    auto keep = [&](std::string_view line) {
+        if (state.PastEndFont)
+            return;
+        line = line.substr(0, MaxKeptLine);
+        if (last) {
+            state.NoteLines.add(state.GlyphPlace, 0, line);
+        } else if (state.InProperties && !IsBlankLine(line) && !StartsWith(line, "COMMENT")) {
+            font.Properties.push_back(ParseProperty(line));
+        } else {
+            const auto index = static_cast<uint32_t>(state.InProperties ? font.Properties.size() : 0);
+            font.HeaderLines.add(state.HeaderPlace, index, line);
+        }
     };
 
     const char *p = text.data();
@@ -693,11 +804,16 @@ void Scan(std::string_view text, size_t begin, size_t endOffset, bool final, TBD
                 report.SawStartFont = true;
                 font.StartFont = std::string(ValueText(line, 11));
                 headerSet |= TPartState::StartFontSet;
+                if (!last)
+                    Advance(state.HeaderPlace, TLinePlace::AfterStartFont);
+                state.PastEndFont = false;
                 continue;
             }
             if (StartsWith(line, "SIZE")) {
                 font.Size = std::string(ValueText(line, 6));
                 headerSet |= TPartState::SizeSet;
+                if (!last)
+                    Advance(state.HeaderPlace, TLinePlace::AfterSize);
                 continue;
             }
             if (StartsWith(line, "STARTCHAR")) {
@@ -705,6 +821,11 @@ void Scan(std::string_view text, size_t begin, size_t endOffset, bool final, TBD
                 finishGlyph(start);
                 rows.clear();
                 rereadRows = false;
+                state.NoteName.assign(ValueText(line, 11));
+                state.NoteEncoding2.reset();
+                state.NoteLines.clear();
+                state.GlyphPlace = TLinePlace::AfterStartChar;
+                state.PastEndFont = false;
                 last = glyphs.add();
                 if (last)
                     last->Encoding = HexToInt(ValueText(line, 11));
@@ -719,24 +840,36 @@ void Scan(std::string_view text, size_t begin, size_t endOffset, bool final, TBD
                     auto w = swidth(WordsText(line, 8));
                     last->SWidthX = w[0];
                     last->SWidthY = w[1];
+                    Advance(state.GlyphPlace, TLinePlace::AfterSWidth);
                 }
+                continue;
+            }
+            if (!last && StartsWith(line, "STARTPROPERTIES")) {
+                state.InProperties = true;
+                Advance(state.HeaderPlace, TLinePlace::InProperties);
                 continue;
             }
             break;
         case 'C':
             // Only a hint for sizing, trusted no further than the text could hold:
             // even a minimal real glyph takes more than 64 bytes.
-            if (!last && StartsWith(line, "CHARS ")) {
+            // In the property block it is a property of that name (pcf2bdf writes some).
+            if (!last && !state.InProperties && (StartsWith(line, "CHARS ") || line == "CHARS")) {
                 int32_t hint = Words<1>(ValueText(line, 7))[0];
                 if (hint > 0)
                     glyphs.reserve(static_cast<size_t>(hint));
+                Advance(state.HeaderPlace, TLinePlace::AfterChars);
                 continue;
             }
             break;
         case 'F':
-            if (StartsWith(line, "FONT ")) {
+            // In the property block, FONT is the property of that name, whose
+            // quoted value is no name for the font.
+            if (StartsWith(line, "FONT ") && (last || !state.InProperties)) {
                 font.FontName = std::string(ValueText(line, 6));
                 headerSet |= TPartState::FontNameSet;
+                if (!last)
+                    Advance(state.HeaderPlace, TLinePlace::AfterFont);
                 continue;
             }
             if (StartsWith(line, "FONTBOUNDINGBOX")) {
@@ -746,6 +879,8 @@ void Scan(std::string_view text, size_t begin, size_t endOffset, bool final, TBD
                 font.FBBXOff = w[2];
                 font.FBBYOff = w[3];
                 headerSet |= TPartState::BoxSet;
+                if (!last)
+                    Advance(state.HeaderPlace, TLinePlace::AfterBox);
                 continue;
             }
             break;
@@ -753,6 +888,14 @@ void Scan(std::string_view text, size_t begin, size_t endOffset, bool final, TBD
             if (StartsWith(line, "Uid")) {
                 font.Uid = ParseUidDef(ValueText(line, 5), 0);
                 headerSet |= TPartState::UidSet;
+                if (!last && state.InProperties) {
+                    // Where the block had it, the Uid field is written.
+                    if (std::none_of(font.Properties.begin(), font.Properties.end(),
+                                     [](const TBDFProperty &p) { return p.Name == "Uid"; }))
+                        font.Properties.push_back({"Uid", "", false});
+                } else if (!last) {
+                    Advance(state.HeaderPlace, TLinePlace::AfterProperties);
+                }
                 continue;
             }
             break;
@@ -762,6 +905,7 @@ void Scan(std::string_view text, size_t begin, size_t endOffset, bool final, TBD
                     auto w = dwidth(WordsText(line, 8));
                     last->DWidthX = w[0];
                     last->DWidthY = w[1];
+                    Advance(state.GlyphPlace, TLinePlace::AfterDWidth);
                 }
                 continue;
             }
@@ -776,6 +920,7 @@ void Scan(std::string_view text, size_t begin, size_t endOffset, bool final, TBD
                     last->BBXYOff = w[3];
                     rereadRows = rereadRows || (!rows.empty() && w[0] != lastWidth);
                     lastWidth = w[0];
+                    Advance(state.GlyphPlace, TLinePlace::AfterBBX);
                 }
                 continue;
             }
@@ -787,22 +932,40 @@ void Scan(std::string_view text, size_t begin, size_t endOffset, bool final, TBD
         case 'E':
             if (StartsWith(line, "ENDCHAR")) {
                 bitmapMode = false;
+                if (last)
+                    Advance(state.GlyphPlace, TLinePlace::AfterEndChar);
                 continue;
             }
             if (!bitmapMode && StartsWith(line, "ENCODING")) {
-                if (last && !namesGiveCodes)
-                    last->Encoding = Words<1>(ValueText(line, 10))[0];
+                if (last && !namesGiveCodes) {
+                    const std::string_view value = ValueText(line, 10);
+                    last->Encoding = Words<1>(value)[0];
+                    // A second number is kept when it is one.
+                    const std::string_view second = ExtractWord(2, value, " ");
+                    state.NoteEncoding2.reset();
+                    if (!second.empty() && ParseIntDef(second, 0) == ParseIntDef(second, 1))
+                        state.NoteEncoding2 = ParseIntDef(second, 0);
+                    Advance(state.GlyphPlace, TLinePlace::AfterEncoding);
+                }
                 continue;
             }
             if (!bitmapMode && StartsWith(line, "ENDFONT")) {
                 report.SawEndFont = true;
+                state.PastEndFont = true;
+                continue;
+            }
+            if (!last && StartsWith(line, "ENDPROPERTIES")) {
+                state.InProperties = false;
+                Advance(state.HeaderPlace, TLinePlace::AfterProperties);
                 continue;
             }
             break;
         default:
             break;
         }
-        if (bitmapMode && last)
+        if (!bitmapMode)
+            keep(line);
+        else if (last)
             rows.push_back(ParseRow(line, static_cast<int32_t>(std::min<int64_t>(lastWidth, MaxGlyphWidth)),
                                     lastWidth > MaxGlyphWidth, options.Debug));
     }
@@ -1005,6 +1168,14 @@ enum class TReadResult {
     Changed,
 };
 
+// A Uid that ends the property block is where a save puts it anyway; so a font
+// whose block held only a Uid, as Bitloom writes it, keeps no property at all.
+void DropTrailingUid(TBDFFont &font)
+{
+    if (!font.Properties.empty() && font.Properties.back().Name == "Uid")
+        font.Properties.pop_back();
+}
+
 // The read. On one thread the text is scanned front to back into the font's
 // growing list. On several, it is first surveyed in equal byte ranges at once
 // (glyph starts counted, and the first NUL, where the text ends, looked for);
@@ -1022,11 +1193,15 @@ TReadResult ReadText(const TTextSource &src, TBDFFont &font, const TBDFReadOptio
     if (options.Threads <= 0 && size < ParallelMinBytes)
         threads = 1;
     font.Chars.clear();
+    font.Properties.clear();
+    font.HeaderLines.clear();
+    font.GlyphNotes.clear();
     if (threads <= 1 || size == 0) {
         TGlyphOut out(font.Chars, size / 64);
         TPartState state;
         TByteBuffer buffer;
         report = ScanRange(src, 0, size, font, out, options, state, buffer, window);
+        DropTrailingUid(font);
         return TReadResult::Done;
     }
 
@@ -1117,7 +1292,24 @@ TReadResult ReadText(const TTextSource &src, TBDFFont &font, const TBDFReadOptio
             font.Uid = f.Uid;
         AddReport(report, reports[i]);
     }
+    // Each part numbered its glyph notes from the start of its own block; the
+    // blocks are joined in order, so a part's numbers grow by the size of the
+    // blocks before it.
+    std::vector<std::optional<uint32_t>> bases(parts);
+    for (size_t i = 1; i < parts; ++i)
+        bases[i] = heads[i].GlyphNotes.empty() ? 0 : font.GlyphNotes.append(heads[i].GlyphNotes);
+    if (parts > 1) {
+        RunOnThreads(parts - 1, [&](size_t k) {
+            const size_t i = k + 1;
+            if (heads[i].GlyphNotes.empty())
+                return;
+            for (TBDFChar *ch = storage + slot[i]; ch != storage + slot[i + 1]; ++ch)
+                if (ch->Notes != 0)
+                    ch->Notes = bases[i] ? ch->Notes + *bases[i] : 0;
+        });
+    }
     font.Chars = std::move(chars);
+    DropTrailingUid(font);
     return TReadResult::Done;
 }
 

@@ -13,36 +13,6 @@
 #include <thread>
 #include <vector>
 
-namespace {
-
-void AppendDecimal(TByteBuffer &out, int64_t value)
-{
-    char buf[24];
-    auto res = std::to_chars(buf, buf + sizeof buf, value);
-    out.append(std::string_view(buf, static_cast<size_t>(res.ptr - buf)));
-}
-
-void AppendLine(TByteBuffer &out, std::string_view text)
-{
-    out.append(text);
-    out.append("\r\n");
-}
-
-void AppendNumbers(TByteBuffer &out, std::string_view keyword, std::initializer_list<int32_t> values)
-{
-    out.append(keyword);
-    bool first = true;
-    for (int32_t v : values) {
-        if (!first)
-            out.push_back(' ');
-        first = false;
-        AppendDecimal(out, v);
-    }
-    out.append("\r\n");
-}
-
-} // namespace
-
 int RowDigits(int32_t width)
 {
     if (width < 0 || width > MaxGlyphWidth)
@@ -50,36 +20,84 @@ int RowDigits(int32_t width)
     return 2 * RowBytes(width);
 }
 
-TByteBuffer FormatBDF(const TBDFFont &font)
+TByteBuffer FormatBDF(const TBDFFont &font, TBDFLayout layout)
 {
     size_t estimate = 256 + font.FontName.size() + font.Size.size();
     for (const TBDFChar &ch : font.Chars)
         estimate += 160 + ch.Bitmap.size() * static_cast<size_t>(RowDigits(ch.BBXWidth) + 2);
+    if (layout == TBDFLayout::Kept)
+        estimate += font.HeaderLines.packed().size() + font.GlyphNotes.size();
     TByteBuffer out;
     out.reserve(estimate);
-    AppendBDF(font, out);
+    AppendBDF(font, out, {}, nullptr, layout);
     return out;
 }
 
 namespace {
 
-void AppendHeader(const TBDFFont &font, TByteBuffer &out, const TFontBox *box)
+void AppendProperty(TByteBuffer &out, const TBDFProperty &property)
 {
+    out.append(property.Name);
+    if (property.Quoted) {
+        out.append(" \"");
+        for (char c : property.Value) {
+            if (c == '"')
+                out.push_back('"');
+            out.push_back(c);
+        }
+        out.push_back('"');
+    } else if (!property.Value.empty()) {
+        out.push_back(' ');
+        out.append(property.Value);
+    }
+    out.append("\r\n");
+}
+
+void AppendHeader(const TBDFFont &font, TByteBuffer &out, const TFontBox *box, TBDFLayout layout)
+{
+    const bool kept = layout == TBDFLayout::Kept;
+    TKeptCursor lines(kept ? std::string_view(font.HeaderLines.packed()) : std::string_view());
+    auto put = [&](std::string_view line) { AppendLine(out, line); };
+    lines.through(TLinePlace::BeforeStartFont, 0, put);
     AppendLine(out, "STARTFONT 2.1");
+    lines.through(TLinePlace::AfterStartFont, 0, put);
     out.append("FONT ");
     AppendLine(out, font.FontName);
+    lines.through(TLinePlace::AfterFont, 0, put);
     out.append("SIZE ");
     AppendLine(out, font.Size);
+    lines.through(TLinePlace::AfterSize, 0, put);
     const TFontBox own{font.FBBWidth, font.FBBHeight, font.FBBXOff, font.FBBYOff};
     const TFontBox &b = box ? *box : own;
-    AppendNumbers(out, "FONTBOUNDINGBOX ", {b.Width, b.Height, b.XOff, b.YOff});
-    AppendLine(out, "STARTPROPERTIES 1");
-    out.append("Uid ");
-    AppendLine(out, FormatUid(font.Uid));
+    AppendNumbers(out, "FONTBOUNDINGBOX", {b.Width, b.Height, b.XOff, b.YOff});
+    lines.through(TLinePlace::AfterBox, 0, put);
+    // The Uid field stands where the file's block had it, or last.
+    const std::vector<TBDFProperty> none;
+    const std::vector<TBDFProperty> &properties = kept ? font.Properties : none;
+    const bool uidKept = std::any_of(properties.begin(), properties.end(),
+                                     [](const TBDFProperty &p) { return p.Name == "Uid"; });
+    AppendNumbers(out, "STARTPROPERTIES", {static_cast<int64_t>(properties.size() + (uidKept ? 0 : 1))});
+    auto appendUid = [&] {
+        out.append("Uid ");
+        AppendLine(out, FormatUid(font.Uid));
+    };
+    for (size_t k = 0; k < properties.size(); ++k) {
+        lines.through(TLinePlace::InProperties, static_cast<uint32_t>(k), put);
+        if (properties[k].Name == "Uid")
+            appendUid();
+        else
+            AppendProperty(out, properties[k]);
+    }
+    // A Uid the reader found last (and so kept no property for) goes back between
+    // the block's lines that stood before it and those after it.
+    lines.through(TLinePlace::InProperties, static_cast<uint32_t>(properties.size()), put);
+    if (!uidKept)
+        appendUid();
+    lines.through(TLinePlace::InProperties, UINT32_MAX, put);
     AppendLine(out, "ENDPROPERTIES");
-    out.append("CHARS ");
-    AppendDecimal(out, static_cast<int64_t>(font.Chars.size()));
-    out.append("\r\n");
+    lines.through(TLinePlace::AfterProperties, 0, put);
+    AppendNumbers(out, "CHARS", {static_cast<int64_t>(font.Chars.size())});
+    lines.rest(put);
 }
 
 // Glyph text is put straight into room taken once per glyph: a glyph is written
@@ -189,35 +207,124 @@ char *PutRows(char *p, const TGlyphRows &rows)
     return p;
 }
 
-// The most bytes TGlyphFormatter::append writes for ch: the fixed lines with the longest
-// numbers, and rows of up to 16 digits (a row may need more than its width's).
-size_t GlyphBytesAtMost(const TBDFChar &ch)
+// Every row of ch and ENDCHAR. Rows that fit their digit count (all of them in
+// well-formed data) take exactly that many digits; others take as many as they need.
+char *PutBitmapAndEnd(char *p, const TBDFChar &ch)
 {
-    return 256 + ch.Bitmap.size() * size_t{18};
+    switch (const int digits = RowDigits(ch.BBXWidth)) {
+    case 2:
+        p = PutRows<1>(p, ch.Bitmap);
+        break;
+    case 4:
+        p = PutRows<2>(p, ch.Bitmap);
+        break;
+    case 6:
+        p = PutRows<3>(p, ch.Bitmap);
+        break;
+    case 8:
+        p = PutRows<4>(p, ch.Bitmap);
+        break;
+    default:
+        for (uint64_t row : ch.Bitmap) {
+            p = PutHex(p, row, digits);
+            p = Put(p, "\r\n");
+        }
+    }
+    return Put(p, "ENDCHAR\r\n");
+}
+
+char *PutBytes(char *p, std::string_view text)
+{
+    if (!text.empty())
+        std::memcpy(p, text.data(), text.size());
+    return p + text.size();
+}
+
+// The most bytes TGlyphFormatter::append writes for ch: the fixed lines with the longest
+// numbers, rows of up to 16 digits (a row may need more than its width's), and
+// what its note holds (whose record takes at least two bytes per line for a
+// line break).
+size_t GlyphBytesAtMost(const TBDFChar &ch, const TGlyphNote &note)
+{
+    return 256 + ch.Bitmap.size() * size_t{18} + note.Name.size() + note.Lines.size();
 }
 
 // Formats glyphs one after another. Neighbouring glyphs mostly share their
 // widths and box, so the lines from SWIDTH to BITMAP are kept from the glyph
-// before and reused while its numbers are the same.
+// before and reused while its numbers are the same. Given the font's glyph
+// notes, it writes what they hold too.
 class TGlyphFormatter {
 public:
+    explicit TGlyphFormatter(const TGlyphNotes *notes = nullptr) : Notes(notes) {}
     void append(const TBDFChar &ch, TByteBuffer &out);
 
 private:
+    // A glyph with lines of its own, each written at its place.
+    void appendWithLines(const TBDFChar &ch, const TGlyphNote &note, TByteBuffer &out);
+
+    const TGlyphNotes *Notes;
     using TMetrics = std::array<int32_t, 8>;
     TMetrics Metrics{};
     char MetricsText[160];
     size_t MetricsLength = 0;
 };
 
+void TGlyphFormatter::appendWithLines(const TBDFChar &ch, const TGlyphNote &note, TByteBuffer &out)
+{
+    const size_t room = GlyphBytesAtMost(ch, note);
+    char *const start = out.grab(room);
+    char *p = start;
+    TKeptCursor lines(note.Lines);
+    auto put = [&](std::string_view line) { p = Put(PutBytes(p, line), "\r\n"); };
+    p = Put(p, "STARTCHAR ");
+    p = note.Name.empty() ? PutHex(p, static_cast<uint32_t>(ch.Encoding), 4) : PutBytes(p, note.Name);
+    p = Put(p, "\r\n");
+    lines.through(TLinePlace::AfterStartChar, 0, put);
+    p = Put(p, "ENCODING ");
+    p = PutDecimal(p, ch.Encoding);
+    if (note.Encoding2) {
+        *p++ = ' ';
+        p = PutDecimal(p, *note.Encoding2);
+    }
+    p = Put(p, "\r\n");
+    auto numbers = [&](std::string_view keyword, std::initializer_list<int32_t> values) {
+        p = PutBytes(p, keyword);
+        for (int32_t v : values) {
+            *p++ = ' ';
+            p = PutDecimal(p, v);
+        }
+        p = Put(p, "\r\n");
+    };
+    lines.through(TLinePlace::AfterEncoding, 0, put);
+    numbers("SWIDTH", {ch.SWidthX, ch.SWidthY});
+    lines.through(TLinePlace::AfterSWidth, 0, put);
+    numbers("DWIDTH", {ch.DWidthX, ch.DWidthY});
+    lines.through(TLinePlace::AfterDWidth, 0, put);
+    numbers("BBX", {ch.BBXWidth, ch.BBXHeight, ch.BBXXOff, ch.BBXYOff});
+    lines.through(TLinePlace::AfterBBX, 0, put);
+    p = Put(p, "BITMAP\r\n");
+    p = PutBitmapAndEnd(p, ch);
+    lines.rest(put);
+    out.resize(out.size() - room + static_cast<size_t>(p - start));
+}
+
 void TGlyphFormatter::append(const TBDFChar &ch, TByteBuffer &out)
 {
-    const size_t room = GlyphBytesAtMost(ch);
+    const TGlyphNote note = Notes && ch.Notes != 0 ? Notes->get(ch.Notes) : TGlyphNote{};
+    if (!note.Lines.empty()) {
+        appendWithLines(ch, note, out);
+        return;
+    }
+    const size_t room = GlyphBytesAtMost(ch, note);
     char *const start = out.grab(room);
     char *p = Put(start, "STARTCHAR ");
-    p = PutHex(p, static_cast<uint32_t>(ch.Encoding), 4);
+    p = note.Name.empty() ? PutHex(p, static_cast<uint32_t>(ch.Encoding), 4) : PutBytes(p, note.Name);
     p = Put(p, "\r\nENCODING ");
     p = PutDecimal(p, ch.Encoding);
+    if (note.Encoding2) {
+        *p++ = ' ';
+        p = PutDecimal(p, *note.Encoding2);
+    }
     const TMetrics metrics{ch.SWidthX, ch.SWidthY, ch.DWidthX, ch.DWidthY,
                            ch.BBXWidth, ch.BBXHeight, ch.BBXXOff, ch.BBXYOff};
     if (MetricsLength == 0 || metrics != Metrics) {
@@ -243,28 +350,7 @@ void TGlyphFormatter::append(const TBDFChar &ch, TByteBuffer &out)
     }
     std::memcpy(p, MetricsText, MetricsLength);
     p += MetricsLength;
-    // Rows that fit their digit count (all of them in well-formed data) take
-    // exactly that many digits; others take as many as they need.
-    switch (const int digits = RowDigits(ch.BBXWidth)) {
-    case 2:
-        p = PutRows<1>(p, ch.Bitmap);
-        break;
-    case 4:
-        p = PutRows<2>(p, ch.Bitmap);
-        break;
-    case 6:
-        p = PutRows<3>(p, ch.Bitmap);
-        break;
-    case 8:
-        p = PutRows<4>(p, ch.Bitmap);
-        break;
-    default:
-        for (uint64_t row : ch.Bitmap) {
-            p = PutHex(p, row, digits);
-            p = Put(p, "\r\n");
-        }
-    }
-    p = Put(p, "ENDCHAR\r\n");
+    p = PutBitmapAndEnd(p, ch);
     out.resize(out.size() - room + static_cast<size_t>(p - start));
 }
 
@@ -287,10 +373,10 @@ struct TBatchSlot {
 
 } // namespace
 void AppendBDF(const TBDFFont &font, TByteBuffer &out, const std::function<void(std::string_view)> &drain,
-               const TFontBox *box)
+               const TFontBox *box, TBDFLayout layout)
 {
-    AppendHeader(font, out, box);
-    TGlyphFormatter formatter;
+    AppendHeader(font, out, box, layout);
+    TGlyphFormatter formatter(layout == TBDFLayout::Kept ? &font.GlyphNotes : nullptr);
     for (const TBDFChar &ch : font.Chars) {
         formatter.append(ch, out);
         if (drain && out.size() >= Chunk) {
@@ -301,8 +387,10 @@ void AppendBDF(const TBDFFont &font, TByteBuffer &out, const std::function<void(
     AppendLine(out, "ENDFONT");
 }
 
-void WriteBDF(const TBDFFont &font, const std::function<void(std::string_view)> &write, int threads)
+void WriteBDF(const TBDFFont &font, const std::function<void(std::string_view)> &write, int threads,
+              TBDFLayout layout)
 {
+    const TGlyphNotes *notes = layout == TBDFLayout::Kept ? &font.GlyphNotes : nullptr;
     const size_t n = font.Chars.size();
     // By default a save formats on the writing thread: formatting a glyph costs
     // less than writing its text, and handing batches between cores cost more
@@ -310,12 +398,12 @@ void WriteBDF(const TBDFFont &font, const std::function<void(std::string_view)> 
     const unsigned workers = threads > 0 ? static_cast<unsigned>(threads) : 1;
     if (workers <= 1) {
         TByteBuffer buffer;
-        AppendBDF(font, buffer, write);
+        AppendBDF(font, buffer, write, nullptr, layout);
         write(buffer.view());
         return;
     }
     TByteBuffer head;
-    AppendHeader(font, head, nullptr);
+    AppendHeader(font, head, nullptr, layout);
     write(head.view());
 
     // The calling thread writes the batches in order and formats every batch
@@ -338,7 +426,7 @@ void WriteBDF(const TBDFFont &font, const std::function<void(std::string_view)> 
             formatter.append(font.Chars[i], text);
     };
     auto help = [&](size_t h) {
-        TGlyphFormatter formatter;
+        TGlyphFormatter formatter(notes);
         for (;;) {
             size_t b = next.load();
             if (b >= batches)
@@ -378,7 +466,7 @@ void WriteBDF(const TBDFFont &font, const std::function<void(std::string_view)> 
     try {
         for (size_t h = 0; h < helpers; ++h)
             pool.emplace_back(help, h);
-        TGlyphFormatter formatter;
+        TGlyphFormatter formatter(notes);
         for (size_t b = 0; b < batches; ++b) {
             TBatchSlot &slot = ring[b % ringSize];
             int64_t holds = slot.Holds.load();
@@ -415,10 +503,10 @@ void WriteBDF(const TBDFFont &font, const std::function<void(std::string_view)> 
     write(tail.view());
 }
 
-void SaveBDF(const std::string &path, TProjectRecord &slot, int threads)
+void SaveBDF(const std::string &path, TProjectRecord &slot, int threads, TBDFLayout layout)
 {
     TAtomicFileWriter file(path);
-    WriteBDF(slot.Font, [&](std::string_view chunk) { file.write(chunk); }, threads);
+    WriteBDF(slot.Font, [&](std::string_view chunk) { file.write(chunk); }, threads, layout);
     file.commit();
     slot.Modified = false;
 }

@@ -3,6 +3,7 @@
 #include "model/bigblock.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <new>
 #include <sys/mman.h>
@@ -103,4 +104,27 @@ void TByteBuffer::prefault()
 {
     if (Data)
         madvise(Data, Capacity, MADV_POPULATE_WRITE);
+}
+
+void AppendDecimal(TByteBuffer &out, int64_t value)
+{
+    char buf[24];
+    auto res = std::to_chars(buf, buf + sizeof buf, value);
+    out.append(std::string_view(buf, static_cast<size_t>(res.ptr - buf)));
+}
+
+void AppendLine(TByteBuffer &out, std::string_view text)
+{
+    out.append(text);
+    out.append("\r\n");
+}
+
+void AppendNumbers(TByteBuffer &out, std::string_view keyword, std::initializer_list<int64_t> values)
+{
+    out.append(keyword);
+    for (int64_t v : values) {
+        out.push_back(' ');
+        AppendDecimal(out, v);
+    }
+    out.append("\r\n");
 }

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <string_view>
 
 class TByteBuffer {
@@ -80,3 +82,9 @@ private:
     size_t Capacity = 0;
 };
 
+
+// Pieces of the text of BDF files; every line ends with CR LF.
+void AppendDecimal(TByteBuffer &out, int64_t value);
+void AppendLine(TByteBuffer &out, std::string_view text);
+// keyword, then each value in decimal after a blank, then the line's end.
+void AppendNumbers(TByteBuffer &out, std::string_view keyword, std::initializer_list<int64_t> values);

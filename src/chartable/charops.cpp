@@ -36,16 +36,18 @@ int DeleteChars(TBDFFont &font, const TCharSelection &sel)
     return last - first + 1;
 }
 
-std::vector<TBDFChar> CopyChars(const TBDFFont &font, const TCharSelection &sel)
+TCharClipboard CopyChars(const TBDFFont &font, const TCharSelection &sel)
 {
-    std::vector<TBDFChar> out;
+    TCharClipboard out;
     const int n = static_cast<int>(font.Chars.size());
-    for (int i = std::max(SpanFirst(sel), 0); i <= SpanLast(sel) && i < n; ++i)
-        out.push_back(font.Chars[static_cast<size_t>(i)]);
+    for (int i = std::max(SpanFirst(sel), 0); i <= SpanLast(sel) && i < n; ++i) {
+        out.Chars.push_back(font.Chars[static_cast<size_t>(i)]);
+        out.Chars.back().Notes = CopyNote(font.GlyphNotes, out.Chars.back().Notes, out.Notes);
+    }
     return out;
 }
 
-bool PasteChars(TBDFFont &font, const TCharSelection &sel, const std::vector<TBDFChar> &clipboard, bool special)
+bool PasteChars(TBDFFont &font, const TCharSelection &sel, const TCharClipboard &clipboard, bool special)
 {
     const int m = static_cast<int>(clipboard.size());
     if (m == 0)
@@ -63,11 +65,18 @@ bool PasteChars(TBDFFont &font, const TCharSelection &sel, const std::vector<TBD
         if (e > static_cast<int>(font.Chars.size()))
             break;
         TBDFChar &target = font.Chars[static_cast<size_t>(e)];
-        const int32_t code = target.Encoding;
         const TBDFChar before = target;
-        target = clipboard[static_cast<size_t>(k % m)];
-        if (!special)
-            target.Encoding = code;
+        const TBDFChar &source = clipboard.Chars[static_cast<size_t>(k % m)];
+        target = source;
+        if (!special) {
+            target.Encoding = before.Encoding;
+            target.Notes = before.Notes;
+        } else if (font.GlyphNotes.get(before.Notes) == clipboard.Notes.get(source.Notes)) {
+            // The same note again, as when a glyph is pasted back where it came from.
+            target.Notes = before.Notes;
+        } else {
+            target.Notes = CopyNote(clipboard.Notes, source.Notes, font.GlyphNotes);
+        }
         changed = changed || !(target == before);
     }
     return changed;

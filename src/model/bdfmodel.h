@@ -3,6 +3,7 @@
 
 #include "bigblock.h"
 #include "glyphrows.h"
+#include "keptdata.h"
 
 #include <cstdint>
 #include <string>
@@ -22,6 +23,9 @@ struct TBDFChar {
     int32_t BBXHeight = 0;
     int32_t BBXXOff = 0;
     int32_t BBXYOff = 0;
+    // The glyph's record in its font's GlyphNotes (its name and what else its
+    // file said), 0 for none. It lies in what would be padding, so it costs no memory.
+    uint32_t Notes = 0;
     // Top row first. Its length is what the file had, independent of BBXHeight.
     TGlyphRows Bitmap;
 
@@ -43,9 +47,21 @@ struct TBDFFont {
     double Uid = 0;
     // In file order, never sorted; two glyphs may share a code.
     TGlyphList Chars;
+    // What the file held beyond the fields above, for an ordinary save to write
+    // back. Properties in file order; one named "Uid" stands for the Uid field
+    // and is written from it. Lines that set a field above are not kept here.
+    std::vector<TBDFProperty> Properties;
+    TKeptLines HeaderLines;
+    TGlyphNotes GlyphNotes;
 
     bool operator==(const TBDFFont &) const = default;
 };
+
+// The name a glyph kept from its file, empty when it kept none.
+inline std::string_view GlyphName(const TBDFFont &font, const TBDFChar &ch)
+{
+    return font.GlyphNotes.get(ch.Notes).Name;
+}
 
 // One slot of the open-font list.
 struct TProjectRecord {

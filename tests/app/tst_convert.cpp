@@ -36,6 +36,7 @@ class TstConvert : public QObject {
 private slots:
     void convertsAndSummarises();
     void missingInputFails();
+    void processExitCodes_data();
     void processExitCodes();
     void fullDiskKeepsOldOutput();
     void windowStartsFromTheExecutable();
@@ -74,23 +75,39 @@ void TstConvert::missingInputFails()
     QVERIFY(!QFile::exists(out));
 }
 
+void TstConvert::processExitCodes_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QByteArray>("written");
+    QTest::addColumn<QByteArray>("told");
+    QTest::newRow("convert") << "--convert" << QByteArray("STARTCHAR 0041\r\n") << QByteArray("2 glyphs");
+    // The second glyph shares the first one's code: the export says what bdftopcf will do with it.
+    QTest::newRow("export") << "--export" << QByteArray("\r\nFONT_ASCENT 1\r\nFONT_DESCENT 0\r\n")
+                            << QByteArray("1 glyph is written but bdftopcf will ignore it:\nGlyph 0 (A, code 65)");
+}
+
 void TstConvert::processExitCodes()
 {
+    QFETCH(QString, option);
+    QFETCH(QByteArray, written);
+    QFETCH(QByteArray, told);
     QTemporaryDir dir;
     const QString exe = qEnvironmentVariable("BITLOOM_EXE");
     QVERIFY(!exe.isEmpty());
-    WriteText(dir.filePath("in.bdf"), Sample);
+    WriteText(dir.filePath("in.bdf"), QByteArray(Sample).replace("ENCODING 66", "ENCODING 65"));
     QProcess p;
-    p.start(exe, {"--convert", dir.filePath("in.bdf"), dir.filePath("out.bdf")});
+    p.start(exe, {option, dir.filePath("in.bdf"), dir.filePath("out.bdf")});
     QVERIFY(p.waitForFinished());
     QCOMPARE(p.exitCode(), 0);
-    QVERIFY(p.readAllStandardOutput().contains("2 glyphs"));
+    const QByteArray out = p.readAllStandardOutput();
+    QVERIFY2(out.contains(told), out.constData());
+    QVERIFY(ReadAll(dir.filePath("out.bdf")).contains(written));
 
-    p.start(exe, {"--convert", dir.filePath("in.bdf")});
+    p.start(exe, {option, dir.filePath("in.bdf")});
     QVERIFY(p.waitForFinished());
     QCOMPARE(p.exitCode(), 2);
 
-    p.start(exe, {"--convert", dir.filePath("missing.bdf"), dir.filePath("o2.bdf")});
+    p.start(exe, {option, dir.filePath("missing.bdf"), dir.filePath("o2.bdf")});
     QVERIFY(p.waitForFinished());
     QCOMPARE(p.exitCode(), 1);
     QVERIFY(p.readAllStandardError().contains("missing.bdf"));

@@ -37,3 +37,40 @@ inline QString DumpHeader(const TBDFFont &font)
         .arg(font.FBBYOff)
         .arg(QString::fromStdString(FormatUid(font.Uid)), QString::fromStdString(font.StartFont));
 }
+
+// What a font kept beyond its fields: "properties | header lines | glyph notes".
+// A property is NAME=value, NAME="value" when quoted; a line is place:text
+// (props<n> for the property block, before property n); a glyph with a note is
+// i:name/second ENCODING number/its lines.
+inline QString DumpKept(const TBDFFont &font)
+{
+    static const char *const places[] = {"start",  "startfont", "font",   "size",   "box",    "props",   "endprops",
+                                         "chars",  "startchar", "encoding", "swidth", "dwidth", "bbx", "endchar"};
+    auto lines = [](std::string_view packed) {
+        QStringList out;
+        TKeptLine line;
+        while (TKeptLines::Next(packed, line)) {
+            QString place = places[int(line.Place)];
+            if (line.Place == TLinePlace::InProperties)
+                place += QString::number(line.Index);
+            out << place + ":" + QString::fromStdString(std::string(line.Text));
+        }
+        return out.join(',');
+    };
+    QStringList properties;
+    for (const TBDFProperty &p : font.Properties) {
+        const QString value = QString::fromStdString(p.Value);
+        properties << QString::fromStdString(p.Name) + "=" + (p.Quoted ? "\"" + value + "\"" : value);
+    }
+    QStringList glyphs;
+    for (size_t i = 0; i < font.Chars.size(); ++i) {
+        const TGlyphNote note = font.GlyphNotes.get(font.Chars[i].Notes);
+        if (!note.empty())
+            glyphs << QStringLiteral("%1:%2/%3/%4")
+                          .arg(i)
+                          .arg(QString::fromStdString(std::string(note.Name)))
+                          .arg(note.Encoding2 ? QString::number(*note.Encoding2) : QString())
+                          .arg(lines(note.Lines));
+    }
+    return properties.join(',') + " | " + lines(font.HeaderLines.packed()) + " | " + glyphs.join(' ');
+}

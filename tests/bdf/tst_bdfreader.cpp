@@ -37,6 +37,8 @@ private slots:
     void glyphs();
     void codes_data();
     void codes();
+    void kept_data();
+    void kept();
     void rowsAndNumbersAsTheTextFunctionsRead_data();
     void rowsAndNumbersAsTheTextFunctionsRead();
     void convertOfConvertIsStable_data();
@@ -205,6 +207,58 @@ void TstBDFReader::codes()
     TBDFFont font;
     ParseBDF(View(text), font, {0, names ? TCodeSource::Names : TCodeSource::Encoding});
     QCOMPARE(DumpChars(font), expected);
+    // A name that gives the code is no name of the glyph's own.
+    if (names)
+        QVERIFY(font.GlyphNotes.empty());
+}
+
+// What a save needs to write a font back whole: every line the reader does not
+// take into a field, where it stood, and every property.
+void TstBDFReader::kept_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("comments-and-lines-keep-their-places")
+        << QByteArray("COMMENT top\nSTARTFONT 2.1\nCOMMENT a\nFONT f\nSIZE 1 2 3\n\nFONTBOUNDINGBOX 1 1 0 0\n"
+                      "STARTPROPERTIES 3\nCOMMENT c\nCHARSET_REGISTRY \"ISO10646\"\nCOMMENT d\nPIXEL_SIZE 8\n"
+                      "CHARS 1\nENDPROPERTIES\nEXTRA line\nCHARS 0\nCOMMENT f\nENDFONT\n")
+        << "CHARSET_REGISTRY=\"ISO10646\",PIXEL_SIZE=8,CHARS=1 | start:COMMENT top,startfont:COMMENT a,size:,"
+           "props0:COMMENT c,props1:COMMENT d,endprops:EXTRA line,chars:COMMENT f | ";
+    QTest::newRow("property-values")
+        << QByteArray("STARTPROPERTIES 6\nCOPYRIGHT \"say \"\"hi\"\" now\" after\nNOTICE  plain words  \nEMPTY\n"
+                      "QUOTED \"\"\n\tINDENTED 5\nLONG \"" + QByteArray(300, 'x') + "\"\nENDPROPERTIES\n")
+        << "COPYRIGHT=\"say \"hi\" now\",NOTICE=plain words,EMPTY=,QUOTED=\"\",INDENTED=5,LONG=\"" + QString(300, 'x') +
+               "\" |  | ";
+    QTest::newRow("uid-inside-keeps-its-place")
+        << QByteArray("STARTPROPERTIES 3\nA 1\nUid 5\nB 2\nENDPROPERTIES\n") << "A=1,Uid=,B=2 |  | ";
+    QTest::newRow("uid-last-is-where-a-save-puts-it")
+        << QByteArray("STARTPROPERTIES 2\nA 1\nUid 5\nENDPROPERTIES\nUid 6\n") << "A=1 |  | ";
+    QTest::newRow("glyph-names")
+        << QByteArray("STARTCHAR A\nENCODING 65\nENDCHAR\nSTARTCHAR 0042\nENCODING 66\nENDCHAR\n"
+                      "STARTCHAR 004a\nENCODING 74\nENDCHAR\nSTARTCHAR 0041\nENCODING 75\nENDCHAR\n")
+        << " |  | 0:A// 2:004a// 3:0041//";
+    QTest::newRow("second-encoding-number")
+        << QByteArray("STARTCHAR x\nENCODING -1 123\nENDCHAR\nSTARTCHAR y\nENCODING -1 junk\nENDCHAR\n")
+        << " |  | 0:x/123/ 1:y//";
+    QTest::newRow("glyph-lines-keep-their-places")
+        << QByteArray("CHARS 2\nSTARTCHAR g\nCOMMENT s\nENCODING 1\nCOMMENT e\nSWIDTH 1 0\nVVECTOR 1 2\n"
+                      "DWIDTH 1 0\nCOMMENT d\nBBX 1 1 0 0\nATTRIBUTES 0000\nBITMAP\n80\nENDCHAR\nCOMMENT between\n\n"
+                      "STARTCHAR 0002\nENCODING 2\nENDCHAR\n")
+        << " |  | 0:g//startchar:COMMENT s,encoding:COMMENT e,swidth:VVECTOR 1 2,dwidth:COMMENT d,bbx:ATTRIBUTES 0000,"
+           "endchar:COMMENT between,endchar:";
+    QTest::newRow("nothing-after-endfont")
+        << QByteArray("STARTCHAR g\nENDCHAR\nENDFONT\ntrailing text\nCOMMENT too\n") << " |  | 0:g//";
+    QTest::newRow("a-long-line-keeps-64-kib")
+        << QByteArray("COMMENT " + QByteArray(70000, 'c') + "\n") << " | start:COMMENT " + QString(65536 - 8, 'c') + " | ";
+}
+
+void TstBDFReader::kept()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QString, expected);
+    TBDFFont font;
+    ParseBDF(View(text), font);
+    QCOMPARE(DumpKept(font), expected);
 }
 
 // The scanner reads rows and numbers on quick paths; whatever the line, they
@@ -318,6 +372,14 @@ void TstBDFReader::threadsDoNotChangeTheResult_data()
         bitmapFirst += "STARTCHAR " + QByteArray::number(i) + "\nENCODING 5\n0" + QByteArray::number(i) + "\n";
     QTest::newRow("bitmap-is-the-first-line") << bitmapFirst << 0 << QString();
     QTest::newRow("endchar-prefix-closes") << QByteArray(neverClosed).replace("BITMAPS", "ENDCHARS") << 0 << QString();
+    // Every part numbers its glyphs' notes from its own start; joined, each
+    // glyph must still find its own. Lines longer than any window are cut alike.
+    QByteArray noted = "STARTFONT 2.1\nCOMMENT " + QByteArray(70000, 'c') + "\nSTARTPROPERTIES 1\nCOPYRIGHT \"" +
+                       QByteArray(300, 'r') + "\"\nENDPROPERTIES\n";
+    for (int i = 0; i < 12; ++i)
+        noted += "STARTCHAR name" + QByteArray::number(i) + "\nENCODING -1 " + QByteArray::number(i) +
+                 "\nCOMMENT in " + QByteArray::number(i) + "\nBBX 8 1 0 0\nBITMAP\n80\nENDCHAR\n";
+    QTest::newRow("notes-across-cuts") << noted << 0 << QString();
     QTest::newRow("cut-wide-glyphs-in-every-part")
         << QByteArray("STARTCHAR 1\nBBX 70 1 0 0\nBITMAP\nFF\nENDCHAR\nSTARTCHAR 2\nBBX 70 1 0 0\nBITMAP\nFF\nENDCHAR\n"
                       "STARTCHAR 3\nBBX 70 1 0 0\nBITMAP\nFF\nENDCHAR\nENDFONT\n")
@@ -538,6 +600,8 @@ void TstBDFReader::header_data()
     QTest::newRow("byte-order-mark") << QByteArray("\xEF\xBB\xBFSTARTFONT 2.1\nFONT f\n") << "f||0 0 0 0|0|2.1";
     QTest::newRow("chars-huge-ignored") << QByteArray("CHARS 4294967295\nCHARS 2147483647\nFONT f\n") << "f||0 0 0 0|0|";
     QTest::newRow("keyword-not-at-line-start") << QByteArray(" FONT f\n") << "||0 0 0 0|0|";
+    QTest::newRow("font-property-is-no-name")
+        << QByteArray("FONT -a-b\nSTARTPROPERTIES 1\nFONT \"-x-y\"\nENDPROPERTIES\n") << "-a-b||0 0 0 0|0|";
 }
 
 void TstBDFReader::header()

@@ -15,9 +15,9 @@
 
 namespace {
 
-QByteArray Text(const TBDFFont &font)
+QByteArray Text(const TBDFFont &font, TBDFLayout layout = TBDFLayout::Fixed)
 {
-    TByteBuffer b = FormatBDF(font);
+    TByteBuffer b = FormatBDF(font, layout);
     return QByteArray(b.data(), qsizetype(b.size()));
 }
 
@@ -50,6 +50,8 @@ private slots:
     void numbersAndSharedMetrics();
     void roundTrip_data();
     void roundTrip();
+    void savedWithWhatItKept_data();
+    void savedWithWhatItKept();
     void saveKeepsFileNameAndClearsFlag();
     void failedSaveKeepsOldFileAndFlag();
     void fullDiskLeavesOldFileByteIdentical();
@@ -210,6 +212,46 @@ void TstBDFWriter::roundTrip()
     back.StartFont.clear();
     QVERIFY(back == font);
     QCOMPARE(Text(back), first);
+}
+
+// A save writes back what the font kept, each line where it stood; a font that
+// kept nothing (Bitloom's own files) is written exactly as before.
+void TstBDFWriter::savedWithWhatItKept_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QByteArray>("expected");
+    const QByteArray glyph = "ENCODING 65\nSWIDTH 0 0\nDWIDTH 8 0\nBBX 8 1 0 0\nBITMAP\n80\nENDCHAR\n";
+    const QByteArray own = "STARTFONT 2.1\nFONT f\nSIZE 9 75 75\nFONTBOUNDINGBOX 8 8 0 0\nSTARTPROPERTIES 1\nUid 7\n"
+                           "ENDPROPERTIES\nCHARS 1\nSTARTCHAR 0041\n" + glyph + "ENDFONT\n";
+    QTest::newRow("bitloom-own-file-unchanged") << own << own;
+    const QByteArray full = "COMMENT top\nSTARTFONT 2.1\nCOMMENT a\nFONT f\nSIZE 9 75 75\nFONTBOUNDINGBOX 8 8 0 0\n\n"
+                            "STARTPROPERTIES 3\nCOMMENT in\nCOPYRIGHT \"say \"\"hi\"\"\"\nNOTICE plain words\nEMPTY\n"
+                            "ENDPROPERTIES\nCHARS 2\nCOMMENT f\nSTARTCHAR A\nCOMMENT s\n" + glyph +
+                            "STARTCHAR other\nENCODING -1 123\nSWIDTH 0 0\nVVECTOR 1 2\nDWIDTH 8 0\nBBX 8 1 0 0\n"
+                            "BITMAP\n80\nENDCHAR\n\nENDFONT\n";
+    QTest::newRow("comments-properties-names")
+        << full << QByteArray(full).replace("STARTPROPERTIES 3", "STARTPROPERTIES 4").replace("EMPTY\n", "EMPTY\nUid 0\n");
+    const QByteArray middle = "STARTFONT 2.1\nFONT f\nSIZE 9 75 75\nFONTBOUNDINGBOX 8 8 0 0\nSTARTPROPERTIES 2\nUid 7\n"
+                              "FOUNDRY \"X\"\nENDPROPERTIES\nCHARS 0\nENDFONT\n";
+    QTest::newRow("uid-keeps-its-place") << middle << middle;
+    const QByteArray last = "STARTFONT 2.1\nFONT f\nSIZE 9 75 75\nFONTBOUNDINGBOX 8 8 0 0\nSTARTPROPERTIES 2\nA 1\n"
+                            "COMMENT before\nUid 7\nCOMMENT after\nENDPROPERTIES\nCHARS 0\nENDFONT\n";
+    QTest::newRow("uid-last-between-its-comments") << last << last;
+}
+
+void TstBDFWriter::savedWithWhatItKept()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QByteArray, expected);
+    TBDFFont font;
+    ParseBDF(std::string_view(text.constData(), size_t(text.size())), font);
+    const QByteArray saved = Text(font, TBDFLayout::Kept);
+    QCOMPARE(saved, QByteArray(expected).replace("\n", "\r\n"));
+    TBDFFont back;
+    ParseBDF(std::string_view(saved.constData(), size_t(saved.size())), back);
+    QCOMPARE(Text(back, TBDFLayout::Kept), saved);
+    // The fixed layout has none of it.
+    QVERIFY(!Text(font).contains("COMMENT"));
 }
 
 void TstBDFWriter::saveKeepsFileNameAndClearsFlag()
@@ -393,18 +435,34 @@ void TstBDFWriter::threadsDoNotChangeTheBytes()
 {
     TBDFFont font;
     font.FontName = "many";
-    for (int i = 0; i < 20000; ++i)
+    for (int i = 0; i < 20000; ++i) {
         font.Chars.push_back(Char(i, 1 + i % 40, std::vector<uint64_t>(size_t(i % 7), uint64_t(i) * 2654435761u)));
+        // Notes of every kind on some glyphs.
+        const std::string name = QString("g%1").arg(i).toStdString();
+        const std::string comment = QString("COMMENT g%1").arg(i).toStdString();
+        TKeptLines lines;
+        lines.add(TLinePlace::AfterBBX, 0, comment);
+        if (i % 3 == 0)
+            font.Chars.back().Notes = font.GlyphNotes.add({name, i % 2 ? std::optional<int32_t>(i) : std::nullopt,
+                                                           i % 5 ? std::string_view() : lines.packed()});
+    }
     const QByteArray expected = Text(font);
+    const QByteArray kept = Text(font, TBDFLayout::Kept);
+    QVERIFY(kept.contains("STARTCHAR g15\r\nENCODING 15 15\r\n") && kept.contains("\r\nCOMMENT g0\r\nBITMAP\r\n"));
     for (int threads : {1, 2, 3, 7}) {
-        QByteArray written;
-        WriteBDF(font, [&](std::string_view piece) { written.append(piece.data(), qsizetype(piece.size())); }, threads);
-        QVERIFY2(written == expected, qPrintable(QString("%1 threads").arg(threads)));
+        for (TBDFLayout layout : {TBDFLayout::Fixed, TBDFLayout::Kept}) {
+            QByteArray written;
+            WriteBDF(
+                font, [&](std::string_view piece) { written.append(piece.data(), qsizetype(piece.size())); }, threads,
+                layout);
+            QVERIFY2(written == (layout == TBDFLayout::Kept ? kept : expected),
+                     qPrintable(QString("%1 threads").arg(threads)));
+        }
     }
     QTemporaryDir dir;
     TProjectRecord slot{"", font, true};
     SaveBDF((dir.path() + "/f.bdf").toStdString(), slot, 3);
-    QCOMPARE(ReadAll(dir.path() + "/f.bdf"), expected);
+    QCOMPARE(ReadAll(dir.path() + "/f.bdf"), kept);
 }
 
 // A write that fails part way (a full disk) ends the save with that error at

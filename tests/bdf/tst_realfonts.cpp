@@ -1,5 +1,7 @@
 // Real fonts nobody here wrote, converted at test time: every glyph, code and row
 // must come through a read, and a write must read back to the same font and text.
+// X11's own reader, bdftopcf, must take their exports and their saves without a word.
+#include "bdf/bdfexport.h"
 #include "bdf/bdfreader.h"
 #include "bdf/bdfwriter.h"
 
@@ -38,10 +40,30 @@ QList<TRefGlyph> ReferenceGlyphs(const QByteArray &text)
     return glyphs;
 }
 
-QByteArray Text(const TBDFFont &font)
+QByteArray Text(const TBDFFont &font, TBDFLayout layout = TBDFLayout::Fixed)
 {
-    TByteBuffer b = FormatBDF(font);
+    TByteBuffer b = FormatBDF(font, layout);
     return QByteArray(b.data(), qsizetype(b.size()));
+}
+
+// The glyphs without their notes, which the fixed layout does not write.
+TGlyphList Shapes(TGlyphList chars)
+{
+    for (TBDFChar &ch : chars)
+        ch.Notes = 0;
+    return chars;
+}
+
+// What bdftopcf says about the file (nothing when it takes it), or why it failed.
+QString BdftopcfSays(const QString &path)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start("bdftopcf", {"-o", path + ".pcf", path});
+    if (!p.waitForFinished(120000))
+        return "bdftopcf did not finish";
+    const QString said = QString::fromLocal8Bit(p.readAll());
+    return p.exitCode() == 0 ? said : "exit " + QString::number(p.exitCode()) + ": " + said;
 }
 
 } // namespace
@@ -52,6 +74,8 @@ private slots:
     void initTestCase();
     void roundTrip_data();
     void roundTrip();
+    void exportAndSaveAreTakenByBdftopcf_data();
+    void exportAndSaveAreTakenByBdftopcf();
 
 private:
     QTemporaryDir Dir;
@@ -127,8 +151,17 @@ void TstRealFonts::roundTrip()
     ParseBDF(std::string_view(first.constData(), size_t(first.size())), back);
     back.StartFont = font.StartFont;
     back.Size = font.Size;
-    QVERIFY(back.Chars == font.Chars);
+    QVERIFY(back.Chars == Shapes(font.Chars));
     QCOMPARE(Text(back), first);
+
+    // Saved with what it kept, it reads back whole, names, properties, comments
+    // and all, and saves to the same bytes.
+    const QByteArray kept = Text(font, TBDFLayout::Kept);
+    TBDFFont keptBack;
+    ParseBDF(std::string_view(kept.constData(), size_t(kept.size())), keptBack);
+    keptBack.StartFont = font.StartFont;
+    QVERIFY(keptBack == font);
+    QCOMPARE(Text(keptBack, TBDFLayout::Kept), kept);
 
     // Read on one thread and on several, the font is the same.
     QFile again(path);
@@ -139,6 +172,52 @@ void TstRealFonts::roundTrip()
         ParseBDF(std::string_view(text.constData(), size_t(text.size())), parallel, {0, TCodeSource::Encoding, threads});
         QVERIFY2(parallel == font, qPrintable(QString("%1 threads").arg(threads)));
     }
+}
+
+void TstRealFonts::exportAndSaveAreTakenByBdftopcf_data()
+{
+    roundTrip_data();
+}
+
+void TstRealFonts::exportAndSaveAreTakenByBdftopcf()
+{
+    QFETCH(QString, path);
+    TProjectRecord slot;
+    OpenBDF(path.toStdString(), slot.Font);
+    const TBDFFont original = slot.Font;
+
+    const QString exported = path + ".export.bdf";
+    TBDFExportReport report;
+    ExportBDF(exported.toStdString(), original, &report);
+    QVERIFY2(report.Ignored.empty(), ExportReportText(report).c_str());
+    QCOMPARE(BdftopcfSays(exported), QString());
+    const TByteBuffer once = FormatExportBDF(original);
+    TBDFFont reread;
+    ParseBDF(once.view(), reread);
+    const TByteBuffer twice = FormatExportBDF(reread);
+    QVERIFY(once.view() == twice.view());
+    for (const TBDFProperty &p : original.Properties)
+        QVERIFY2(once.view().find("\r\n" + p.Name + " ") != std::string_view::npos, p.Name.c_str());
+
+    // One pixel painted, then an ordinary save: everything else comes back.
+    size_t painted = 0;
+    while (slot.Font.Chars[painted].Bitmap.empty() || slot.Font.Chars[painted].BBXWidth < 1)
+        ++painted;
+    TogglePixel(slot.Font.Chars[painted], 0, 0);
+    const QString saved = path + ".saved.bdf";
+    SaveBDF(saved.toStdString(), slot);
+    TBDFFont back;
+    OpenBDF(saved.toStdString(), back);
+    QVERIFY(back.Properties == original.Properties);
+    QVERIFY(back.HeaderLines == original.HeaderLines);
+    QCOMPARE(back.Chars.size(), original.Chars.size());
+    for (size_t i = 0; i < back.Chars.size(); ++i) {
+        const TBDFChar &a = back.Chars[i], &b = original.Chars[i];
+        QCOMPARE(GlyphName(back, a), GlyphName(original, b));
+        QCOMPARE(a.Encoding, b.Encoding);
+        QCOMPARE(a.Bitmap == b.Bitmap, i != painted);
+    }
+    QCOMPARE(BdftopcfSays(saved), QString());
 }
 
 QTEST_APPLESS_MAIN(TstRealFonts)

@@ -130,7 +130,7 @@ void TstBigFonts::copyAndDeleteFromAboveTheView()
     // Span 30 .. 3 * 32 + 1 = 97: 68 glyphs.
     Form->FontPage->ToolButton21Click();
     QCOMPARE(Form->FontPage->PageState().CharClipboard.size(), size_t(68));
-    QCOMPARE(Form->FontPage->PageState().CharClipboard.front().Encoding, 0x41 + 30);
+    QCOMPARE(Form->FontPage->PageState().CharClipboard.Chars.front().Encoding, 0x41 + 30);
     Form->FontPage->ToolButton18Click();
     QCOMPARE(Font().Chars.size(), size_t(1000 - 68));
     QCOMPARE(Font().Chars[30].Encoding, 0x41 + 98);

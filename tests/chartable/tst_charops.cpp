@@ -4,8 +4,8 @@
 
 namespace {
 
-// A font whose glyph i has code codes[i] and one row holding i.
-TBDFFont Font(const QList<int> &codes)
+// A font whose glyph i has code codes[i], one row holding i and the name prefix + i.
+TBDFFont Font(const QList<int> &codes, const std::string &prefix = "g")
 {
     TBDFFont font;
     font.FBBWidth = 6;
@@ -17,6 +17,7 @@ TBDFFont Font(const QList<int> &codes)
         ch.BBXHeight = 1;
         ch.SWidthX = 100 + i;
         ch.Bitmap = {uint64_t(i)};
+        ch.Notes = font.GlyphNotes.add({prefix + std::to_string(i), {}, {}});
         font.Chars.push_back(ch);
     }
     return font;
@@ -27,6 +28,14 @@ QList<int> Codes(const TBDFFont &f)
     QList<int> out;
     for (const TBDFChar &c : f.Chars)
         out << c.Encoding;
+    return out;
+}
+
+QStringList Names(const TBDFFont &f)
+{
+    QStringList out;
+    for (const TBDFChar &c : f.Chars)
+        out << QString::fromStdString(std::string(GlyphName(f, c)));
     return out;
 }
 
@@ -113,6 +122,10 @@ void TstCharOps::deleteSpan()
     TBDFFont font = Font({0, 1, 2, 3, 4, 5});
     DeleteChars(font, Span(first, last));
     QCOMPARE(FirstRows(font), remaining);
+    QStringList names;
+    for (int row : remaining)
+        names << QString("g%1").arg(row);
+    QCOMPARE(Names(font), names);
 }
 
 void TstCharOps::copySpan()
@@ -131,19 +144,33 @@ void TstCharOps::paste_data()
     QTest::addColumn<bool>("special");
     QTest::addColumn<QList<int>>("codes");
     QTest::addColumn<QList<int>>("rows");
-    // Ten glyphs, codes 0x30 + i, first row i.
+    // Names: an ordinary paste keeps the target's name with its code, a special
+    // one takes the clipboard's; "h" is the other font's.
+    QTest::addColumn<bool>("otherFont");
+    QTest::addColumn<QString>("names");
+    // Ten glyphs, codes 0x30 + i, first row i, name g<i> (h<i> in the other font).
     QTest::newRow("three-into-one-cell") << 0 << 2 << 5 << 5 << false
                                          << QList<int>{0x30, 0x31, 0x32, 0x33, 0x34, 0x35, 0x36, 0x37, 0x38, 0x39}
-                                         << QList<int>{0, 1, 2, 3, 4, 0, 1, 2, 8, 9};
+                                         << QList<int>{0, 1, 2, 3, 4, 0, 1, 2, 8, 9} << false
+                                         << "g0 g1 g2 g3 g4 g5 g6 g7 g8 g9";
     QTest::newRow("one-special-into-eight") << 1 << 1 << 2 << 9 << true
                                             << QList<int>{0x30, 0x31, 0x31, 0x31, 0x31, 0x31, 0x31, 0x31, 0x31, 0x31}
-                                            << QList<int>{0, 1, 1, 1, 1, 1, 1, 1, 1, 1};
+                                            << QList<int>{0, 1, 1, 1, 1, 1, 1, 1, 1, 1} << false
+                                            << "g0 g1 g1 g1 g1 g1 g1 g1 g1 g1";
     QTest::newRow("past-end-appends-code-0")
         << 0 << 0 << 8 << 12 << false << QList<int>{0x30, 0x31, 0x32, 0x33, 0x34, 0x35, 0x36, 0x37, 0x38, 0x39, 0, 0, 0}
-        << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 0, 0, 0, 0, 0};
+        << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 0, 0, 0, 0, 0} << false << "g0 g1 g2 g3 g4 g5 g6 g7 g8 g9   ";
     QTest::newRow("starts-too-far-pastes-nothing")
         << 0 << 0 << 12 << 13 << false << QList<int>{0x30, 0x31, 0x32, 0x33, 0x34, 0x35, 0x36, 0x37, 0x38, 0x39}
-        << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+        << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9} << false << "g0 g1 g2 g3 g4 g5 g6 g7 g8 g9";
+    QTest::newRow("special-into-another-font") << 2 << 3 << 0 << 1 << true
+                                               << QList<int>{0x32, 0x33, 0x32, 0x33, 0x34, 0x35, 0x36, 0x37, 0x38, 0x39}
+                                               << QList<int>{2, 3, 2, 3, 4, 5, 6, 7, 8, 9} << true
+                                               << "g2 g3 h2 h3 h4 h5 h6 h7 h8 h9";
+    QTest::newRow("ordinary-into-another-font") << 2 << 3 << 0 << 1 << false
+                                                << QList<int>{0x30, 0x31, 0x32, 0x33, 0x34, 0x35, 0x36, 0x37, 0x38, 0x39}
+                                                << QList<int>{2, 3, 2, 3, 4, 5, 6, 7, 8, 9} << true
+                                                << "h0 h1 h2 h3 h4 h5 h6 h7 h8 h9";
 }
 
 void TstCharOps::paste()
@@ -155,17 +182,24 @@ void TstCharOps::paste()
     QFETCH(bool, special);
     QFETCH(QList<int>, codes);
     QFETCH(QList<int>, rows);
-    TBDFFont font = Font({0x30, 0x31, 0x32, 0x33, 0x34, 0x35, 0x36, 0x37, 0x38, 0x39});
-    const std::vector<TBDFChar> clip = CopyChars(font, Span(copyFirst, copyLast));
+    QFETCH(bool, otherFont);
+    QFETCH(QString, names);
+    const QList<int> ten = {0x30, 0x31, 0x32, 0x33, 0x34, 0x35, 0x36, 0x37, 0x38, 0x39};
+    TBDFFont font = Font(ten);
+    const TCharClipboard clip = CopyChars(font, Span(copyFirst, copyLast));
+    // The other font numbers its own notes: a number taken over as it is names another glyph there.
+    if (otherFont)
+        font = Font(ten, "h");
     PasteChars(font, Span(first, last), clip, special);
     QCOMPARE(Codes(font), codes);
     QCOMPARE(FirstRows(font), rows);
+    QCOMPARE(Names(font).join(' '), names);
 }
 
 void TstCharOps::pastedCopiesAreIndependent()
 {
     TBDFFont font = Font({1, 2, 3, 4});
-    std::vector<TBDFChar> clip = CopyChars(font, Span(0, 0));
+    TCharClipboard clip = CopyChars(font, Span(0, 0));
     // 18 cells from row 0, column 20 to row 1, column 5: exactly 18 glyphs written.
     TBDFFont big = Font(QList<int>(40, 7));
     PasteChars(big, {0, 20, 1, 5}, clip, false);
@@ -176,7 +210,7 @@ void TstCharOps::pastedCopiesAreIndependent()
     PasteChars(font, Span(1, 2), clip, false);
     font.Chars[1].Bitmap[0] = 99;
     QCOMPARE(font.Chars[2].Bitmap[0], uint64_t(0));
-    QCOMPARE(clip[0].Bitmap[0], uint64_t(0));
+    QCOMPARE(clip.Chars[0].Bitmap[0], uint64_t(0));
     QVERIFY(!PasteChars(font, Span(0, 0), {}, false));
 }
 

@@ -1,0 +1,155 @@
+// What a font's file held beyond the fields Bitloom edits: comments and other
+// lines it does not read, the property block, each glyph's own name. An ordinary
+// save writes it back, so a font opened and saved loses nothing; the compiler
+// source and --convert leave it out.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Where a kept line stood: after which of the lines Bitloom writes itself (in
+// the order it writes them). A line keeps the place of the last such line seen
+// before it, so kept lines never move before a line they followed.
+enum class TLinePlace : uint8_t {
+    // In the header.
+    BeforeStartFont,
+    AfterStartFont,
+    AfterFont,
+    AfterSize,
+    AfterBox,
+    // Between STARTPROPERTIES and ENDPROPERTIES, before property number Index.
+    InProperties,
+    AfterProperties,
+    AfterChars,
+    // In a glyph; AfterEndChar holds lines between one glyph and the next.
+    AfterStartChar,
+    AfterEncoding,
+    AfterSWidth,
+    AfterDWidth,
+    AfterBBX,
+    AfterEndChar,
+};
+
+struct TKeptLine {
+    TLinePlace Place = TLinePlace::BeforeStartFont;
+    // For InProperties: how many properties come before the line.
+    uint32_t Index = 0;
+    // The whole line as the file had it, without its line break.
+    std::string_view Text;
+};
+
+// Kept lines in file order, packed into one string: a font may carry millions of
+// comment lines, which as one string each would take twice their own size.
+class TKeptLines {
+public:
+    void add(TLinePlace place, uint32_t index, std::string_view text);
+    bool empty() const { return Bytes.empty(); }
+    void clear() { Bytes.clear(); }
+    std::vector<TKeptLine> lines() const;
+    // Calls f(line) for each line in order.
+    template <class F>
+    void forEach(F f) const
+    {
+        std::string_view rest = Bytes;
+        TKeptLine line;
+        while (Next(rest, line))
+            f(line);
+    }
+    // The packed form, and lines back from it: glyph notes hold their lines so.
+    const std::string &packed() const { return Bytes; }
+    static bool Next(std::string_view &packed, TKeptLine &line);
+
+    bool operator==(const TKeptLines &) const = default;
+
+private:
+    std::string Bytes;
+};
+
+// Walks kept lines in order and hands each over at its place. The reader keeps
+// lines in the order of their places; a line found out of that order is written
+// at the next place asked for rather than lost.
+class TKeptCursor {
+public:
+    explicit TKeptCursor(std::string_view packed) : Rest(packed) { advance(); }
+
+    // Writes the lines up to and at place (for InProperties, up to property index).
+    template <class Put>
+    void through(TLinePlace place, uint32_t index, Put put)
+    {
+        while (Has && (Line.Place < place || (Line.Place == place && (place != TLinePlace::InProperties ||
+                                                                          Line.Index <= index)))) {
+            put(Line.Text);
+            advance();
+        }
+    }
+    template <class Put>
+    void rest(Put put)
+    {
+        through(TLinePlace::AfterEndChar, UINT32_MAX, put);
+    }
+
+private:
+    void advance() { Has = TKeptLines::Next(Rest, Line); }
+
+    std::string_view Rest;
+    TKeptLine Line;
+    bool Has = false;
+};
+
+// One property of the file's property block. Quoted values are held without
+// their quotes and with doubled inner quotes made single.
+struct TBDFProperty {
+    std::string Name;
+    std::string Value;
+    bool Quoted = false;
+
+    bool operator==(const TBDFProperty &) const = default;
+};
+
+// What one glyph kept from its file.
+struct TGlyphNote {
+    // Its STARTCHAR name; empty when it kept none (its code names it then).
+    std::string_view Name;
+    // The second number of its ENCODING line (the code in another encoding of
+    // a glyph whose first number is -1).
+    std::optional<int32_t> Encoding2;
+    // Its lines that Bitloom does not read, packed as TKeptLines packs them.
+    std::string_view Lines;
+
+    bool empty() const { return Name.empty() && !Encoding2 && Lines.empty(); }
+    bool operator==(const TGlyphNote &) const = default;
+};
+
+// The notes of a font's glyphs, one record after another in one block of bytes.
+// A glyph holds only the number of its record (TBDFChar::Notes, 0 for none),
+// which fits in the glyph's padding, so a font of named glyphs takes no more
+// memory than their names. Records are never changed or removed: a glyph that
+// moves or is copied within its font keeps the same number, and a changed note
+// is a new record. A glyph taken to another font takes its record with it
+// (CopyNote).
+class TGlyphNotes {
+public:
+    // Adds a record and returns its number; 0 (no record) when note is empty or
+    // the block would pass 4 GiB.
+    uint32_t add(const TGlyphNote &note);
+    // The record numbered id; an empty note for 0 or a number this block never gave.
+    TGlyphNote get(uint32_t id) const;
+    // Adds other's records after these; their numbers grow by the returned
+    // amount, or stay 0 when the block would pass 4 GiB (then nothing is added).
+    std::optional<uint32_t> append(const TGlyphNotes &other);
+    size_t size() const { return Bytes.size(); }
+    bool empty() const { return Bytes.empty(); }
+    void clear() { Bytes.clear(); }
+
+    bool operator==(const TGlyphNotes &) const = default;
+
+private:
+    std::string Bytes;
+};
+
+// The record id of `from` as a record of `to`, added there (the same number
+// when both are one block); 0 stays 0.
+uint32_t CopyNote(const TGlyphNotes &from, uint32_t id, TGlyphNotes &to);
