@@ -1,6 +1,8 @@
 // Finding glyphs on the font page: the Unicode block list and the name field.
 #include "app/fontpage.h"
 
+#include <algorithm>
+
 #include "chartablewidget.h"
 #include "model/textfuncs.h"
 #include "platform/textconv.h"
@@ -73,8 +75,10 @@ QWidget *TFontPage::CreateFindPanel()
 
 TGlyphNames TFontPage::GlyphNames()
 {
-    // The model keeps no glyph names yet, so no font has any.
-    return {};
+    const TBDFFont *font = CurrentFont();
+    if (!font || std::none_of(font->Chars.begin(), font->Chars.end(), [](const TBDFChar &c) { return c.Notes != 0; }))
+        return {};
+    return [font](size_t glyph) { return GlyphName(*font, font->Chars[glyph]); };
 }
 
 void TFontPage::ComboBlocksChange(int row)

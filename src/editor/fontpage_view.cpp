@@ -1,6 +1,8 @@
 // The font page's view: the guides over the glyph editor and the text preview under it.
 #include "app/fontpage.h"
 
+#include <charconv>
+
 #include "glyphgrids.h"
 #include "guideoverlay.h"
 #include "guides.h"
@@ -36,10 +38,27 @@ const char *const SampleScaleKey = "Editor/sampleScale";
 
 } // namespace
 
+namespace {
+
+// An integer property of the font, when it has one that reads as a number.
+std::optional<int32_t> IntegerProperty(const TBDFFont &font, std::string_view name)
+{
+    for (const TBDFProperty &p : font.Properties)
+        if (p.Name == name && !p.Quoted) {
+            int32_t value = 0;
+            const char *end = p.Value.data() + p.Value.size();
+            if (std::from_chars(p.Value.data(), end, value).ptr == end && !p.Value.empty())
+                return value;
+        }
+    return std::nullopt;
+}
+
+} // namespace
+
 TLineMetrics TFontPage::FontLine(const TBDFFont &font)
 {
-    // The model does not keep FONT_ASCENT and FONT_DESCENT yet: the box stands for them.
-    return LineMetrics(font, std::nullopt, std::nullopt);
+    // The font's own FONT_ASCENT and FONT_DESCENT; the box stands for either it lacks.
+    return LineMetrics(font, IntegerProperty(font, "FONT_ASCENT"), IntegerProperty(font, "FONT_DESCENT"));
 }
 
 void TFontPage::CreateViewActions()
@@ -142,8 +161,9 @@ QWidget *TFontPage::CreateSampleStrip()
     SampleView->setText(EditSample->text());
     SampleView->Render = [this](std::u32string_view text) {
         const TBDFFont *font = CurrentFont();
-        // The model keeps no DEFAULT_CHAR yet: a missing glyph shows as a box.
-        return font ? RenderPreview(*font, text, FontLine(*font), std::nullopt) : TPreviewRaster{};
+        // A missing character shows as the font's DEFAULT_CHAR, else as a box.
+        return font ? RenderPreview(*font, text, FontLine(*font), IntegerProperty(*font, "DEFAULT_CHAR"))
+                    : TPreviewRaster{};
     };
     // The strip is as tall as the magnified line, within reason.
     SampleView->Resized = [scroll, this] {
