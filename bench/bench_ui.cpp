@@ -62,6 +62,10 @@ public:
     std::optional<QString> pickItem(const QStringList &) override { return std::nullopt; }
     bool askTrueTypeOptions(TTrueTypeOptions &) override { return false; }
     bool askCaptureGrid(const QImage &, TCaptureOptions &) override { return false; }
+    std::optional<std::vector<TBDFProperty>> askProperties(const std::vector<TBDFProperty> &) override
+    {
+        return std::nullopt;
+    }
 };
 
 } // namespace

@@ -2,8 +2,13 @@
 
 #include "import/fcapture.h"
 #include "import/fttf.h"
+#include "chartable/fontproperties.h"
+#include "platform/textconv.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QTableWidget>
 #include <QDesktopServices>
 #include <QEvent>
 #include <QFileInfo>
@@ -71,6 +76,114 @@ TFormAddFont::TFormAddFont(QWidget *parent) : QDialog(parent, Qt::Tool)
     connect(ListBox1, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
     resize(145, 256);
     CentreOnScreen(this);
+}
+
+namespace {
+enum TPropertyColumn { NameColumn, ValueColumn, StringColumn };
+// Each name and value cell keeps the bytes it was filled from, so unchanged text writes them back.
+constexpr int BytesRole = Qt::UserRole;
+
+std::string CellBytes(const QTableWidgetItem *item)
+{
+    if (!item)
+        return {};
+    const QByteArray original = item->data(BytesRole).toByteArray();
+    return TextToBytes(item->text(), original.toStdString());
+}
+} // namespace
+
+TFormProperties::TFormProperties(QWidget *parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("Свойства шрифта"));
+    Table = new QTableWidget(0, 3, this);
+    Table->setHorizontalHeaderLabels({QStringLiteral("Имя"), QStringLiteral("Значение"), QStringLiteral("Строка")});
+    Table->horizontalHeader()->setSectionResizeMode(ValueColumn, QHeaderView::Stretch);
+    Table->verticalHeader()->hide();
+    Table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    auto *rule = new QLabel(QStringLiteral("Имя — одно слово без пробелов и кавычек. Строка пишется в кавычках; "
+                                           "значение без отметки «Строка» — целое число: только цифры, "
+                                           "для отрицательного «-» впереди."),
+                            this);
+    rule->setWordWrap(true);
+    Problem = new QLabel(this);
+    Problem->setWordWrap(true);
+    QPalette red = Problem->palette();
+    red.setColor(QPalette::WindowText, QColor(192, 0, 0));
+    Problem->setPalette(red);
+    ButtonAdd = new QPushButton(QStringLiteral("Добавить"), this);
+    ButtonDelete = new QPushButton(QStringLiteral("Удалить"), this);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    ButtonOk = buttons->button(QDialogButtonBox::Ok);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(Table, 1);
+    auto *strip = new QHBoxLayout;
+    strip->addWidget(ButtonAdd);
+    strip->addWidget(ButtonDelete);
+    strip->addStretch();
+    layout->addLayout(strip);
+    layout->addWidget(rule);
+    layout->addWidget(Problem);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(ButtonAdd, &QPushButton::clicked, this, [this] {
+        AddRow({"NEW_PROPERTY", "", true});
+        Table->setCurrentCell(Table->rowCount() - 1, NameColumn);
+        Table->editItem(Table->item(Table->rowCount() - 1, NameColumn));
+    });
+    connect(ButtonDelete, &QPushButton::clicked, this, [this] {
+        if (Table->currentRow() >= 0)
+            Table->removeRow(Table->currentRow());
+        Check();
+    });
+    connect(Table, &QTableWidget::itemChanged, this, &TFormProperties::Check);
+    resize(520, 420);
+    CentreOnScreen(this);
+}
+
+void TFormProperties::AddRow(const TBDFProperty &row)
+{
+    QSignalBlocker block(Table);
+    const int r = Table->rowCount();
+    Table->insertRow(r);
+    auto *name = new QTableWidgetItem(BytesToText(row.Name));
+    name->setData(BytesRole, QByteArray::fromStdString(row.Name));
+    auto *value = new QTableWidgetItem(BytesToText(row.Value));
+    value->setData(BytesRole, QByteArray::fromStdString(row.Value));
+    auto *quoted = new QTableWidgetItem;
+    quoted->setFlags(Qt::ItemIsUserCheckable | Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    quoted->setCheckState(row.Quoted ? Qt::Checked : Qt::Unchecked);
+    Table->setItem(r, NameColumn, name);
+    Table->setItem(r, ValueColumn, value);
+    Table->setItem(r, StringColumn, quoted);
+    block.unblock();
+    Check();
+}
+
+void TFormProperties::setRows(const std::vector<TBDFProperty> &rows)
+{
+    Table->setRowCount(0);
+    for (const TBDFProperty &row : rows)
+        AddRow(row);
+    Check();
+}
+
+std::vector<TBDFProperty> TFormProperties::rows() const
+{
+    std::vector<TBDFProperty> rows;
+    for (int r = 0; r < Table->rowCount(); ++r) {
+        const QTableWidgetItem *quoted = Table->item(r, StringColumn);
+        rows.push_back({CellBytes(Table->item(r, NameColumn)), CellBytes(Table->item(r, ValueColumn)),
+                        quoted && quoted->checkState() == Qt::Checked});
+    }
+    return rows;
+}
+
+void TFormProperties::Check()
+{
+    const std::string problem = PropertiesProblem(rows());
+    Problem->setText(BytesToText(problem));
+    ButtonOk->setEnabled(problem.empty());
 }
 
 QString VersionLine(const QString &executablePath)

@@ -1,12 +1,17 @@
 // The small dialogs: they hold no logic of their own; callers fill and read them.
 #pragma once
 
+#include "model/keptdata.h"
+
 #include <QDialog>
+
+#include <vector>
 
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class QTableWidget;
 
 // "Редактировать текст": one line of text. Enter accepts, Escape cancels.
 class TFormAdd : public QDialog {
@@ -27,6 +32,27 @@ public:
     explicit TFormAddFont(QWidget *parent = nullptr);
     QListWidget *ListBox1 = nullptr;
     QPushButton *Button1 = nullptr;
+};
+
+// "Свойства шрифта": the property block as a table of name, value and whether
+// the value is a string (written in quotes) or an integer. OK is enabled only
+// while every row can be written; the label under the table says why not.
+class TFormProperties : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFormProperties(QWidget *parent = nullptr);
+    void setRows(const std::vector<TBDFProperty> &rows);
+    // The rows as shown, as bytes: text that was not changed gives the bytes it was filled from.
+    std::vector<TBDFProperty> rows() const;
+    QTableWidget *Table = nullptr;
+    QPushButton *ButtonAdd = nullptr;
+    QPushButton *ButtonDelete = nullptr;
+    QPushButton *ButtonOk = nullptr;
+    QLabel *Problem = nullptr;
+
+private:
+    void AddRow(const TBDFProperty &row);
+    void Check();
 };
 
 // "о проге".

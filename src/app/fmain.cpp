@@ -135,6 +135,7 @@ void TFormMain::ConnectPages()
     connect(CompilerPage, &TCompilerPage::titleChanged, this, &QWidget::setWindowTitle);
     connect(CompilerPage, &TCompilerPage::fontsReplaced, FontPage, &TFontPage::ShowLastFont);
     CompilerPage->FontFolder = [this] { return FontPage->BdfFolder(); };
+    File1->insertActions(RecentStart, FontPage->FileActions());
     EditMenu->addSeparator();
     EditMenu->addActions(FontPage->EditActions());
     EditMenu->addSeparator();

@@ -4,7 +4,7 @@
 
 TFontHeader HeaderOf(const TBDFFont &font)
 {
-    return {font.FontName, font.Uid, font.FBBWidth, font.FBBHeight, font.FBBXOff, font.FBBYOff};
+    return {font.FontName, font.Uid, font.FBBWidth, font.FBBHeight, font.FBBXOff, font.FBBYOff, font.Properties};
 }
 
 void SetHeader(TBDFFont &font, const TFontHeader &header)
@@ -15,6 +15,7 @@ void SetHeader(TBDFFont &font, const TFontHeader &header)
     font.FBBHeight = header.FBBHeight;
     font.FBBXOff = header.FBBXOff;
     font.FBBYOff = header.FBBYOff;
+    font.Properties = header.Properties;
 }
 
 TFontStack::TFontStack(QObject *parent) : QUndoStack(parent)

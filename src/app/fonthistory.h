@@ -24,7 +24,7 @@ struct TEditPlace {
     TCharSelection Selection;
 };
 
-// The header fields the editor changes.
+// The header fields the editor changes, and the property block.
 struct TFontHeader {
     std::string FontName;
     double Uid = 0;
@@ -32,6 +32,7 @@ struct TFontHeader {
     int32_t FBBHeight = 0;
     int32_t FBBXOff = 0;
     int32_t FBBYOff = 0;
+    std::vector<TBDFProperty> Properties;
     bool operator==(const TFontHeader &) const = default;
 };
 TFontHeader HeaderOf(const TBDFFont &font);

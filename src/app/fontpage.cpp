@@ -196,12 +196,21 @@ void TFontPage::CreateEditActions()
         ToolBar1->addAction(step);
         addAction(step);
     }
+    ExportFont1 = new QAction(QStringLiteral("Экспорт BDF…"), this);
+    connect(ExportFont1, &QAction::triggered, this, &TFontPage::ExportFont);
+    FontProperties1 = new QAction(QStringLiteral("Свойства шрифта…"), this);
+    connect(FontProperties1, &QAction::triggered, this, &TFontPage::EditFontProperties);
 }
 
 QList<QAction *> TFontPage::EditActions() const
 {
     return QList<QAction *>{UndoStep1, RedoStep1, Undoedit2, Copychar1, Pastechar1, Pastespecial1, Deletechar1, Addchar1} +
-           GlyphActions;
+           GlyphActions + QList<QAction *>{FontProperties1};
+}
+
+QList<QAction *> TFontPage::FileActions() const
+{
+    return {ExportFont1};
 }
 
 bool TFontPage::Edit(const TEditStep &step, const std::function<bool(TBDFFont &)> &change)

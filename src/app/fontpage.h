@@ -182,6 +182,13 @@ public:
     // The page's commands for the window's edit menu, in menu order, each with
     // its shortcut: the history's steps, the one-glyph undo, the character commands.
     QList<QAction *> EditActions() const;
+    // The page's commands for the window's file menu: the export.
+    QList<QAction *> FileActions() const;
+    // "Экспорт BDF…": the current font as standard BDF 2.1 to a file the user
+    // picks; what bdftopcf will ignore or what had to be mended is shown after.
+    void ExportFont();
+    // "Свойства шрифта…": the property block in a dialog; an accepted change is one step.
+    void EditFontProperties();
 
     // The guides over the pixel grid (baseline, ascent, descent, advance), each a
     // checkable command for the window's menu "Вид".
@@ -340,6 +347,7 @@ private:
     QAction *Undoedit1 = nullptr;
     // The history's steps back ("Шаг назад") and forward ("Шаг вперёд").
     QAction *UndoStep1 = nullptr, *RedoStep1 = nullptr;
+    QAction *ExportFont1 = nullptr, *FontProperties1 = nullptr;
     // Transforms, the pixel selection's commands and the system clipboard's, in
     // the menu; the transforms and pictures also on the editor's tool bar.
     QToolBar *ToolBar6 = nullptr;

@@ -122,6 +122,15 @@ void TWidgetPrompts::showWarning(const QString &text)
     QMessageBox::warning(Parent(), QApplication::applicationDisplayName(), text);
 }
 
+std::optional<std::vector<TBDFProperty>> TWidgetPrompts::askProperties(const std::vector<TBDFProperty> &rows)
+{
+    TFormProperties dialog(Parent());
+    dialog.setRows(rows);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.rows();
+}
+
 void SetPromptDialogs(const TDialogs *dialogs)
 {
     Dialogs = dialogs;

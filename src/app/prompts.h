@@ -6,8 +6,10 @@
 #include <QStringList>
 
 #include "import/importops.h"
+#include "model/keptdata.h"
 
 #include <optional>
+#include <vector>
 
 class QWidget;
 
@@ -52,6 +54,8 @@ public:
     virtual bool askTrueTypeOptions(TTrueTypeOptions &options) = 0;
     // The picture dialog showing picture; false when cancelled. options receives the grid.
     virtual bool askCaptureGrid(const QImage &picture, TCaptureOptions &options) = 0;
+    // "Свойства шрифта" filled with rows: the rows as the user left them, or nothing when cancelled.
+    virtual std::optional<std::vector<TBDFProperty>> askProperties(const std::vector<TBDFProperty> &rows) = 0;
 };
 
 // The process-wide prompts; a TWidgetPrompts unless a test installed others.
@@ -72,6 +76,7 @@ public:
     std::optional<QString> pickItem(const QStringList &items) override;
     bool askTrueTypeOptions(TTrueTypeOptions &options) override;
     bool askCaptureGrid(const QImage &picture, TCaptureOptions &options) override;
+    std::optional<std::vector<TBDFProperty>> askProperties(const std::vector<TBDFProperty> &rows) override;
 };
 
 struct TDialogs;

@@ -6,9 +6,14 @@
 #include "charops.h"
 #include "editor/glyphops.h"
 #include "chartablewidget.h"
+#include "fontproperties.h"
+#include "app/prompts.h"
+#include "bdf/bdfexport.h"
+#include "bdf/paths.h"
 #include "model/textfuncs.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -379,4 +384,43 @@ void TFontPage::FocusGoTo()
 {
     EditGoTo->setFocus();
     EditGoTo->selectAll();
+}
+
+void TFontPage::ExportFont()
+{
+    const TProjectRecord *slot = CurrentSlot();
+    if (!slot)
+        return;
+    TFileDialogSetup setup{QStringLiteral("bdf font|*.bdf|All files|*.*"), QStringLiteral("bdf"), false, true,
+                           SaveFolderFor(*slot)};
+    const QString proposed = QFileInfo(PathToQ(FileNameOnly(slot->FileName))).completeBaseName() + QStringLiteral(".bdf");
+    const QString path = Prompts().saveFileName(setup, proposed);
+    if (path.isEmpty())
+        return;
+    TBDFExportReport report;
+    ExportBDF(PathFromQ(path), slot->Font, &report);
+    LastBdfFolder = QFileInfo(path).absolutePath();
+    SetStatus("Exported " + PathFromQ(path), 0);
+    if (const std::string told = ExportReportText(report); !told.empty())
+        Prompts().showWarning(BytesToText(told));
+}
+
+void TFontPage::EditFontProperties()
+{
+    const TBDFFont *font = CurrentFont();
+    if (!font)
+        return;
+    std::optional<std::vector<TBDFProperty>> rows = Prompts().askProperties(PropertiesForEditing(*font));
+    if (!rows)
+        return;
+    // The dialog checks as the user types; rows from elsewhere are checked here too.
+    if (const std::string problem = PropertiesProblem(*rows); !problem.empty()) {
+        Prompts().showError(BytesToText(problem));
+        return;
+    }
+    Edit({QStringLiteral("Font properties"), 0, 0, true}, [&](TBDFFont &f) {
+        SetProperties(f, std::move(*rows));
+        return false;
+    });
+    ListBox1Click();
 }

@@ -85,6 +85,16 @@ public:
         options = CaptureAnswers.takeFirst();
         return true;
     }
+    // Answers of the properties dialog; nothing left means cancel.
+    QList<std::vector<TBDFProperty>> PropertyAnswers;
+    QList<std::vector<TBDFProperty>> PropertiesShown;
+    std::optional<std::vector<TBDFProperty>> askProperties(const std::vector<TBDFProperty> &rows) override
+    {
+        PropertiesShown << rows;
+        if (PropertyAnswers.isEmpty())
+            return std::nullopt;
+        return PropertyAnswers.takeFirst();
+    }
     void showError(const QString &text) override { Errors << text; }
     void showWarning(const QString &text) override { Warnings << text; }
 };

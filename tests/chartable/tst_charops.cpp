@@ -1,4 +1,5 @@
 #include "chartable/charops.h"
+#include "chartable/fontproperties.h"
 
 #include <QtTest>
 
@@ -57,6 +58,8 @@ TCharSelection Span(int first, int last)
 class TstCharOps : public QObject {
     Q_OBJECT
 private slots:
+    void propertyRules_data();
+    void propertyRules();
     void addBeforeCurrent();
     void addPastEnd();
     void addToEmptyFont();
@@ -216,3 +219,38 @@ void TstCharOps::pastedCopiesAreIndependent()
 
 QTEST_APPLESS_MAIN(TstCharOps)
 #include "tst_charops.moc"
+
+void TstCharOps::propertyRules_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<bool>("quoted");
+    QTest::addColumn<bool>("writable");
+    QTest::newRow("integer") << QByteArray("PIXEL_SIZE") << QByteArray("-13") << false << true;
+    QTest::newRow("string-with-quotes") << QByteArray("COPYRIGHT") << QByteArray("a \"b\"") << true << true;
+    QTest::newRow("no-name") << QByteArray() << QByteArray("1") << false << false;
+    QTest::newRow("two-words") << QByteArray("FONT ASCENT") << QByteArray("1") << false << false;
+    QTest::newRow("quote-in-name") << QByteArray("A\"B") << QByteArray("1") << false << false;
+    QTest::newRow("letters-unquoted") << QByteArray("SPACING") << QByteArray("C") << false << false;
+    QTest::newRow("blank-after-digits") << QByteArray("WEIGHT") << QByteArray("10 ") << false << false;
+    QTest::newRow("minus-alone") << QByteArray("WEIGHT") << QByteArray("-") << false << false;
+    QTest::newRow("past-32-bits") << QByteArray("WEIGHT") << QByteArray("2147483648") << false << false;
+    QTest::newRow("uid-tick-count") << QByteArray("Uid") << QByteArray("4294967295") << false << true;
+    QTest::newRow("uid-past-unsigned") << QByteArray("Uid") << QByteArray("4294967296") << false << false;
+    QTest::newRow("string-two-lines") << QByteArray("NOTICE") << QByteArray("a\nb") << true << false;
+}
+
+void TstCharOps::propertyRules()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QByteArray, value);
+    QFETCH(bool, quoted);
+    QFETCH(bool, writable);
+    const TBDFProperty row{name.toStdString(), value.toStdString(), quoted};
+    QCOMPARE(PropertyProblem(row).empty(), writable);
+    // The list names the row at fault.
+    const std::string listed = PropertiesProblem({{"A", "1", false}, row});
+    QCOMPARE(listed.empty(), writable);
+    if (!writable)
+        QVERIFY(listed.rfind("Row 2: ", 0) == 0);
+}

@@ -624,6 +624,11 @@ const std::vector<THistoryCase> &HistoryCases()
         {"uid-typed", 0, 0, [](TFontPage &, TFontControls &ui) { QTest::keyClicks(ui.Edit7(), "42"); }},
         {"box-width", 0, 0, [](TFontPage &p, TFontControls &) { p.SpeedButton2Click(); }},
         {"box-height-down", 0, 0, [](TFontPage &p, TFontControls &) { p.SpeedButton5Click(); }},
+        {"properties-and-uid", 0, 0, [](TFontPage &p, TFontControls &) {
+             dynamic_cast<TScriptedPrompts &>(Prompts()).PropertyAnswers
+                 << std::vector<TBDFProperty>{{"FAMILY_NAME", "Tiny \"A\"", true}, {"Uid", "4000000000", false}};
+             p.EditFontProperties();
+         }},
     };
     return cases;
 }
