@@ -635,7 +635,7 @@ const std::vector<THistoryCase> &HistoryCases()
 
 QByteArray Written(const TBDFFont &font)
 {
-    const TByteBuffer bytes = FormatBDF(font);
+    const TByteBuffer bytes = FormatBDF(font, TBDFLayout::Kept);
     return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
