@@ -366,8 +366,9 @@ void TExport::nameGlyphs()
             name = base + "." + std::to_string(k);
         const std::string_view own = GlyphName(Font, Font.Chars[i]);
         if (!own.empty())
-            Report.Changes.push_back("Glyph " + std::to_string(i) + " \"" + std::string(own) +
-                                     "\" is no usable or no unique name; it was written as " + name + ".");
+            Report.Changes.push_back("Glyph " + std::to_string(i) + " is named \"" + std::string(own) +
+                                     "\" as an earlier glyph is, or by a name a BDF line cannot hold; it was written as " +
+                                     name + ".");
         Names[i] = std::move(name);
     }
 }

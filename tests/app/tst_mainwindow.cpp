@@ -53,6 +53,7 @@ private slots:
     void moveSelectionOnBothPages();
     void newFont();
     void saveAsAndQuickSave();
+    void realFontKeepsAllThroughPaintSaveAndExport();
     void closePrompts_data();
     void closePrompts();
     void failedProjectSaveKeepsWindowOpen();
@@ -290,6 +291,100 @@ void TstMainWindow::saveAsAndQuickSave()
     QCOMPARE(Script->Errors.size(), 1);
     QVERIFY(Script->Errors.first().contains(Path("no/such/dir/a.bdf")));
     QVERIFY(Form->Fonts[0].Modified);
+}
+
+namespace {
+// A font file's lines by kind: comments, property lines, glyph names, ENCODING
+// lines, and each glyph's bitmap rows.
+struct TFontLines {
+    QList<QByteArray> Comments, Properties, Names, Codes, Bitmaps;
+};
+TFontLines LinesOf(const QString &path)
+{
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    TFontLines lines;
+    bool inProperties = false, inBitmap = false;
+    for (QByteArray line : f.readAll().split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (line.startsWith("COMMENT"))
+            lines.Comments << line;
+        else if (line.startsWith("STARTPROPERTIES") || line == "ENDPROPERTIES")
+            inProperties = line != "ENDPROPERTIES";
+        else if (inProperties)
+            lines.Properties << line;
+        else if (line.startsWith("STARTCHAR "))
+            lines.Names << line;
+        else if (line.startsWith("ENCODING "))
+            lines.Codes << line;
+        else if (line == "BITMAP" || line == "ENDCHAR")
+            inBitmap = line == "BITMAP", lines.Bitmaps << QByteArray();
+        else if (inBitmap)
+            lines.Bitmaps.last() += line + ' ';
+    }
+    return lines;
+}
+} // namespace
+
+// A font nobody here wrote, one pixel painted and saved with Ctrl+Q: the file keeps
+// its comments, properties, names and codes, X11's bdftopcf takes it, and the
+// export from the menu is taken too.
+void TstMainWindow::realFontKeepsAllThroughPaintSaveAndExport()
+{
+    QProcess convert;
+    convert.start("pcf2bdf", {"-o", Path("6x13.bdf"), "/usr/share/fonts/X11/misc/6x13.pcf.gz"});
+    QVERIFY2(convert.waitForFinished(60000) && convert.exitCode() == 0, "pcf2bdf could not make 6x13.bdf");
+    // pcf2bdf writes no comments: two are added, one in the header and one in a glyph.
+    QFile f(Path("6x13.bdf"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray text = f.readAll().replace("\nSIZE ", "\nCOMMENT header comment\nSIZE ")
+                                .replace("ENCODING 65\n", "ENCODING 65\nCOMMENT glyph comment\n");
+    f.close();
+    WriteFile(Path("6x13.bdf"), text);
+    QFile::copy(Path("6x13.bdf"), Path("original.bdf"));
+    Form->FontPage->OpenFonts({Path("6x13.bdf")});
+    QTest::mousePress(Fixture.Ui().RxDrawGrid2(), Qt::LeftButton, Qt::NoModifier, TableCellCentre(2, 1));
+    QTest::mouseRelease(Fixture.Ui().RxDrawGrid2(), Qt::LeftButton, Qt::NoModifier, TableCellCentre(2, 1));
+    QTest::mouseClick(Fixture.Ui().RxDrawGrid1(), Qt::LeftButton, Qt::NoModifier, {6, 6});
+    QVERIFY(Form->Fonts[0].Modified);
+    QTest::keyClick(Form.get(), Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(!Form->Fonts[0].Modified);
+
+    const TFontLines before = LinesOf(Path("original.bdf")), after = LinesOf(Path("6x13.bdf"));
+    QVERIFY(before.Comments.size() == 2 && before.Properties.size() > 20);
+    QCOMPARE(after.Comments, before.Comments);
+    QCOMPARE(after.Properties, before.Properties + QList<QByteArray>{"Uid 0"});
+    QCOMPARE(after.Names, before.Names);
+    QCOMPARE(after.Codes, before.Codes);
+    QCOMPARE(after.Bitmaps.size(), before.Bitmaps.size());
+    int changed = 0;
+    for (qsizetype i = 0; i < before.Bitmaps.size(); ++i)
+        changed += after.Bitmaps[i] != before.Bitmaps[i];
+    QCOMPARE(changed, 1);
+
+    QMenu *file = Form->menuBar()->findChild<QMenu *>();
+    QAction *exportCommand = nullptr;
+    for (QAction *a : Form->menuBar()->actions())
+        for (QAction *item : a->menu() ? a->menu()->actions() : QList<QAction *>{})
+            if (item->text() == QStringLiteral("Экспорт BDF…"))
+                exportCommand = item;
+    QVERIFY(file && exportCommand);
+    Script->SaveAnswers = {Path("export.bdf")};
+    exportCommand->trigger();
+    QCOMPARE(Script->ProposedNames.last(), QString("6x13.bdf"));
+    // 6x13 names two glyphs "space" and two "hyphen": the export renames the second of each and says so.
+    QVERIFY(Script->Errors.isEmpty());
+    QCOMPARE(Script->Warnings.size(), 1);
+    QVERIFY(Script->Warnings[0].contains("Glyph 96 is named \"space\" as an earlier glyph is"));
+    for (const QString &name : {QString("6x13.bdf"), QString("export.bdf")}) {
+        QProcess check;
+        check.setProcessChannelMode(QProcess::MergedChannels);
+        check.start("bdftopcf", {"-o", Path(name + ".pcf"), Path(name)});
+        QVERIFY(check.waitForFinished(60000));
+        QCOMPARE(check.readAll() + QByteArray::number(check.exitCode()), QByteArray("0"));
+    }
+    QCOMPARE(LinesOf(Path("export.bdf")).Bitmaps, after.Bitmaps);
 }
 
 void TstMainWindow::closePrompts_data()
