@@ -97,8 +97,11 @@ TFormProperties::TFormProperties(QWidget *parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Свойства шрифта"));
     Table = new QTableWidget(0, 3, this);
     Table->setHorizontalHeaderLabels({QStringLiteral("Имя"), QStringLiteral("Значение"), QStringLiteral("Строка")});
+    Table->horizontalHeader()->setSectionResizeMode(NameColumn, QHeaderView::ResizeToContents);
     Table->horizontalHeader()->setSectionResizeMode(ValueColumn, QHeaderView::Stretch);
+    Table->horizontalHeader()->setSectionResizeMode(StringColumn, QHeaderView::ResizeToContents);
     Table->verticalHeader()->hide();
+    Table->verticalHeader()->setDefaultSectionSize(Table->fontMetrics().height() + 6);
     Table->setSelectionBehavior(QAbstractItemView::SelectRows);
     auto *rule = new QLabel(QStringLiteral("Имя — одно слово без пробелов и кавычек. Строка пишется в кавычках; "
                                            "значение без отметки «Строка» — целое число: только цифры, "
@@ -137,7 +140,7 @@ TFormProperties::TFormProperties(QWidget *parent) : QDialog(parent)
         Check();
     });
     connect(Table, &QTableWidget::itemChanged, this, &TFormProperties::Check);
-    resize(520, 420);
+    resize(560, 560);
     CentreOnScreen(this);
 }
 

@@ -198,6 +198,8 @@ void TFontPage::CreateEditActions()
     }
     ExportFont1 = new QAction(QStringLiteral("Экспорт BDF…"), this);
     connect(ExportFont1, &QAction::triggered, this, &TFontPage::ExportFont);
+    PropertiesSeparator = new QAction(this);
+    PropertiesSeparator->setSeparator(true);
     FontProperties1 = new QAction(QStringLiteral("Свойства шрифта…"), this);
     connect(FontProperties1, &QAction::triggered, this, &TFontPage::EditFontProperties);
 }
@@ -205,7 +207,7 @@ void TFontPage::CreateEditActions()
 QList<QAction *> TFontPage::EditActions() const
 {
     return QList<QAction *>{UndoStep1, RedoStep1, Undoedit2, Copychar1, Pastechar1, Pastespecial1, Deletechar1, Addchar1} +
-           GlyphActions + QList<QAction *>{FontProperties1};
+           GlyphActions + QList<QAction *>{PropertiesSeparator, FontProperties1};
 }
 
 QList<QAction *> TFontPage::FileActions() const

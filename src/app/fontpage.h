@@ -347,7 +347,7 @@ private:
     QAction *Undoedit1 = nullptr;
     // The history's steps back ("Шаг назад") and forward ("Шаг вперёд").
     QAction *UndoStep1 = nullptr, *RedoStep1 = nullptr;
-    QAction *ExportFont1 = nullptr, *FontProperties1 = nullptr;
+    QAction *ExportFont1 = nullptr, *FontProperties1 = nullptr, *PropertiesSeparator = nullptr;
     // Transforms, the pixel selection's commands and the system clipboard's, in
     // the menu; the transforms and pictures also on the editor's tool bar.
     QToolBar *ToolBar6 = nullptr;
