@@ -3,6 +3,7 @@
 #include "bdf/bdfexport.h"
 #include "bdf/bdfreader.h"
 #include "bdf/bdfwriter.h"
+#include "bdf/fontformat.h"
 #include "model/fileerror.h"
 
 #include <functional>
@@ -19,9 +20,9 @@ int ReadAndWrite(const char *what, const std::string &in, const std::string &out
     try {
         TProjectRecord slot;
         slot.FileName = in;
-        TBDFReadReport report = OpenBDF(in, slot.Font);
+        const TFontReadReport report = OpenFont(in, slot.Font);
         const std::string told = write(slot);
-        std::string warning = ReadWarningText(in, slot.Font, report);
+        std::string warning = FontWarningText(in, slot.Font, report);
         out << in << " -> " << outPath << ": " << slot.Font.Chars.size() << " glyphs, "
             << (warning.empty() ? std::string("no warnings") : "warning: " + warning) << '\n'
             << told;
@@ -51,7 +52,17 @@ int RunConvert(const std::string &in, const std::string &outPath, std::ostream &
 
 int RunExport(const std::string &in, const std::string &outPath, std::ostream &out, std::ostream &err)
 {
+    const TFontFileKind kind = FormatForPath(outPath);
+    if (!CanWriteFormat(kind.Format)) {
+        err << "bitloom: Cannot export to \"" << outPath << "\": Bitloom does not write " << FormatName(kind.Format)
+            << " fonts yet\n";
+        return 1;
+    }
     return ReadAndWrite("export", in, outPath, out, err, [&](TProjectRecord &slot) {
+        if (kind.Format != TFontFormat::BDF) {
+            WriteFont(outPath, slot.Font, kind);
+            return std::string();
+        }
         TBDFExportReport report;
         ExportBDF(outPath, slot.Font, &report);
         return ExportReportText(report);

@@ -1,5 +1,5 @@
-// The window-less font commands: bitloom --convert IN.bdf OUT.bdf and
-// bitloom --export IN.bdf OUT.bdf
+// The window-less font commands: bitloom --convert IN OUT.bdf and
+// bitloom --export IN OUT. IN may be any font OpenFont reads.
 #pragma once
 
 #include <ostream>
@@ -10,7 +10,9 @@
 // code: 0 on success.
 int RunConvert(const std::string &in, const std::string &outPath, std::ostream &out, std::ostream &err);
 
-// The same, writing out as standard BDF 2.1 (FormatExportBDF); after the
-// summary it prints the export's report: the glyphs bdftopcf will ignore, what
-// had to be left out or mended.
+// The same, writing out in the format its extension names (FormatForPath): BDF
+// as standard BDF 2.1 (FormatExportBDF), after the summary the export's report
+// (the glyphs bdftopcf will ignore, what had to be left out or mended); .psf,
+// .psfu as PSF 2 and .hex as Unifont's, gzip-compressed for a name ending in
+// .gz. A format Bitloom does not write (PCF) fails before anything is read.
 int RunExport(const std::string &in, const std::string &outPath, std::ostream &out, std::ostream &err);

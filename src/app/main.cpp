@@ -15,8 +15,11 @@ namespace {
 void PrintUsage(std::ostream &out)
 {
     out << "Usage: bitloom [PROJECT.bitloom]          start the editor, opening the project\n"
-           "       bitloom --convert IN.bdf OUT.bdf   rewrite a BDF font in Bitloom's layout\n"
-           "       bitloom --export IN.bdf OUT.bdf    write a BDF font as standard BDF 2.1\n"
+           "       bitloom --convert IN OUT.bdf       rewrite a font as BDF in Bitloom's layout\n"
+           "       bitloom --export IN OUT            write a font in the format OUT's extension\n"
+           "                                          names: .bdf standard BDF 2.1, .psf/.psfu PSF 2,\n"
+           "                                          .hex Unifont; .gz after it compresses\n"
+           "         (IN: BDF, PSF 1, PSF 2 or Unifont .hex, plain or gzip-compressed)\n"
            "       bitloom --source PROJECT [OUT.gd]  write a project's compiler source (without\n"
            "                                          OUT.gd: out.gd in the compiler folder)\n"
            "       bitloom --compile PROJECT OUT.gdr  compile a project into a font store\n"

@@ -1,0 +1,134 @@
+#include "gzipdata.h"
+
+#include "model/fileerror.h"
+
+#include <algorithm>
+#include <climits>
+#include <new>
+#include <zlib.h>
+
+namespace {
+
+// Bytes inflated before the cap is asked for: enough for any format's header
+// and the first lines of a text font.
+constexpr size_t HeadBytes = 64 * 1024;
+
+// zlib counts in 32-bit units; inputs are handed over in pieces of this size.
+constexpr size_t Piece = 1u << 30;
+
+[[noreturn]] void Refuse(const std::string &path, const std::string &reason)
+{
+    throw TFileError("Cannot open file", path, reason);
+}
+
+class TInflater {
+public:
+    TInflater()
+    {
+        // 15 + 16: a gzip header and trailer around the deflate data.
+        if (inflateInit2(&Z, 15 + 16) != Z_OK)
+            throw std::bad_alloc();
+    }
+    ~TInflater() { inflateEnd(&Z); }
+    TInflater(const TInflater &) = delete;
+    TInflater &operator=(const TInflater &) = delete;
+    z_stream Z{};
+};
+
+} // namespace
+
+bool IsGzipData(std::string_view data)
+{
+    return data.size() >= 2 && static_cast<unsigned char>(data[0]) == 0x1f && static_cast<unsigned char>(data[1]) == 0x8b;
+}
+
+TByteBuffer InflateGzip(std::string_view data, const std::string &path, const TInflateCap &cap)
+{
+    if (!IsGzipData(data))
+        Refuse(path, "the file is not gzip data");
+    TInflater inflater;
+    z_stream &z = inflater.Z;
+    TByteBuffer out;
+    // Most fonts compress 3 to 10 times; the buffer grows from there as needed.
+    out.reserve(std::max<size_t>(HeadBytes, std::min<size_t>(data.size(), size_t{64} << 20) * 4));
+    size_t limit = SIZE_MAX;
+    size_t used = 0;
+    size_t in = 0;
+    for (;;) {
+        if (used == out.capacity()) {
+            if (used >= limit)
+                Refuse(path, "the gzip data inflates to more than " + std::to_string(limit) +
+                                 " bytes, more than a font of its kind holds");
+            out.reserve(std::min(limit, used * 2));
+        }
+        out.resize(out.capacity());
+        // Before the cap is known only the head is inflated.
+        size_t room = std::min(out.size() - used, Piece);
+        if (limit == SIZE_MAX)
+            room = std::min(room, HeadBytes - std::min(used, HeadBytes));
+        const size_t give = std::min(data.size() - in, Piece);
+        z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.data() + in));
+        z.avail_in = static_cast<uInt>(give);
+        z.next_out = reinterpret_cast<Bytef *>(out.data() + used);
+        z.avail_out = static_cast<uInt>(room);
+        const int rc = inflate(&z, Z_NO_FLUSH);
+        in += give - z.avail_in;
+        used += room - z.avail_out;
+        if (rc == Z_MEM_ERROR)
+            throw std::bad_alloc();
+        if (rc == Z_DATA_ERROR || rc == Z_NEED_DICT || rc == Z_STREAM_ERROR)
+            Refuse(path, std::string("the gzip data is damaged") + (z.msg ? std::string(" (") + z.msg + ")" : ""));
+        const bool ended = rc == Z_STREAM_END;
+        if (limit == SIZE_MAX && (used >= HeadBytes || ended)) {
+            limit = std::max<size_t>(cap(std::string_view(out.data(), used)), 1);
+            if (used > limit)
+                Refuse(path, "the gzip data inflates to more than " + std::to_string(limit) +
+                                 " bytes, more than a font of its kind holds");
+        }
+        if (ended) {
+            // Another member follows when gzip joined files; anything else is
+            // trailing junk that gzip itself ignores too.
+            if (IsGzipData(data.substr(in))) {
+                if (inflateReset(&z) != Z_OK)
+                    Refuse(path, "the gzip data is damaged");
+                continue;
+            }
+            break;
+        }
+        // No progress with all the input taken and room left: the data ends mid-stream.
+        if (rc == Z_BUF_ERROR && in == data.size() && z.avail_out > 0)
+            Refuse(path, "the gzip data is cut short");
+    }
+    out.resize(used);
+    return out;
+}
+
+TByteBuffer DeflateGzip(std::string_view data)
+{
+    z_stream z{};
+    if (deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+        throw std::bad_alloc();
+    TByteBuffer out;
+    size_t in = 0;
+    int rc = Z_OK;
+    while (rc != Z_STREAM_END) {
+        const size_t give = std::min(data.size() - in, Piece);
+        z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.data() + in));
+        z.avail_in = static_cast<uInt>(give);
+        const int flush = in + give == data.size() ? Z_FINISH : Z_NO_FLUSH;
+        const size_t room = std::max<size_t>(deflateBound(&z, static_cast<uLong>(give)), 4096);
+        const size_t used = out.size();
+        out.resize(used + room);
+        z.next_out = reinterpret_cast<Bytef *>(out.data() + used);
+        z.avail_out = static_cast<uInt>(room);
+        rc = deflate(&z, flush);
+        in += give - z.avail_in;
+        out.resize(used + room - z.avail_out);
+        if (rc == Z_STREAM_ERROR) {
+            deflateEnd(&z);
+            throw std::runtime_error("gzip compression failed");
+        }
+    }
+    deflateEnd(&z);
+    return out;
+}
