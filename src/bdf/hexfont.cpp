@@ -94,8 +94,13 @@ void ReadHex(std::string_view bytes, const std::string &path, const std::string 
     font = std::move(read);
 }
 
+// An empty .hex file would hold no line to tell it by: it could not be opened again.
+const char *EmptySentence = "A font without glyphs cannot be written as .hex: the empty file would not open again.";
+
 TByteBuffer FormatHexFont(const TBDFFont &font)
 {
+    if (font.Chars.empty())
+        throw TFontFormatError(EmptySentence, {});
     const TProblem p = Check(font);
     if (!p.Glyphs.empty())
         Refuse("The font cannot be written as .hex: " + std::to_string(p.Glyphs.size()) + SizeSentence, p.Glyphs);
@@ -124,6 +129,8 @@ std::vector<std::string> HexLosses(const TBDFFont &font)
 {
     const TProblem p = Check(font);
     std::vector<std::string> out;
+    if (font.Chars.empty())
+        out.push_back(EmptySentence);
     auto say = [&](const std::vector<std::string> &glyphs, const char *sentence) {
         if (glyphs.empty())
             return;

@@ -17,7 +17,7 @@ void ReadHex(std::string_view bytes, const std::string &path, const std::string 
 // their order), codes in upper case with 4 digits up to FFFF and 6 above, rows
 // in upper case, LF after every line, as unifont.hex is written. Throws
 // TFontFormatError for glyphs that are not 8 or 16 pixels wide by 16 tall or
-// have no code from 0 to FFFFFF.
+// have no code from 0 to FFFFFF, and for a font without glyphs.
 TByteBuffer FormatHexFont(const TBDFFont &font);
 
 // Why FormatHexFont would refuse font, one sentence each.

@@ -120,7 +120,7 @@ void ReadSequenceLines(std::string_view packed, TPlaceCodes &codes)
             rest.remove_prefix(std::min<size_t>(3, rest.size()));
             const size_t n = std::min(rest.find(' '), rest.size());
             const std::optional<uint64_t> cp = ParseHexDigits(rest.substr(0, n), 6);
-            ok = ok && n > 0 && cp && *cp <= 0x10FFFF;
+            ok = ok && n > 0 && cp && *cp <= 0x10FFFF && (*cp < 0xD800 || *cp > 0xDFFF);
             if (ok)
                 seq.push_back(static_cast<int32_t>(*cp));
             rest.remove_prefix(n);
@@ -198,6 +198,11 @@ void ReadPSF(std::string_view bytes, const std::string &path, const std::string 
                     cp = u[at] | u[at + 1] << 8;
                     at += 2;
                     mark = cp >= 0xFFFE;
+                    // Halves of UTF-16 pairs are no characters; PSF 2 could not write them.
+                    if (cp >= 0xD800 && cp <= 0xDFFF) {
+                        skipped += 2;
+                        continue;
+                    }
                 } else {
                     mark = u[at] >= 0xFE;
                     cp = mark ? 0xFF00 | u[at++] : 0;
@@ -232,7 +237,7 @@ void ReadPSF(std::string_view bytes, const std::string &path, const std::string 
                                    std::to_string(count) + " glyphs; the glyphs after it have no code.");
         if (skipped > 0)
             report.Notes.push_back(std::to_string(skipped) +
-                                   " bytes of the Unicode table were not UTF-8 of a character and were skipped.");
+                                   " bytes of the Unicode table were no character (bad UTF-8, or halves of UTF-16 pairs) and were skipped.");
     }
 
     TBDFFont read;
@@ -388,7 +393,7 @@ TPSFPlan Plan(const TBDFFont &font, const TFontWriteOptions &options)
                 slot = &plan.Slots.emplace_back();
                 slot->Glyph = i;
             }
-            if (ch.Encoding > 0x10FFFF || ch.Encoding < -1)
+            if (ch.Encoding > 0x10FFFF || ch.Encoding < -1 || (ch.Encoding >= 0xD800 && ch.Encoding <= 0xDFFF))
                 badCodes.Glyphs.push_back(GlyphLabel(font, i));
             else if (ch.Encoding >= 0)
                 slot->Codes.addCode(ch.Encoding);
@@ -396,7 +401,7 @@ TPSFPlan Plan(const TBDFFont &font, const TFontWriteOptions &options)
         }
         if (!badCodes.Glyphs.empty())
             badCodes.What = std::to_string(badCodes.Glyphs.size()) +
-                            " glyphs have codes that are not Unicode characters (0 to 10FFFF), which a PSF table cannot hold";
+                            " glyphs have codes that are not Unicode characters (0 to 10FFFF, no UTF-16 halves), which a PSF table cannot hold";
     } else {
         // Each glyph at the place its code names.
         TProblem shared;

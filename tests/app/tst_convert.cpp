@@ -200,7 +200,7 @@ void TstConvert::hostileInputsFailClearly_data()
 void TstConvert::hostileInputsFailClearly()
 {
     QFETCH(QString, kind);
-    const QByteArray reason = kind == "png" || kind == "empty" ? "is not a BDF font"
+    const QByteArray reason = kind == "png" || kind == "empty" ? "is not a font Bitloom can read"
                               : kind == "folder"               ? "folder"
                                                                : "not a regular file";
     QTemporaryDir dir;

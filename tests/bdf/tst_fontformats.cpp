@@ -150,6 +150,8 @@ void TstFontFormats::codes_data()
     const QList<QList<quint16>> table = {{0x41, 0x391, 0xFFFE, 0x41, 0x300}, {}, {0x42}};
     QTest::newRow("psf1 table") << Psf1(256, table) << "65@0|COMMENT PSF sequence U+0041 U+0300 913@0|COMMENT PSF sequence U+0041 U+0300 -1@1 66@2";
     QTest::newRow("psf1 no table") << Psf1(256, {}) << "0@- 1@- 2@-";
+    // Halves of UTF-16 pairs are no characters (PSF 2 could not write them back).
+    QTest::newRow("psf1 surrogate") << Psf1(256, {{0xD800, 0x41}}) << "65@0 -1@1";
     QTest::newRow("psf1 512") << Psf1(512, {}) << "0@- 1@- 2@-";
     QTest::newRow("hex") << QByteArray("0041:00000000000000000000000000000000\r\n\n10FFFF:" + QByteArray(64, 'F') + "\n")
                          << "65@- 1114111@-";
@@ -232,6 +234,8 @@ void TstFontFormats::refusals()
         }
         QVERIFY(!WhatFormatCannotHold(font, format).empty());
     }
+    // An empty .hex file would not open again.
+    QVERIFY_THROWS_EXCEPTION(TFontFormatError, FormatFont(TBDFFont{}, {TFontFormat::Hex, false}));
     TBDFFont padded;
     Parse(Bytes(FormatFont(font, {TFontFormat::PSF2, false}, {true})), padded);
     // The cell is the font's box, 8x4 at 0 -1: the glyph's rows are the cell's
