@@ -58,13 +58,6 @@ int RunExport(const std::string &in, const std::string &outPath, std::ostream &o
             << " fonts yet\n";
         return 1;
     }
-    return ReadAndWrite("export", in, outPath, out, err, [&](TProjectRecord &slot) {
-        if (kind.Format != TFontFormat::BDF) {
-            WriteFont(outPath, slot.Font, kind);
-            return std::string();
-        }
-        TBDFExportReport report;
-        ExportBDF(outPath, slot.Font, &report);
-        return ExportReportText(report);
-    });
+    return ReadAndWrite("export", in, outPath, out, err,
+                        [&](TProjectRecord &slot) { return ExportFontTo(outPath, slot.Font); });
 }

@@ -91,7 +91,16 @@ TDroppedKind DroppedFileKind(const std::string &path)
         return TDroppedKind::Other;
     std::string ext = name.substr(dot + 1);
     std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    if (ext == "bdf")
+    // A compressed font is told by the extension before ".gz".
+    if (ext == "gz") {
+        const size_t inner = name.rfind('.', dot - 1);
+        if (inner != std::string::npos && inner != 0)
+            ext = name.substr(inner + 1, dot - inner - 1);
+        std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+        return ext == "bdf" || ext == "pcf" || ext == "psf" || ext == "psfu" || ext == "hex" ? TDroppedKind::Font
+                                                                                               : TDroppedKind::Other;
+    }
+    if (ext == "bdf" || ext == "pcf" || ext == "psf" || ext == "psfu" || ext == "hex")
         return TDroppedKind::Font;
     if (ext == "bitloom")
         return TDroppedKind::Project;

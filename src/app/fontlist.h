@@ -38,7 +38,8 @@ int MoveDownIndex(int current, int count);
 std::string StartupProjectArgument(const std::vector<std::string> &args);
 
 // What a file dropped on the window is taken for, by its extension in any
-// letter case: ".bdf" a font, ".bitloom" a project, ".ttf" and ".otf" a TrueType
+// letter case: ".bdf", ".pcf", ".psf", ".psfu", ".hex" (each also with ".gz")
+// a font, ".bitloom" a project, ".ttf" and ".otf" a TrueType
 // font to import, ".bmp" a picture to import; anything else is refused.
 enum class TDroppedKind { Font, Project, TrueType, Picture, Other };
 TDroppedKind DroppedFileKind(const std::string &path);

@@ -3,6 +3,7 @@
 
 #include "bdf/bdfreader.h"
 #include "bdf/bdfwriter.h"
+#include "bdf/fontformat.h"
 #include "bdf/paths.h"
 #include "chartable/chartablewidget.h"
 #include "editor/glyphgrids.h"
@@ -196,7 +197,7 @@ void TFontPage::CreateEditActions()
         ToolBar1->addAction(step);
         addAction(step);
     }
-    ExportFont1 = new QAction(QStringLiteral("Экспорт BDF…"), this);
+    ExportFont1 = new QAction(QStringLiteral("Экспорт…"), this);
     connect(ExportFont1, &QAction::triggered, this, &TFontPage::ExportFont);
     PropertiesSeparator = new QAction(this);
     PropertiesSeparator->setSeparator(true);
@@ -353,15 +354,16 @@ void TFontPage::OpenFonts(const QStringList &paths)
         // Read into a slot of its own first: a file that cannot be read (or holds
         // no font) leaves no slot behind, so the list and the fonts stay parallel.
         TProjectRecord slot;
-        TBDFReadReport report = OpenBDF(file, slot.Font, {Project.Debug});
+        const TFontReadReport report = OpenFont(file, slot.Font, {Project.Debug});
         slot.FileName = file;
+        slot.Kind = report.Kind;
         LastBdfFolder = QFileInfo(path).absolutePath();
         Fonts.append(std::move(slot));
         const TProjectRecord &added = Fonts.back();
         SizeFrameGrid(added.Font.FBBWidth, added.Font.FBBHeight);
         opened += (opened.empty() ? "" : ", ") + FileNameOnly(file) + ": " + GlyphCount(added.Font.Chars.size());
         emit fontFileOpened(file);
-        const std::string warning = ReadWarningText(file, added.Font, report);
+        const std::string warning = FontWarningText(file, added.Font, report);
         if (!warning.empty())
             Prompts().showWarning(BytesToText(warning));
     }
@@ -371,8 +373,7 @@ void TFontPage::OpenFonts(const QStringList &paths)
 
 void TFontPage::ToolButton1Click()
 {
-    TFileDialogSetup setup{QStringLiteral("bdf fonts|*.bdf|All files|*.*"), QStringLiteral("bdf"), true, false,
-                           LastBdfFolder};
+    TFileDialogSetup setup{FontFileFilter, QStringLiteral("bdf"), true, false, LastBdfFolder};
     const QStringList paths = Prompts().openFileNames(setup);
     if (!paths.isEmpty())
         OpenFonts(paths);
@@ -415,16 +416,43 @@ QString TFontPage::SaveFolderFor(const TProjectRecord &slot) const
     return LastBdfFolder;
 }
 
+const QString TFontPage::FontFileFilter =
+    QStringLiteral("Fonts|*.bdf;*.bdf.gz;*.pcf;*.pcf.gz;*.psf;*.psfu;*.psf.gz;*.psfu.gz;*.hex;*.hex.gz|BDF|*.bdf;*.bdf.gz|"
+                   "PCF|*.pcf;*.pcf.gz|PSF|*.psf;*.psfu;*.psf.gz;*.psfu.gz|Unifont hex|*.hex;*.hex.gz|All files|*.*");
+const QString TFontPage::FontSaveFilter =
+    QStringLiteral("bdf font|*.bdf|PCF|*.pcf;*.pcf.gz|PSF|*.psf;*.psfu;*.psf.gz;*.psfu.gz|Unifont hex|*.hex|"
+                   "Compressed BDF|*.bdf.gz");
+
+bool TFontPage::AskFormat(const TBDFFont &font, const std::string &path, TFontFileKind kind, TFontWriteOptions &options)
+{
+    const std::vector<std::string> lost = WhatFormatCannotHold(font, kind.Format);
+    if (lost.empty())
+        return true;
+    std::string text = std::string(FormatName(kind.Format)) + " cannot hold all that this font has:\n";
+    for (const std::string &line : lost)
+        text += "- " + line + "\n";
+    text += "\nSave \"" + FileNameOnly(path) + "\" anyway" +
+            (kind.Format == TFontFormat::PSF2 ? ", every glyph drawn into one cell of the font's box?" : "?");
+    if (!Prompts().askYesNo(BytesToText(text), TAskIcon::Warning, TAskDefault::No))
+        return false;
+    options.PadToBox = kind.Format == TFontFormat::PSF2;
+    return true;
+}
+
 void TFontPage::ToolButton2Click()
 {
     TProjectRecord *slot = CurrentSlot();
     if (!slot)
         return;
-    TFileDialogSetup setup{QStringLiteral("bdf font|*.bdf"), QStringLiteral("bdf"), false, true, SaveFolderFor(*slot)};
+    TFileDialogSetup setup{FontSaveFilter, QStringLiteral("bdf"), false, true, SaveFolderFor(*slot)};
     const QString path = Prompts().saveFileName(setup, PathToQ(FileNameOnly(slot->FileName)));
     if (path.isEmpty())
         return;
-    Fonts.save(Fonts.currentIndex(), PathFromQ(path));
+    const TFontFileKind kind = SaveKindFor(*slot, PathFromQ(path));
+    TFontWriteOptions options;
+    if (!AskFormat(slot->Font, PathFromQ(path), kind, options))
+        return;
+    Fonts.save(Fonts.currentIndex(), PathFromQ(path), kind, options);
     LastBdfFolder = QFileInfo(path).absolutePath();
     SetStatus("Saved " + PathFromQ(path), 0);
 }
@@ -434,7 +462,12 @@ void TFontPage::ToolButton25Click()
     std::string saved;
     const TQuickSave plan = PlanQuickSave(Fonts.all());
     for (int row : plan.Rows) {
-        Fonts.save(row, Fonts[size_t(row)].FileName);
+        const TProjectRecord &slot = Fonts[size_t(row)];
+        const TFontFileKind kind = SaveKindFor(slot, slot.FileName);
+        TFontWriteOptions options;
+        if (!AskFormat(slot.Font, slot.FileName, kind, options))
+            continue;
+        Fonts.save(row, slot.FileName, kind, options);
         saved += (saved.empty() ? "" : ", ") + Fonts[size_t(row)].FileName;
     }
     if (!saved.empty())

@@ -184,8 +184,9 @@ public:
     QList<QAction *> EditActions() const;
     // The page's commands for the window's file menu: the export.
     QList<QAction *> FileActions() const;
-    // "Экспорт BDF…": the current font as standard BDF 2.1 to a file the user
-    // picks; what bdftopcf will ignore or what had to be mended is shown after.
+    // "Экспорт…": the current font to a file the user picks, in the format its
+    // name asks for: standard BDF 2.1 for .bdf (what bdftopcf will ignore or what
+    // had to be mended is shown after), else PCF, PSF 2 or Unifont hex.
     void ExportFont();
     // "Свойства шрифта…": the property block in a dialog; an accepted change is one step.
     void EditFontProperties();
@@ -291,6 +292,14 @@ private:
     void RefreshFontRow(int row);
     // The folder the save dialog starts in for this font.
     QString SaveFolderFor(const TProjectRecord &slot) const;
+    // The open dialog's filter: every format Bitloom reads, each alone, all files.
+    static const QString FontFileFilter;
+    // The save and export dialogs' filter: the formats Bitloom writes.
+    static const QString FontSaveFilter;
+    // Asks before a save in a format that cannot hold all the font has; false
+    // when the user declines. options take what the answer asks for (PSF 2
+    // cells padded to the font's box).
+    bool AskFormat(const TBDFFont &font, const std::string &path, TFontFileKind kind, TFontWriteOptions &options);
 
     TOpenFonts &Fonts;
     const TProject &Project;

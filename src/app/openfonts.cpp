@@ -140,13 +140,13 @@ void TOpenFonts::markModified(int row)
     emit modifiedChanged(row);
 }
 
-void TOpenFonts::save(int row, const std::string &path)
+void TOpenFonts::save(int row, const std::string &path, TFontFileKind kind, const TFontWriteOptions &options)
 {
     if (row < 0 || row >= static_cast<int>(Slots.size()))
         return;
     TProjectRecord &slot = Slots[static_cast<size_t>(row)];
     const bool was = slot.Modified;
-    SaveBDF(path, slot);
+    SaveFont(path, slot, kind, options);
     // Undoing past this point makes the font unsaved again, redoing back to it saved.
     Stacks[static_cast<size_t>(row)]->setClean();
     if (was != slot.Modified)

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "fonthistory.h"
+#include "bdf/fontformat.h"
 #include "model/bdfmodel.h"
 
 #include <QObject>
@@ -62,9 +63,9 @@ public:
     // its history does until it is saved.
     void markModified(int row);
     void markCurrentModified() { markModified(Current); }
-    // Writes the font of a row to path (which then holds its unsaved changes no
-    // more); a failure throws TFileError and changes nothing.
-    void save(int row, const std::string &path);
+    // Writes the font of a row to path in kind (which then holds its unsaved
+    // changes no more); a failure throws TFileError and changes nothing.
+    void save(int row, const std::string &path, TFontFileKind kind = {}, const TFontWriteOptions &options = {});
     bool anyModified() const;
 
 signals:

@@ -350,7 +350,7 @@ void TExport::nameGlyphs()
     std::unordered_set<std::string> used;
     // Kept names first, so a name of the font's own is never the one renamed.
     for (size_t i = 0; i < n; ++i) {
-        const std::string_view name = GlyphName(Font, Font.Chars[i]);
+        const std::string name = GlyphName(Font, Font.Chars[i]);
         if (IsGoodName(name) && used.insert(std::string(name)).second)
             Names[i] = name;
     }
@@ -364,7 +364,7 @@ void TExport::nameGlyphs()
         std::string name = base;
         for (int k = 1; !used.insert(name).second; ++k)
             name = base + "." + std::to_string(k);
-        const std::string_view own = GlyphName(Font, Font.Chars[i]);
+        const std::string own = GlyphName(Font, Font.Chars[i]);
         if (!own.empty())
             Report.Changes.push_back("Glyph " + std::to_string(i) + " is named \"" + std::string(own) +
                                      "\" as an earlier glyph is, or by a name a BDF line cannot hold; it was written as " +

@@ -660,6 +660,17 @@ TBDFProperty ParseProperty(std::string_view line)
     return property;
 }
 
+// One blank line after a glyph, as a glyph keeps it: pcf2bdf writes one after each.
+const std::string &BlankLineAfterGlyph()
+{
+    static const std::string packed = [] {
+        TKeptLines lines;
+        lines.add(TLinePlace::AfterEndChar, 0, {});
+        return lines.packed();
+    }();
+    return packed;
+}
+
 // Whether name is what the fixed layout names a glyph of this code (its code in
 // upper-case hexadecimal, at least four digits): such a name says nothing more.
 bool IsCodeName(std::string_view name, int32_t code)
@@ -759,8 +770,17 @@ void Scan(std::string_view text, size_t begin, size_t endOffset, bool final, TBD
         // A name the code gives anyway, or a code that comes from the name, is
         // no name of its own.
         const bool ownName = !namesGiveCodes && !IsCodeName(state.NoteName, ch.Encoding);
-        ch.Notes = font.GlyphNotes.add(
-            {ownName ? std::string_view(state.NoteName) : std::string_view(), state.NoteEncoding2, state.NoteLines.packed()});
+        uint32_t codeName = 0;
+        const bool blankAfter = state.NoteLines.packed() == BlankLineAfterGlyph();
+        if (!state.NoteEncoding2 && (blankAfter || state.NoteLines.empty())) {
+            if (!ownName)
+                codeName = blankAfter ? CodeNameNote(CodeNameOfHex, true) : 0;
+            else if (const std::optional<TCodeNameWay> way = CodeNameWay(state.NoteName, ch.Encoding))
+                codeName = CodeNameNote(*way, blankAfter);
+        }
+        ch.Notes = codeName ? codeName
+                            : font.GlyphNotes.add({ownName ? std::string_view(state.NoteName) : std::string_view(),
+                                                   state.NoteEncoding2, state.NoteLines.packed()});
     };
     // A line the scan does not read: kept by the glyph it stands in, or by the
     // header, where the property block's lines are its properties.
@@ -1304,7 +1324,7 @@ TReadResult ReadText(const TTextSource &src, TBDFFont &font, const TBDFReadOptio
             if (heads[i].GlyphNotes.empty())
                 return;
             for (TBDFChar *ch = storage + slot[i]; ch != storage + slot[i + 1]; ++ch)
-                if (ch->Notes != 0)
+                if (ch->Notes != 0 && !IsCodeNameNote(ch->Notes))
                     ch->Notes = bases[i] ? ch->Notes + *bases[i] : 0;
         });
     }

@@ -261,6 +261,8 @@ public:
 private:
     // A glyph with lines of its own, each written at its place.
     void appendWithLines(const TBDFChar &ch, const TGlyphNote &note, TByteBuffer &out);
+    // The STARTCHAR name: the glyph's own when notes are written, else its code.
+    char *PutName(char *p, const TBDFChar &ch, const TGlyphNote &note) const;
 
     const TGlyphNotes *Notes;
     using TMetrics = std::array<int32_t, 8>;
@@ -268,6 +270,16 @@ private:
     char MetricsText[160];
     size_t MetricsLength = 0;
 };
+
+char *TGlyphFormatter::PutName(char *p, const TBDFChar &ch, const TGlyphNote &note) const
+{
+    if (Notes && IsCodeNameNote(ch.Notes)) {
+        const std::string name = CodeName(ch.Notes, ch.Encoding);
+        if (!name.empty())
+            return PutBytes(p, name);
+    }
+    return note.Name.empty() ? PutHex(p, static_cast<uint32_t>(ch.Encoding), 4) : PutBytes(p, note.Name);
+}
 
 void TGlyphFormatter::appendWithLines(const TBDFChar &ch, const TGlyphNote &note, TByteBuffer &out)
 {
@@ -277,7 +289,7 @@ void TGlyphFormatter::appendWithLines(const TBDFChar &ch, const TGlyphNote &note
     TKeptCursor lines(note.Lines);
     auto put = [&](std::string_view line) { p = Put(PutBytes(p, line), "\r\n"); };
     p = Put(p, "STARTCHAR ");
-    p = note.Name.empty() ? PutHex(p, static_cast<uint32_t>(ch.Encoding), 4) : PutBytes(p, note.Name);
+    p = PutName(p, ch, note);
     p = Put(p, "\r\n");
     lines.through(TLinePlace::AfterStartChar, 0, put);
     p = Put(p, "ENCODING ");
@@ -318,7 +330,7 @@ void TGlyphFormatter::append(const TBDFChar &ch, TByteBuffer &out)
     const size_t room = GlyphBytesAtMost(ch, note);
     char *const start = out.grab(room);
     char *p = Put(start, "STARTCHAR ");
-    p = note.Name.empty() ? PutHex(p, static_cast<uint32_t>(ch.Encoding), 4) : PutBytes(p, note.Name);
+    p = PutName(p, ch, note);
     p = Put(p, "\r\nENCODING ");
     p = PutDecimal(p, ch.Encoding);
     if (note.Encoding2) {
@@ -351,6 +363,8 @@ void TGlyphFormatter::append(const TBDFChar &ch, TByteBuffer &out)
     std::memcpy(p, MetricsText, MetricsLength);
     p += MetricsLength;
     p = PutBitmapAndEnd(p, ch);
+    if (Notes && BlankLineAfter(ch.Notes))
+        p = Put(p, "\r\n");
     out.resize(out.size() - room + static_cast<size_t>(p - start));
 }
 

@@ -1,5 +1,6 @@
 #include "fontformat.h"
 
+#include "bdfexport.h"
 #include "bdfwriter.h"
 #include "fileio.h"
 #include "gzipdata.h"
@@ -252,8 +253,11 @@ TFontReadReport OpenFont(const std::string &path, TBDFFont &font, const TBDFRead
 std::string FontWarningText(const std::string &path, const TBDFFont &font, const TFontReadReport &report)
 {
     std::string text = ReadWarningText(path, font, report.Read);
-    for (const std::string &note : report.Notes)
-        text += (text.empty() ? "" : "\n") + ("Font \"" + font.FontName + "\" (" + path + "): ") + note;
+    for (const std::string &note : report.Notes) {
+        if (!text.empty())
+            text += '\n';
+        text.append("Font \"").append(font.FontName).append("\" (").append(path).append("): ").append(note);
+    }
     return text;
 }
 
@@ -295,7 +299,7 @@ std::vector<std::string> WhatFormatCannotHold(const TBDFFont &font, TFontFormat 
     }
     bool names = false;
     for (const TBDFChar &ch : font.Chars)
-        names = names || !GlyphName(font, ch).empty();
+        names = names || (!IsCodeNameNote(ch.Notes) && !GlyphName(font, ch).empty());
     if (names || !font.HeaderLines.empty())
         out.push_back(std::string(FormatName(format)) +
                       " keeps only glyph pictures and codes: the font's comments and glyph names are left out.");
@@ -333,6 +337,43 @@ void WriteFont(const std::string &path, const TBDFFont &font, TFontFileKind kind
         throw TFileError("Cannot write file", path, e.what());
     }
     WriteFileAtomically(path, bytes.view());
+}
+
+void SaveFont(const std::string &path, TProjectRecord &slot, TFontFileKind kind, const TFontWriteOptions &options)
+{
+    if (kind == TFontFileKind{}) {
+        SaveBDF(path, slot);
+    } else {
+        WriteFont(path, slot.Font, kind, options);
+        slot.Modified = false;
+    }
+    if (path == slot.FileName)
+        slot.Kind = kind;
+}
+
+TFontFileKind SaveKindFor(const TProjectRecord &slot, const std::string &path)
+{
+    if (path != slot.FileName)
+        return FormatForPath(path);
+    TFontFileKind kind = slot.Kind;
+    if (kind.Format == TFontFormat::PSF1)
+        kind.Format = TFontFormat::PSF2;
+    return kind;
+}
+
+std::string ExportFontTo(const std::string &path, const TBDFFont &font, const TFontWriteOptions &options)
+{
+    const TFontFileKind kind = FormatForPath(path);
+    if (kind.Format != TFontFormat::BDF) {
+        WriteFont(path, font, kind, options);
+        return {};
+    }
+    TBDFExportReport report;
+    if (kind.Gzip)
+        WriteFileAtomically(path, DeflateGzip(FormatExportBDF(font, &report).view()).view());
+    else
+        ExportBDF(path, font, &report);
+    return ExportReportText(report);
 }
 
 namespace FontFormatDetail {
@@ -378,7 +419,7 @@ TBDFChar CellGlyph(const TBDFFont &font, int32_t code, int32_t width)
 std::string GlyphLabel(const TBDFFont &font, size_t index)
 {
     const TBDFChar &ch = font.Chars[index];
-    if (std::string_view name = GlyphName(font, ch); !name.empty())
+    if (std::string name = GlyphName(font, ch); !name.empty())
         return std::string(name);
     if (ch.Encoding >= 0)
         return "U+" + FormatHex(static_cast<uint32_t>(ch.Encoding), 4);

@@ -6,6 +6,7 @@
 #include "bdfreader.h"
 #include "bytebuffer.h"
 #include "model/bdfmodel.h"
+#include "model/fontkind.h"
 
 #include <optional>
 #include <stdexcept>
@@ -13,13 +14,6 @@
 #include <string_view>
 #include <vector>
 
-enum class TFontFormat { BDF, PCF, PSF1, PSF2, Hex };
-
-struct TFontFileKind {
-    TFontFormat Format = TFontFormat::BDF;
-    bool Gzip = false;
-    bool operator==(const TFontFileKind &) const = default;
-};
 
 // "BDF", "PCF", "PSF 1", "PSF 2", "Unifont .hex".
 const char *FormatName(TFontFormat format);
@@ -94,6 +88,22 @@ TByteBuffer FormatFont(const TBDFFont &font, TFontFileKind kind, const TFontWrit
 // Writes FormatFont's bytes to path through the checked save helper. Throws
 // TFileError with the path and the reason (a refusal included).
 void WriteFont(const std::string &path, const TBDFFont &font, TFontFileKind kind, const TFontWriteOptions &options = {});
+
+// Writes slot.Font to path in kind (BDF with all it kept goes through SaveBDF);
+// on success clears slot.Modified and, when path is the slot's own file, makes
+// kind the slot's. On failure throws TFileError and leaves the file and the flag
+// as they were.
+void SaveFont(const std::string &path, TProjectRecord &slot, TFontFileKind kind, const TFontWriteOptions &options = {});
+
+// The kind a save of a slot to path writes: the slot's own kind for its own
+// file (PSF 1 written as PSF 2, the only one Bitloom writes), else what the
+// name asks for (FormatForPath).
+TFontFileKind SaveKindFor(const TProjectRecord &slot, const std::string &path);
+
+// Exports font to path in the format its name asks for: standard BDF 2.1
+// (ExportBDF) for BDF, else WriteFont. Returns what the user should be told
+// (ExportReportText), empty when nothing. Throws TFileError.
+std::string ExportFontTo(const std::string &path, const TBDFFont &font, const TFontWriteOptions &options = {});
 
 // For the readers and writers of the formats.
 namespace FontFormatDetail {

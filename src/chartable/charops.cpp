@@ -71,7 +71,8 @@ bool PasteChars(TBDFFont &font, const TCharSelection &sel, const TCharClipboard 
         if (!special) {
             target.Encoding = before.Encoding;
             target.Notes = before.Notes;
-        } else if (font.GlyphNotes.get(before.Notes) == clipboard.Notes.get(source.Notes)) {
+        } else if (!IsCodeNameNote(source.Notes) && !IsCodeNameNote(before.Notes) &&
+                   font.GlyphNotes.get(before.Notes) == clipboard.Notes.get(source.Notes)) {
             // The same note again, as when a glyph is pasted back where it came from.
             target.Notes = before.Notes;
         } else {

@@ -8,7 +8,7 @@
 #include "chartablewidget.h"
 #include "fontproperties.h"
 #include "app/prompts.h"
-#include "bdf/bdfexport.h"
+#include "bdf/fontformat.h"
 #include "bdf/paths.h"
 #include "model/textfuncs.h"
 
@@ -391,17 +391,19 @@ void TFontPage::ExportFont()
     const TProjectRecord *slot = CurrentSlot();
     if (!slot)
         return;
-    TFileDialogSetup setup{QStringLiteral("bdf font|*.bdf|All files|*.*"), QStringLiteral("bdf"), false, true,
-                           SaveFolderFor(*slot)};
-    const QString proposed = QFileInfo(PathToQ(FileNameOnly(slot->FileName))).completeBaseName() + QStringLiteral(".bdf");
+    TFileDialogSetup setup{FontSaveFilter, QStringLiteral("bdf"), false, true, SaveFolderFor(*slot)};
+    // The file's own name without its extensions: "6x13.pcf.gz" offers "6x13.bdf".
+    const QString proposed = QFileInfo(PathToQ(FileNameOnly(slot->FileName))).baseName() + QStringLiteral(".bdf");
     const QString path = Prompts().saveFileName(setup, proposed);
     if (path.isEmpty())
         return;
-    TBDFExportReport report;
-    ExportBDF(PathFromQ(path), slot->Font, &report);
+    TFontWriteOptions options;
+    if (!AskFormat(slot->Font, PathFromQ(path), FormatForPath(PathFromQ(path)), options))
+        return;
+    const std::string told = ExportFontTo(PathFromQ(path), slot->Font, options);
     LastBdfFolder = QFileInfo(path).absolutePath();
     SetStatus("Exported " + PathFromQ(path), 0);
-    if (const std::string told = ExportReportText(report); !told.empty())
+    if (!told.empty())
         Prompts().showWarning(BytesToText(told));
 }
 

@@ -98,7 +98,7 @@ std::optional<size_t> FindGlyphByName(size_t count, const TGlyphNames &names, st
     const auto find = [&](const std::function<bool(std::string_view)> &matches) -> std::optional<size_t> {
         for (size_t n = 0; n < count; ++n) {
             const size_t i = (start + n) % count;
-            const std::string_view name = names(i);
+            const std::string name = names(i);
             if (!name.empty() && matches(name))
                 return i;
         }

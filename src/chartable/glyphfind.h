@@ -32,7 +32,7 @@ const TUnicodeBlock *BlockOf(const std::vector<TUnicodeBlock> &blocks, int64_t c
 std::optional<size_t> FirstGlyphInBlock(const TBDFFont &font, const TUnicodeBlock &block);
 
 // A glyph's name by its position; an empty name is no name.
-using TGlyphNames = std::function<std::string_view(size_t glyph)>;
+using TGlyphNames = std::function<std::string(size_t glyph)>;
 
 // The next glyph after `after` (wrapping round to the first, and ending with
 // `after` itself) whose name is query; when no name is query, the next whose name

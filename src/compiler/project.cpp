@@ -1,5 +1,7 @@
 #include "project.h"
 
+#include "bdf/fontformat.h"
+
 #include "bdf/bdfreader.h"
 #include "bdf/fileio.h"
 #include "bdf/paths.h"
@@ -646,16 +648,17 @@ TOpenedProject OpenProjectFile(const std::string &path)
             continue;
         }
         TProjectRecord slot;
-        TBDFReadReport report;
+        TFontReadReport report;
         try {
-            report = OpenBDF(*found, slot.Font, {opened.File.Debug});
+            report = OpenFont(*found, slot.Font, {opened.File.Debug});
         } catch (const TFileError &e) {
             opened.Problems.push_back(e.what());
             continue;
         }
-        if (std::string warning = ReadWarningText(*found, slot.Font, report); !warning.empty())
+        if (std::string warning = FontWarningText(*found, slot.Font, report); !warning.empty())
             opened.Warnings.push_back(std::move(warning));
         slot.FileName = *found;
+        slot.Kind = report.Kind;
         opened.Fonts.push_back(std::move(slot));
     }
     return opened;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "bigblock.h"
+#include "fontkind.h"
 #include "glyphrows.h"
 #include "keptdata.h"
 
@@ -57,10 +58,13 @@ struct TBDFFont {
     bool operator==(const TBDFFont &) const = default;
 };
 
-// The name a glyph kept from its file, empty when it kept none.
-inline std::string_view GlyphName(const TBDFFont &font, const TBDFChar &ch)
+// The name a glyph kept from its file (one made from its code follows the
+// code), empty when it kept none.
+inline std::string GlyphName(const TBDFFont &font, const TBDFChar &ch)
 {
-    return font.GlyphNotes.get(ch.Notes).Name;
+    if (IsCodeNameNote(ch.Notes))
+        return CodeName(ch.Notes, ch.Encoding);
+    return std::string(font.GlyphNotes.get(ch.Notes).Name);
 }
 
 // One slot of the open-font list.
@@ -70,6 +74,8 @@ struct TProjectRecord {
     TBDFFont Font;
     // Set by every change to the font, cleared only by a successful save to this slot.
     bool Modified = false;
+    // The kind of FileName: quick save writes the font back in it.
+    TFontFileKind Kind;
 };
 
 // Widest glyph a row can hold.

@@ -1,5 +1,7 @@
 #include "keptdata.h"
 
+#include <algorithm>
+
 namespace {
 
 void PutCount(std::string &out, uint64_t n)
@@ -38,7 +40,8 @@ std::optional<std::string_view> TakeBytes(std::string_view &in, std::optional<ui
 
 enum : uint8_t { HasEncoding2 = 1, HasLines = 2 };
 
-constexpr size_t MaxNotesBytes = UINT32_MAX - 1;
+// Record numbers stay below the code-name notes.
+constexpr size_t MaxNotesBytes = CodeNameNotes - 2;
 
 } // namespace
 
@@ -140,7 +143,67 @@ std::optional<uint32_t> TGlyphNotes::append(const TGlyphNotes &other)
 
 uint32_t CopyNote(const TGlyphNotes &from, uint32_t id, TGlyphNotes &to)
 {
-    if (&from == &to)
+    if (&from == &to || IsCodeNameNote(id))
         return id;
     return to.add(from.get(id));
+}
+
+namespace {
+// Upper-case hexadecimal digits of code, at least minDigits of them.
+std::string HexDigits(uint32_t code, size_t minDigits)
+{
+    static constexpr char Digits[] = "0123456789ABCDEF";
+    std::string out;
+    do {
+        out.insert(out.begin(), Digits[code & 15]);
+        code >>= 4;
+    } while (code != 0);
+    if (out.size() < minDigits)
+        out.insert(0, minDigits - out.size(), '0');
+    return out;
+}
+} // namespace
+
+std::optional<TCodeNameWay> CodeNameWay(std::string_view name, int32_t code)
+{
+    if (code < 0)
+        return std::nullopt;
+    TCodeNameWay way = CodeNameUPlus;
+    size_t prefix = 2, minDigits = 4;
+    if (name.substr(0, 2) == "U+") {
+    } else if (code <= 0xFFFF && name.substr(0, 3) == "uni") {
+        way = CodeNameUni, prefix = 3;
+    } else if (code > 0xFFFF && name.substr(0, 1) == "u") {
+        way = CodeNameUni, prefix = 1, minDigits = 5;
+    } else {
+        return std::nullopt;
+    }
+    // Read, not formatted: the reader asks this of every glyph.
+    const std::string_view digits = name.substr(prefix);
+    size_t needed = 1;
+    for (auto c = static_cast<uint32_t>(code) >> 4; c != 0; c >>= 4)
+        ++needed;
+    if (digits.size() != std::max(needed, minDigits))
+        return std::nullopt;
+    uint32_t value = 0;
+    for (char c : digits) {
+        const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+        if (d < 0)
+            return std::nullopt;
+        value = value << 4 | static_cast<uint32_t>(d);
+    }
+    if (value != static_cast<uint32_t>(code))
+        return std::nullopt;
+    return way;
+}
+
+std::string CodeName(uint32_t note, int32_t code)
+{
+    const uint32_t way = IsCodeNameNote(note) ? (note - CodeNameNotes) / 2 : CodeNameOfHex;
+    if (way == CodeNameOfHex)
+        return {};
+    const auto value = static_cast<uint32_t>(code);
+    std::string name = way == CodeNameUPlus ? "U+" : value <= 0xFFFF ? "uni" : "u";
+    name += HexDigits(value, way == CodeNameUni && value > 0xFFFF ? 5 : 4);
+    return name;
 }

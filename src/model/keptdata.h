@@ -151,5 +151,29 @@ private:
 };
 
 // The record id of `from` as a record of `to`, added there (the same number
-// when both are one block); 0 stays 0.
+// when both are one block); 0 and code-name notes stay as they are.
 uint32_t CopyNote(const TGlyphNotes &from, uint32_t id, TGlyphNotes &to);
+
+// A glyph named after its code in one of the usual ways ("U+0041" as Unifont's
+// BDF names them, "uni0041" and "u1F600" as font editors do), or after its code
+// in hexadecimal as Bitloom names glyphs, and kept nothing else but perhaps one
+// blank line after it (as pcf2bdf writes between glyphs), keeps no record: its
+// Notes holds the way it is named and the blank line, a number above every
+// record's. The name is made from the code whenever it is asked for, so it
+// follows the code when the code changes. A font of 57,000 such glyphs so costs
+// no memory for them.
+enum TCodeNameWay : uint32_t { CodeNameOfHex = 0, CodeNameUPlus = 1, CodeNameUni = 2 };
+constexpr uint32_t CodeNameNotes = UINT32_MAX - 7;
+constexpr uint32_t CodeNameNote(TCodeNameWay way, bool blankAfter)
+{
+    return CodeNameNotes + 2 * way + (blankAfter ? 1 : 0);
+}
+constexpr bool IsCodeNameNote(uint32_t id) { return id >= CodeNameNotes; }
+constexpr bool BlankLineAfter(uint32_t id) { return IsCodeNameNote(id) && ((id - CodeNameNotes) & 1) != 0; }
+// The way name names a glyph of code: CodeNameUPlus or CodeNameUni when it is
+// exactly that (upper-case digits, no more than needed beyond the least of four,
+// five for "u"), nothing otherwise.
+std::optional<TCodeNameWay> CodeNameWay(std::string_view name, int32_t code);
+// The name a code-name note gives a glyph of code; empty for a glyph named by
+// its code in hexadecimal, which counts as no name of its own.
+std::string CodeName(uint32_t note, int32_t code);

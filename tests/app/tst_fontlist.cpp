@@ -32,6 +32,9 @@ void TstFontList::droppedKinds_data()
     QTest::newRow("opentype-mixed-case") << "/f/x.OtF" << TDroppedKind::TrueType;
     QTest::newRow("no-extension") << "/f/bdf" << TDroppedKind::Other;
     QTest::newRow("extension-only-in-folder") << "/f.bdf/readme" << TDroppedKind::Other;
+    QTest::newRow("compressed-console-font") << "/f/Lat2-Terminus16.PSF.gz" << TDroppedKind::Font;
+    QTest::newRow("compressed-other") << "/f/notes.txt.gz" << TDroppedKind::Other;
+    QTest::newRow("bare-gz") << "/f/.gz" << TDroppedKind::Other;
 }
 
 void TstFontList::droppedKinds()

@@ -257,8 +257,8 @@ void TstBDFWriter::savedWithWhatItKept()
 void TstBDFWriter::saveKeepsFileNameAndClearsFlag()
 {
     QTemporaryDir dir;
-    TProjectRecord a{"a.bdf", {}, true};
-    TProjectRecord b{"b.bdf", {}, true};
+    TProjectRecord a{"a.bdf", {}, true, {}};
+    TProjectRecord b{"b.bdf", {}, true, {}};
     a.Font.FontName = "A";
     const std::string path = (dir.path() + "/out.bdf").toStdString();
     SaveBDF(path, a);
@@ -460,7 +460,7 @@ void TstBDFWriter::threadsDoNotChangeTheBytes()
         }
     }
     QTemporaryDir dir;
-    TProjectRecord slot{"", font, true};
+    TProjectRecord slot{"", font, true, {}};
     SaveBDF((dir.path() + "/f.bdf").toStdString(), slot, 3);
     QCOMPARE(ReadAll(dir.path() + "/f.bdf"), kept);
 }

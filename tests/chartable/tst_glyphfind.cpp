@@ -127,7 +127,7 @@ void TstGlyphFind::findByName()
         bytes.push_back(n.toStdString());
     TGlyphNames lookup;
     if (!names.isEmpty())
-        lookup = [&](size_t i) { return std::string_view(bytes[i]); };
+        lookup = [&](size_t i) { return bytes[i]; };
     const std::optional<size_t> found = FindGlyphByName(names.isEmpty() ? 3 : bytes.size(), lookup,
                                                         query.toStdString(), size_t(after));
     QCOMPARE(found ? int(*found) : -1, index);

@@ -257,7 +257,7 @@ void TstCompilerPage::missingAndUnreadableFontsAreReported()
     QCOMPARE(Form->Fonts[1].FileName, Path("b.bdf").toStdString());
     QCOMPARE(Script->Warnings.size(), 2);
     QVERIFY(Script->Warnings.first().contains(Path("gone.bdf") + ": not found"));
-    QVERIFY(Script->Warnings.first().contains(Path("pic.bdf") + "\" is not a BDF font"));
+    QVERIFY(Script->Warnings.first().contains(Path("pic.bdf") + "\" is not a font Bitloom can read"));
     QVERIFY(Script->Warnings.first().contains("dir.bdf: not a regular file"));
     // A font that opened with a warning is told about too.
     QVERIFY2(Script->Warnings.last().contains("truncated"), qPrintable(Script->Warnings.last()));
