@@ -148,6 +148,15 @@ std::string_view TableString(std::string_view strings, int32_t offset, TTable &t
     return s.substr(0, s.find('\0'));
 }
 
+// A string as a BDF line can hold it: a line break in a name or value would
+// end the line it is written on and start another, so it becomes a blank.
+std::string LineText(std::string_view text)
+{
+    std::string out(text);
+    std::replace_if(out.begin(), out.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+    return out;
+}
+
 // Whether name is what a glyph of this code is called anyway (its code in
 // upper-case hexadecimal, at least four digits): the BDF reader keeps no such name.
 bool IsCodeName(std::string_view name, int32_t code)
@@ -227,7 +236,7 @@ void TPcfReader::readProperties(TBDFFont &font, std::optional<int32_t> defaultCh
             // pcf2bdf writes FONT as the FONT line and leaves out RESOLUTION,
             // which bdftopcf works out by itself.
             if (name == "FONT" && isString) {
-                font.FontName = ValueText(TableString(strings, value, *t));
+                font.FontName = ValueText(LineText(TableString(strings, value, *t)));
                 continue;
             }
             if (name == "RESOLUTION")
@@ -248,8 +257,8 @@ void TPcfReader::readProperties(TBDFFont &font, std::optional<int32_t> defaultCh
                     font.Properties.push_back({"Uid", "", false});
                 continue;
             }
-            font.Properties.push_back({std::string(name),
-                                       isString ? std::string(TableString(strings, value, *t)) : std::to_string(value),
+            font.Properties.push_back({LineText(name),
+                                       isString ? LineText(TableString(strings, value, *t)) : std::to_string(value),
                                        isString});
         }
     }
@@ -316,6 +325,9 @@ TBDFReadReport TPcfReader::read(TBDFFont &font)
     // The codes: rows of byte1 values, columns of byte2 values.
     const uint16_t minCol = encodings->u16(), maxCol = encodings->u16(), minRow = encodings->u16(),
                    maxRow = encodings->u16(), defaultChar = encodings->u16();
+    // Codes are two bytes: a byte value past 255 makes no code.
+    if (std::max({minCol, maxCol, minRow, maxRow}) > 0xFF)
+        encodings->fail("has a byte of a code above 255");
     const size_t cols = maxCol >= minCol ? size_t{maxCol} - minCol + 1 : 0;
     const size_t rows = maxRow >= minRow ? size_t{maxRow} - minRow + 1 : 0;
     encodings->count(static_cast<int64_t>(cols * rows), 2, "codes");

@@ -160,8 +160,10 @@ void TstPCF::hostile_data()
     QTest::newRow("bitmap count unlike metrics") << tableAt(3) + 4 << be(5) << -1 << "another number of glyphs";
     QTest::newRow("bitmap past data") << tableAt(3) + 8 << be(0x7FFFFFF0) << -1 << "lies past the bitmap data";
     QTest::newRow("bitmap size in billions") << tableAt(3) + 8 + 6 * 4 + 8 << be(0x7FFFFFF0) << -1 << "bytes of bitmaps";
-    QTest::newRow("code block in billions") << tableAt(4) + 4 << QByteArray("\0\0\xFF\xFF\0\0\xFF\xFF", 8) << -1
-                                            << "claims 4294967296 codes";
+    QTest::newRow("code block past table") << tableAt(4) + 4 << QByteArray("\0\0\0\xFF\0\0\0\xFF", 8) << -1
+                                           << "claims 65536 codes";
+    QTest::newRow("code byte past 255") << tableAt(4) + 4 << QByteArray("\0\0\x01\0\0\0\0\0", 8) << -1
+                                            << "a code above 255";
     QTest::newRow("name count in billions") << tableAt(6) + 4 << be(0x40000000) << -1 << "claims 1073741824 names";
     QTest::newRow("glyph index past glyphs reads") << tableAt(4) + 14 << QByteArray("\x7F\xFF", 2) << -1 << "";
     // Every table where the properties are: nonsense, read within bounds or refused.
