@@ -510,6 +510,11 @@ TByteBuffer FormatPCF(const TBDFFont &source, TBDFExportReport *report)
     TBDFExportReport exportReport;
     TBDFFont font;
     ParseBDF(FormatExportBDF(source, &exportReport).view(), font);
+    // The codes come from the font itself: a property line that the reader
+    // takes for a keyword (a name starting with BITMAP) can hide ENCODING lines.
+    if (font.Chars.size() == source.Chars.size())
+        for (size_t i = 0; i < font.Chars.size(); ++i)
+            font.Chars[i].Encoding = std::max(source.Chars[i].Encoding, -1);
     if (report)
         report->Changes.insert(report->Changes.end(), exportReport.Changes.begin(), exportReport.Changes.end());
 
