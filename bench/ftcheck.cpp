@@ -1,7 +1,10 @@
 // Reads two BDF fonts with FreeType and says where FreeType sees them differ:
 // the glyphs (bitmap, advance, box), the code of each glyph, and the values of
 // FONT_ASCENT, FONT_DESCENT, CHARSET_REGISTRY, CHARSET_ENCODING and PIXEL_SIZE.
-//   ftcheck ORIGINAL.bdf EXPORT.bdf
+//   ftcheck [--by-code] ORIGINAL.bdf EXPORT.bdf
+// (any font files FreeType reads, PCF too). With --by-code glyphs are compared
+// only through their codes: for a font whose glyphs are in another order, or
+// that left out glyphs no code reaches (as a PCF font read back does).
 // One of those properties that the original lacks and the export adds (from
 // its XLFD name, or worked out) is no difference: it is printed as "added", and
 // so is the charmap FreeType picks for an added charset. Exit status 0 when they agree, 1 when they differ (each
@@ -80,8 +83,13 @@ bool Open(FT_Library lib, const char *path, TFace &face)
 
 int main(int argc, char **argv)
 {
+    const bool byCode = argc == 4 && std::strcmp(argv[1], "--by-code") == 0;
+    if (byCode) {
+        ++argv;
+        --argc;
+    }
     if (argc != 3) {
-        std::fprintf(stderr, "usage: ftcheck ORIGINAL.bdf EXPORT.bdf\n");
+        std::fprintf(stderr, "usage: ftcheck [--by-code] ORIGINAL EXPORT\n");
         return 2;
     }
     FT_Library lib;
@@ -113,7 +121,8 @@ int main(int argc, char **argv)
         std::printf("added charmap: %s (was %s)\n", mapB.c_str(), mapA.c_str());
     else
         differ("charmap", mapA, mapB);
-    differ("glyphs", std::to_string(a.Face->num_glyphs), std::to_string(b.Face->num_glyphs));
+    if (!byCode)
+        differ("glyphs", std::to_string(a.Face->num_glyphs), std::to_string(b.Face->num_glyphs));
     differ("codes", std::to_string(a.Codes.size()), std::to_string(b.Codes.size()));
     for (const auto &[code, index] : a.Codes) {
         const auto other = b.Codes.find(code);
@@ -124,7 +133,7 @@ int main(int argc, char **argv)
         differ("code " + std::to_string(code), Glyph(a.Face, index), Glyph(b.Face, other->second));
     }
     // Glyphs without a code are reached by index; both fonts hold them in the same order.
-    for (FT_Long i = 0; i < a.Face->num_glyphs && i < b.Face->num_glyphs; ++i)
+    for (FT_Long i = 0; !byCode && i < a.Face->num_glyphs && i < b.Face->num_glyphs; ++i)
         differ("glyph " + std::to_string(i), Glyph(a.Face, static_cast<FT_UInt>(i)),
                Glyph(b.Face, static_cast<FT_UInt>(i)));
     FT_Done_Face(a.Face);

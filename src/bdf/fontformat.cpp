@@ -8,6 +8,7 @@
 #include "model/fileerror.h"
 #include "model/textfuncs.h"
 #include "paths.h"
+#include "pcf.h"
 #include "psffont.h"
 
 #include <algorithm>
@@ -113,7 +114,7 @@ std::string BaseFontName(const std::string &path)
 TFileError NotReadable(const std::string &path)
 {
     return TFileError::WithMessage("\"" + path +
-                                       "\" is not a font Bitloom can read (BDF, PSF 1, PSF 2 or Unifont .hex, "
+                                       "\" is not a font Bitloom can read (BDF, PCF, PSF 1, PSF 2 or Unifont .hex, "
                                        "any of them gzip-compressed)",
                                    path, "not a font Bitloom can read");
 }
@@ -139,11 +140,6 @@ TBDFReadReport ParseBDFText(std::string_view text, const std::string &path, TBDF
     return report;
 }
 
-[[noreturn]] void RefusePCF(const std::string &path)
-{
-    throw TFileError("Cannot open file", path, "it is a PCF font, which this reader does not read");
-}
-
 // Reads bytes known not to be gzip.
 void ParsePlain(std::string_view bytes, const std::string &path, TBDFFont &font, const TBDFReadOptions &options,
                 TFontReadReport &report)
@@ -155,8 +151,8 @@ void ParsePlain(std::string_view bytes, const std::string &path, TBDFFont &font,
         report.Read = ParseBDFText(bytes, path, font, options);
         return;
     case TFontFormat::PCF:
-        // The PCF reader is wired in here.
-        RefusePCF(path);
+        report.Read = ParsePCF(bytes, path, font);
+        return;
     case TFontFormat::PSF1:
     case TFontFormat::PSF2:
         ReadPSF(bytes, path, BaseFontName(path), font, report);
@@ -244,8 +240,6 @@ TFontReadReport OpenFont(const std::string &path, TBDFFont &font, const TBDFRead
         }
         return report;
     }
-    if (kind->Format == TFontFormat::PCF)
-        RefusePCF(path);
     const TByteBuffer bytes = ReadFileBytes(path);
     return ParseFont(bytes.view(), path, font, options);
 }
@@ -277,7 +271,7 @@ TFontFileKind FormatForPath(const std::string &path)
 
 bool CanWriteFormat(TFontFormat format)
 {
-    return format == TFontFormat::BDF || format == TFontFormat::PSF2 || format == TFontFormat::Hex;
+    return format != TFontFormat::PSF1;
 }
 
 std::vector<std::string> WhatFormatCannotHold(const TBDFFont &font, TFontFormat format)
@@ -287,6 +281,8 @@ std::vector<std::string> WhatFormatCannotHold(const TBDFFont &font, TFontFormat 
     case TFontFormat::BDF:
         return out;
     case TFontFormat::PCF:
+        // PCF keeps properties and names; codes it cannot reach are said by the writer.
+        return out;
     case TFontFormat::PSF1:
         out.push_back(std::string("Bitloom cannot write ") + FormatName(format) + " fonts.");
         return out;
@@ -320,8 +316,10 @@ TByteBuffer FormatFont(const TBDFFont &font, TFontFileKind kind, const TFontWrit
         bytes = FormatHexFont(font);
         break;
     case TFontFormat::PCF:
+        bytes = FormatPCF(font);
+        break;
     case TFontFormat::PSF1:
-        throw std::invalid_argument(std::string("Bitloom cannot write ") + FormatName(kind.Format) + " fonts yet");
+        throw std::invalid_argument(std::string("Bitloom cannot write ") + FormatName(kind.Format) + " fonts");
     }
     return kind.Gzip ? DeflateGzip(bytes.view()) : std::move(bytes);
 }
@@ -364,15 +362,17 @@ TFontFileKind SaveKindFor(const TProjectRecord &slot, const std::string &path)
 std::string ExportFontTo(const std::string &path, const TBDFFont &font, const TFontWriteOptions &options)
 {
     const TFontFileKind kind = FormatForPath(path);
-    if (kind.Format != TFontFormat::BDF) {
+    if (kind.Format != TFontFormat::BDF && kind.Format != TFontFormat::PCF) {
         WriteFont(path, font, kind, options);
         return {};
     }
     TBDFExportReport report;
-    if (kind.Gzip)
-        WriteFileAtomically(path, DeflateGzip(FormatExportBDF(font, &report).view()).view());
-    else
+    if (kind.Format == TFontFormat::BDF && !kind.Gzip) {
         ExportBDF(path, font, &report);
+    } else {
+        TByteBuffer bytes = kind.Format == TFontFormat::PCF ? FormatPCF(font, &report) : FormatExportBDF(font, &report);
+        WriteFileAtomically(path, kind.Gzip ? DeflateGzip(bytes.view()).view() : bytes.view());
+    }
     return ExportReportText(report);
 }
 

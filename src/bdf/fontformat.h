@@ -36,8 +36,8 @@ struct TFontReadReport {
 std::optional<TFontFileKind> DetectFontFormat(std::string_view head, bool complete);
 
 // Reads the font file at path into font, whatever its format; BDF files go
-// through OpenBDF as they are, reading only their first bytes to tell them. PCF
-// is told but not read here yet. Throws TFileError, leaving font untouched,
+// through OpenBDF as they are, reading only their first bytes to tell them.
+// Throws TFileError, leaving font untouched,
 // when the file cannot be read, is not a regular file, holds no font Bitloom
 // can read, is damaged, or (gzip) inflates past what a font of its kind holds:
 // 1 GiB for BDF, 256 MiB for PSF 2 and .hex, 2 MiB for PSF 1.
@@ -56,7 +56,7 @@ std::string FontWarningText(const std::string &path, const TBDFFont &font, const
 // and .hex.gz hex; BDF otherwise. Gzip for a name ending in .gz.
 TFontFileKind FormatForPath(const std::string &path);
 
-// Whether fonts can be written in a format (BDF, PSF 2, hex; not PCF yet, not PSF 1).
+// Whether fonts can be written in a format: all but PSF 1 (written as PSF 2).
 bool CanWriteFormat(TFontFormat format);
 
 // What writing font in format would lose or be refused for, one sentence
@@ -101,7 +101,7 @@ void SaveFont(const std::string &path, TProjectRecord &slot, TFontFileKind kind,
 TFontFileKind SaveKindFor(const TProjectRecord &slot, const std::string &path);
 
 // Exports font to path in the format its name asks for: standard BDF 2.1
-// (ExportBDF) for BDF, else WriteFont. Returns what the user should be told
+// (ExportBDF) for BDF, PCF as bdftopcf makes it from that, else WriteFont. Returns what the user should be told
 // (ExportReportText), empty when nothing. Throws TFileError.
 std::string ExportFontTo(const std::string &path, const TBDFFont &font, const TFontWriteOptions &options = {});
 
