@@ -264,6 +264,12 @@ void TExport::buildProperties()
     bool uid = false;
     for (const TBDFProperty &p : Font.Properties) {
         PropertyAt.push_back(Properties.size());
+        if (const std::string_view keyword = KeywordStartingName(p.Name); !keyword.empty()) {
+            // Only a file from elsewhere (a PCF font) can hold such a name; read back, it would end the block.
+            Report.Changes.push_back("Property " + p.Name + " begins with the keyword " + std::string(keyword) +
+                                     ", which BDF readers take for the file's structure; it was left out.");
+            continue;
+        }
         TOutProperty out{p.Name, p.Value, !p.Quoted && IsInteger(p.Value)};
         if (p.Name == "Uid") {
             out = {"Uid", FormatUid(Font.Uid), true};

@@ -41,6 +41,9 @@ std::string PropertyProblem(const TBDFProperty &property)
     for (unsigned char c : property.Name)
         if (c <= ' ' || c == '"' || c == 0x7F)
             return "The name \"" + property.Name + "\" must be one word, without blanks or quotes.";
+    if (const std::string_view keyword = KeywordStartingName(property.Name); !keyword.empty())
+        return "The name \"" + property.Name + "\" begins with the keyword " + std::string(keyword) +
+               ", which BDF readers take for the file's structure.";
     if (property.Quoted) {
         if (property.Value.find_first_of("\r\n") != std::string::npos)
             return "The value of " + property.Name + " must fit on one line.";

@@ -207,3 +207,14 @@ std::string CodeName(uint32_t note, int32_t code)
     name += HexDigits(value, way == CodeNameUni && value > 0xFFFF ? 5 : 4);
     return name;
 }
+
+std::string_view KeywordStartingName(std::string_view name)
+{
+    static constexpr std::string_view Keywords[] = {
+        "STARTFONT", "STARTPROPERTIES", "ENDPROPERTIES", "STARTCHAR", "ENCODING", "SWIDTH", "DWIDTH",
+        "BBX",       "BITMAP",          "ENDCHAR",       "ENDFONT",   "SIZE",     "FONTBOUNDINGBOX"};
+    for (std::string_view keyword : Keywords)
+        if (name.substr(0, keyword.size()) == keyword)
+            return keyword;
+    return {};
+}

@@ -109,6 +109,11 @@ struct TBDFProperty {
     bool operator==(const TBDFProperty &) const = default;
 };
 
+// The keyword a property line of this name would begin with, of those a BDF
+// reader that scans line by line takes for the file's structure wherever they
+// stand (STARTCHAR, ENDFONT, BITMAP, SIZE...); empty for an ordinary name.
+std::string_view KeywordStartingName(std::string_view name);
+
 // What one glyph kept from its file.
 struct TGlyphNote {
     // Its STARTCHAR name; empty when it kept none (its code names it then).

@@ -124,6 +124,17 @@ void TstBDFExport::reportNamesWhatBdftopcfIgnores()
     const std::string text = ExportReportText(report, 2);
     QVERIFY(text.find("3 glyphs are written but bdftopcf will ignore them") == 0);
     QVERIFY(text.find("... and 1 more.") != std::string::npos);
+
+    // A property name a PCF font may hold that would read back as a keyword is left out and said.
+    TBDFFont font;
+    ParseBDF((Head + Glyph("A", "65")).toStdString(), font);
+    font.Properties = {{"STARTCHAR_X", "1", false}, {"FOUNDRY", "x", true}};
+    TBDFExportReport told;
+    const TByteBuffer out = FormatExportBDF(font, &told);
+    QVERIFY(out.view().find("STARTCHAR_X") == std::string_view::npos);
+    QVERIFY(out.view().find("\r\nFOUNDRY \"x\"\r\n") != std::string_view::npos);
+    QVERIFY(std::any_of(told.Changes.begin(), told.Changes.end(),
+                        [](const std::string &c) { return c.find("Property STARTCHAR_X") == 0; }));
 }
 
 QTEST_APPLESS_MAIN(TstBDFExport)

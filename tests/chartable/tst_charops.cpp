@@ -230,6 +230,7 @@ void TstCharOps::propertyRules_data()
     QTest::newRow("string-with-quotes") << QByteArray("COPYRIGHT") << QByteArray("a \"b\"") << true << true;
     QTest::newRow("no-name") << QByteArray() << QByteArray("1") << false << false;
     QTest::newRow("two-words") << QByteArray("FONT ASCENT") << QByteArray("1") << false << false;
+    QTest::newRow("keyword-start") << QByteArray("STARTCHAR_X") << QByteArray("1") << false << false;
     QTest::newRow("quote-in-name") << QByteArray("A\"B") << QByteArray("1") << false << false;
     QTest::newRow("letters-unquoted") << QByteArray("SPACING") << QByteArray("C") << false << false;
     QTest::newRow("blank-after-digits") << QByteArray("WEIGHT") << QByteArray("10 ") << false << false;
