@@ -3,6 +3,7 @@
 #include "app/fmain.h"
 #include "compiler/compilerpage.h"
 #include "bdf/bdfreader.h"
+#include "bdf/fontformat.h"
 #include "bdf/paths.h"
 #include "chartable/chartablewidget.h"
 #include "editor/glyphgrids.h"
@@ -54,6 +55,7 @@ private slots:
     void newFont();
     void saveAsAndQuickSave();
     void realFontKeepsAllThroughPaintSaveAndExport();
+    void otherFormatsSaveBackAndAskBeforeLoss();
     void closePrompts_data();
     void closePrompts();
     void failedProjectSaveKeepsWindowOpen();
@@ -389,6 +391,39 @@ void TstMainWindow::realFontKeepsAllThroughPaintSaveAndExport()
         QCOMPARE(check.readAll() + QByteArray::number(check.exitCode()), QByteArray("0"));
     }
     QCOMPARE(LinesOf(Path("export.bdf")).Bitmaps, after.Bitmaps);
+}
+
+// A compressed PSF 1 console font is written back compressed, as PSF 2, with Ctrl+Q; a
+// font PSF cannot hold as it is is written only after the user says yes.
+void TstMainWindow::otherFormatsSaveBackAndAskBeforeLoss()
+{
+    QVERIFY(QFile::copy("/usr/share/consolefonts/Lat2-Terminus16.psf.gz", Path("t.psf.gz")));
+    Form->FontPage->OpenFonts({Path("t.psf.gz")});
+    QCOMPARE(Form->Fonts[0].Kind, (TFontFileKind{TFontFormat::PSF1, true}));
+    const TBDFChar before = Glyph(0, 0);
+    QTest::mouseClick(Fixture.Ui().RxDrawGrid1(), Qt::LeftButton, Qt::NoModifier, {6, 6});
+    QVERIFY(!(Glyph(0, 0) == before));
+    QTest::keyClick(Form.get(), Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(Script->Asked.isEmpty() && !Form->Fonts[0].Modified);
+    TBDFFont back;
+    QCOMPARE(OpenFont(Path("t.psf.gz").toStdString(), back).Kind, (TFontFileKind{TFontFormat::PSF2, true}));
+    QCOMPARE(back.Chars[0].Bitmap, Glyph(0, 0).Bitmap);
+
+    // One glyph narrower than the rest: PSF needs one cell size.
+    QByteArray mixed = SmallFont("M", 3);
+    WriteFile(Path("m.bdf"), mixed.replace(mixed.indexOf("BBX 8 2"), 7, "BBX 6 2"));
+    Form->FontPage->OpenFonts({Path("m.bdf")});
+    Script->SaveAnswers = {Path("m.psf"), Path("m.psf")};
+    Script->YesNoAnswers = {false, true};
+    QTest::keyClick(Form.get(), Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(Script->Asked.size(), 1);
+    QVERIFY(Script->Asked[0].startsWith("PSF 2 cannot hold all that this font has"));
+    QCOMPARE(Script->AskedDefaults[0], TAskDefault::No);
+    QVERIFY(!QFile::exists(Path("m.psf")));
+    QTest::keyClick(Form.get(), Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(OpenFont(Path("m.psf").toStdString(), back).Kind.Format, TFontFormat::PSF2);
+    QCOMPARE(back.Chars.size(), size_t(3));
+    QVERIFY(Form->Fonts[1].Modified == false && Form->Fonts[1].Kind == TFontFileKind{});
 }
 
 void TstMainWindow::closePrompts_data()
