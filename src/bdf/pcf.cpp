@@ -8,6 +8,8 @@
 #include <array>
 #include <limits>
 #include <optional>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 
 namespace {
@@ -397,10 +399,13 @@ TBDFReadReport TPcfReader::read(TBDFFont &font)
         read.FBBYOff = -accel->Max.Descent;
     }
 
-    read.Chars.reserve(coded.size());
-    for (const auto &[code, g] : coded) {
+    // The glyphs' numbers and names first, in order (the notes grow as names are
+    // added); then their rows, the bulk of the work, on two threads for a big font.
+    read.Chars.resize(coded.size());
+    for (size_t i = 0; i < coded.size(); ++i) {
+        const auto [code, g] = coded[i];
         const TMetrics &m = metric[g];
-        TBDFChar &ch = read.Chars.emplace_back();
+        TBDFChar &ch = read.Chars[i];
         ch.Encoding = code;
         ch.SWidthX = g < swidths.size() ? swidths[g] : 0;
         ch.DWidthX = m.Width;
@@ -413,25 +418,43 @@ TBDFReadReport TPcfReader::read(TBDFFont &font)
             ch.Notes = CodeNameNote(*way, false);
         else if (!name.empty() && !IsCodeName(name, code))
             ch.Notes = read.GlyphNotes.add({name, std::nullopt, {}});
-        const size_t bytesPerRow = stride(m);
-        if (bytesPerRow == 0)
-            continue; // every row blank, and the export writes blank rows for rows it lacks
-        const bool cut = ch.BBXWidth > MaxGlyphWidth;
-        if (cut) {
+        if (stride(m) > 0 && ch.BBXWidth > MaxGlyphWidth) {
             ch.BBXWidth = MaxGlyphWidth;
             ++report.CutGlyphs;
         }
-        const size_t keep = std::min<size_t>(static_cast<size_t>(RowBytes(ch.BBXWidth)), 8);
-        const int h = height(m);
-        ch.Bitmap.reserve(static_cast<size_t>(h));
-        for (int y = 0; y < h; ++y) {
-            const size_t start = bitmapAt[g] + static_cast<size_t>(y) * bytesPerRow;
-            uint64_t v = 0;
-            for (size_t i = 0; i < keep; ++i)
-                v = v << 8 | BitmapByte(bitmapData, start + i, unit, swap, !bitMsb);
-            ch.Bitmap.push_back(v);
+    }
+    auto makeRows = [&](size_t from, size_t to) {
+        for (size_t i = from; i < to; ++i) {
+            const TMetrics &m = metric[coded[i].second];
+            const size_t bytesPerRow = stride(m);
+            if (bytesPerRow == 0)
+                continue; // every row blank, and the export writes blank rows for rows it lacks
+            TBDFChar &ch = read.Chars[i];
+            const size_t at = bitmapAt[coded[i].second];
+            const size_t keep = std::min<size_t>(static_cast<size_t>(RowBytes(ch.BBXWidth)), 8);
+            const int h = height(m);
+            ch.Bitmap.reserve(static_cast<size_t>(h));
+            for (int y = 0; y < h; ++y) {
+                const size_t start = at + static_cast<size_t>(y) * bytesPerRow;
+                uint64_t v = 0;
+                for (size_t k = 0; k < keep; ++k)
+                    v = v << 8 | BitmapByte(bitmapData, start + k, unit, swap, !bitMsb);
+                ch.Bitmap.push_back(v);
+            }
+        }
+    };
+    const size_t half = coded.size() / 2;
+    std::optional<std::thread> helper;
+    if (coded.size() >= 8192 && std::thread::hardware_concurrency() > 1) {
+        try {
+            helper.emplace(makeRows, half, coded.size());
+        } catch (const std::system_error &) {
+            // No thread to be had: this one does it all.
         }
     }
+    makeRows(0, helper ? half : coded.size());
+    if (helper)
+        helper->join();
     font = std::move(read);
     return report;
 }
