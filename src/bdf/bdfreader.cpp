@@ -1350,13 +1350,8 @@ TBDFReadReport ParseBDF(std::string_view text, TBDFFont &font, const TBDFReadOpt
     return report;
 }
 
-TBDFReadReport OpenBDF(const std::string &path, TBDFFont &font, const TBDFReadOptions &options)
+TBDFFont HeaderFieldsOf(const TBDFFont &font)
 {
-    const TReadableFile file(path);
-    char head[3] = {};
-    const size_t skip = file.readAt(0, head, 3) == 3 && std::string_view(head, 3) == "\xEF\xBB\xBF" ? 3 : 0;
-    // Scanned into a font of its own, so a file that turns out to hold no font
-    // leaves the caller's font as it was.
     TBDFFont read;
     read.StartFont = font.StartFont;
     read.FontName = font.FontName;
@@ -1366,6 +1361,17 @@ TBDFReadReport OpenBDF(const std::string &path, TBDFFont &font, const TBDFReadOp
     read.FBBXOff = font.FBBXOff;
     read.FBBYOff = font.FBBYOff;
     read.Uid = font.Uid;
+    return read;
+}
+
+TBDFReadReport OpenBDF(const std::string &path, TBDFFont &font, const TBDFReadOptions &options)
+{
+    const TReadableFile file(path);
+    char head[3] = {};
+    const size_t skip = file.readAt(0, head, 3) == 3 && std::string_view(head, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+    // Scanned into a font of its own, so a file that turns out to hold no font
+    // leaves the caller's font as it was.
+    TBDFFont read = HeaderFieldsOf(font);
     TBDFReadReport report;
     if (ReadText(TFileSource(file, skip), read, options, report) != TReadResult::Done)
         throw TFileError("Cannot open file", path, "the file changed while it was read");

@@ -46,6 +46,10 @@ struct TBDFReadReport {
     bool looksTruncated() const { return SawStartFont && !SawEndFont; }
 };
 
+// A font holding only font's header fields (STARTFONT, FONT, SIZE, box, Uid):
+// what a read starts from, so fields whose lines a file lacks keep their values.
+TBDFFont HeaderFieldsOf(const TBDFFont &font);
+
 // Reads the file at path into font. Throws TFileError, leaving font untouched,
 // when the file cannot be read, is not a regular file, or holds no font (see
 // TBDFReadReport::isFont). Otherwise replaces font.Chars and fills the header

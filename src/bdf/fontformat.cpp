@@ -124,15 +124,7 @@ TFileError NotReadable(const std::string &path)
 TBDFReadReport ParseBDFText(std::string_view text, const std::string &path, TBDFFont &font,
                             const TBDFReadOptions &options)
 {
-    TBDFFont read;
-    read.StartFont = font.StartFont;
-    read.FontName = font.FontName;
-    read.Size = font.Size;
-    read.FBBWidth = font.FBBWidth;
-    read.FBBHeight = font.FBBHeight;
-    read.FBBXOff = font.FBBXOff;
-    read.FBBYOff = font.FBBYOff;
-    read.Uid = font.Uid;
+    TBDFFont read = HeaderFieldsOf(font);
     TBDFReadReport report = ParseBDF(text, read, options);
     if (!report.isFont())
         throw NotReadable(path);
