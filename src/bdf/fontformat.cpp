@@ -272,9 +272,15 @@ std::vector<std::string> WhatFormatCannotHold(const TBDFFont &font, TFontFormat 
     switch (format) {
     case TFontFormat::BDF:
         return out;
-    case TFontFormat::PCF:
-        // PCF keeps properties and names; codes it cannot reach are said by the writer.
+    case TFontFormat::PCF: {
+        // PCF keeps properties, comments aside, and names; its codes are two bytes.
+        const size_t beyond = static_cast<size_t>(std::count_if(
+            font.Chars.begin(), font.Chars.end(), [](const TBDFChar &ch) { return ch.Encoding > 0xFFFF; }));
+        if (beyond > 0)
+            out.push_back("PCF codes stop at FFFF: " + std::to_string(beyond) +
+                          (beyond == 1 ? " glyph is" : " glyphs are") + " written but reached by no code.");
         return out;
+    }
     case TFontFormat::PSF1:
         out.push_back(std::string("Bitloom cannot write ") + FormatName(format) + " fonts.");
         return out;

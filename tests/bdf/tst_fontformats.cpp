@@ -236,6 +236,11 @@ void TstFontFormats::refusals()
     }
     // An empty .hex file would not open again.
     QVERIFY_THROWS_EXCEPTION(TFontFormatError, FormatFont(TBDFFont{}, {TFontFormat::Hex, false}));
+    // PCF's codes are two bytes: a glyph past FFFF is said before a save.
+    TBDFFont wide = font;
+    QVERIFY(WhatFormatCannotHold(wide, TFontFormat::PCF).empty());
+    wide.Chars[0].Encoding = 0x1F600;
+    QVERIFY(!WhatFormatCannotHold(wide, TFontFormat::PCF).empty());
     TBDFFont padded;
     Parse(Bytes(FormatFont(font, {TFontFormat::PSF2, false}, {true})), padded);
     // The cell is the font's box, 8x4 at 0 -1: the glyph's rows are the cell's
