@@ -428,6 +428,17 @@ bool TFontPage::AskFormat(const TBDFFont &font, const std::string &path, TFontFi
     const std::vector<std::string> lost = WhatFormatCannotHold(font, kind.Format);
     if (lost.empty())
         return true;
+    if (kind.Format == TFontFormat::Hex) {
+        // Glyphs .hex cannot draw are refused whatever the answer: say so rather than ask.
+        try {
+            FormatFont(font, {kind.Format, false});
+        } catch (const TFontFormatError &e) {
+            std::string text = "\"";
+            text.append(FileNameOnly(path)).append("\" was not written: ").append(e.what());
+            Prompts().showError(BytesToText(text));
+            return false;
+        }
+    }
     std::string text = std::string(FormatName(kind.Format)) + " cannot hold all that this font has:\n";
     for (const std::string &line : lost)
         text += "- " + line + "\n";

@@ -424,6 +424,12 @@ void TstMainWindow::otherFormatsSaveBackAndAskBeforeLoss()
     QCOMPARE(OpenFont(Path("m.psf").toStdString(), back).Kind.Format, TFontFormat::PSF2);
     QCOMPARE(back.Chars.size(), size_t(3));
     QVERIFY(Form->Fonts[1].Modified == false && Form->Fonts[1].Kind == TFontFileKind{});
+    // .hex cannot draw a glyph 6 wide at all: no question, the refusal names it.
+    Script->SaveAnswers = {Path("m.hex")};
+    QTest::keyClick(Form.get(), Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(Script->Asked.size(), 2);
+    QVERIFY(!QFile::exists(Path("m.hex")));
+    QVERIFY2(Script->Errors.size() == 1 && Script->Errors[0].contains("U+0041"), qPrintable(Script->Errors.join('|')));
 }
 
 void TstMainWindow::closePrompts_data()
