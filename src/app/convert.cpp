@@ -52,12 +52,6 @@ int RunConvert(const std::string &in, const std::string &outPath, std::ostream &
 
 int RunExport(const std::string &in, const std::string &outPath, std::ostream &out, std::ostream &err)
 {
-    const TFontFileKind kind = FormatForPath(outPath);
-    if (!CanWriteFormat(kind.Format)) {
-        err << "bitloom: Cannot export to \"" << outPath << "\": Bitloom does not write " << FormatName(kind.Format)
-            << " fonts yet\n";
-        return 1;
-    }
     return ReadAndWrite("export", in, outPath, out, err,
                         [&](TProjectRecord &slot) { return ExportFontTo(outPath, slot.Font); });
 }

@@ -671,28 +671,6 @@ const std::string &BlankLineAfterGlyph()
     return packed;
 }
 
-// Whether name is what the fixed layout names a glyph of this code (its code in
-// upper-case hexadecimal, at least four digits): such a name says nothing more.
-bool IsCodeName(std::string_view name, int32_t code)
-{
-    struct TOut {
-        char Text[20];
-        size_t Size = 0;
-        void append(size_t n, char c)
-        {
-            std::memset(Text + Size, c, n);
-            Size += n;
-        }
-        void append(std::string_view t)
-        {
-            std::memcpy(Text + Size, t.data(), t.size());
-            Size += t.size();
-        }
-    } out;
-    AppendHex(out, static_cast<uint32_t>(code), 4);
-    return name == std::string_view(out.Text, out.Size);
-}
-
 // Adds to rows the rows among the lines of text, for a glyph of width (cut to
 // 64 when cut), with mode the bitmap mode the lines begin in.
 void AddRows(std::string_view text, bool &mode, int32_t width, bool cut, int debug, TGlyphRows &rows)
@@ -768,19 +746,16 @@ void Scan(std::string_view text, size_t begin, size_t endOffset, bool final, TBD
             rows.clear();
         }
         // A name the code gives anyway, or a code that comes from the name, is
-        // no name of its own.
-        const bool ownName = !namesGiveCodes && !IsCodeName(state.NoteName, ch.Encoding);
-        uint32_t codeName = 0;
+        // no name of its own; a name made from the code in a usual way, with at
+        // most a blank line after the glyph, needs no record either.
+        const std::optional<TCodeNameWay> way =
+            namesGiveCodes ? std::optional(CodeNameOfHex) : CodeNameWay(state.NoteName, ch.Encoding);
         const bool blankAfter = state.NoteLines.packed() == BlankLineAfterGlyph();
-        if (!state.NoteEncoding2 && (blankAfter || state.NoteLines.empty())) {
-            if (!ownName)
-                codeName = blankAfter ? CodeNameNote(CodeNameOfHex, true) : 0;
-            else if (const std::optional<TCodeNameWay> way = CodeNameWay(state.NoteName, ch.Encoding))
-                codeName = CodeNameNote(*way, blankAfter);
-        }
-        ch.Notes = codeName ? codeName
-                            : font.GlyphNotes.add({ownName ? std::string_view(state.NoteName) : std::string_view(),
-                                                   state.NoteEncoding2, state.NoteLines.packed()});
+        if (way && !state.NoteEncoding2 && (blankAfter || state.NoteLines.empty()))
+            ch.Notes = CodeNameNote(*way, blankAfter);
+        else
+            ch.Notes = font.GlyphNotes.add({way == CodeNameOfHex ? std::string_view() : std::string_view(state.NoteName),
+                                            state.NoteEncoding2, state.NoteLines.packed()});
     };
     // A line the scan does not read: kept by the glyph it stands in, or by the
     // header, where the property block's lines are its properties.

@@ -261,11 +261,6 @@ TFontFileKind FormatForPath(const std::string &path)
     return kind;
 }
 
-bool CanWriteFormat(TFontFormat format)
-{
-    return format != TFontFormat::PSF1;
-}
-
 std::vector<std::string> WhatFormatCannotHold(const TBDFFont &font, TFontFormat format)
 {
     std::vector<std::string> out;
@@ -418,24 +413,26 @@ std::string GlyphLabel(const TBDFFont &font, size_t index)
 {
     const TBDFChar &ch = font.Chars[index];
     if (std::string name = GlyphName(font, ch); !name.empty())
-        return std::string(name);
+        return name;
     if (ch.Encoding >= 0)
         return "U+" + FormatHex(static_cast<uint32_t>(ch.Encoding), 4);
     return "glyph " + std::to_string(index + 1);
 }
 
+std::string NamedGlyphs(const std::vector<std::string> &glyphs)
+{
+    std::string text;
+    for (size_t i = 0; i < glyphs.size() && i < MaxNamed; ++i)
+        text.append(i ? ", " : "").append(glyphs[i]);
+    if (glyphs.size() > MaxNamed)
+        text.append(" and ").append(std::to_string(glyphs.size() - MaxNamed)).append(" more");
+    return text;
+}
+
 void Refuse(const std::string &what, const std::vector<std::string> &glyphs)
 {
-    std::string message = what;
     std::vector<std::string> named(glyphs.begin(), glyphs.begin() + std::min(glyphs.size(), MaxNamed));
-    if (!named.empty()) {
-        message += ": ";
-        for (size_t i = 0; i < named.size(); ++i)
-            message += (i ? ", " : "") + named[i];
-        if (glyphs.size() > MaxNamed)
-            message += " and " + std::to_string(glyphs.size() - MaxNamed) + " more";
-    }
-    throw TFontFormatError(message + ".", std::move(named));
+    throw TFontFormatError(what + (glyphs.empty() ? "" : ": " + NamedGlyphs(glyphs)) + ".", std::move(named));
 }
 
 } // namespace FontFormatDetail

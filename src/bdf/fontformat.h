@@ -56,9 +56,6 @@ std::string FontWarningText(const std::string &path, const TBDFFont &font, const
 // and .hex.gz hex; BDF otherwise. Gzip for a name ending in .gz.
 TFontFileKind FormatForPath(const std::string &path);
 
-// Whether fonts can be written in a format: all but PSF 1 (written as PSF 2).
-bool CanWriteFormat(TFontFormat format);
-
 // What writing font in format would lose or be refused for, one sentence
 // each (empty when nothing): for the window to ask before such a save.
 std::vector<std::string> WhatFormatCannotHold(const TBDFFont &font, TFontFormat format);
@@ -116,7 +113,9 @@ void SetCellFontHeader(TBDFFont &font, const std::string &name, int32_t width, i
 TBDFChar CellGlyph(const TBDFFont &font, int32_t code, int32_t width);
 // How a glyph is named to the user: its name, else U+XXXX, else its place.
 std::string GlyphLabel(const TBDFFont &font, size_t index);
-// The message "what: a, b, c and N more" naming at most MaxNamed glyphs.
+// "a, b, c and N more": glyphs named, at most MaxNamed of them.
 constexpr size_t MaxNamed = 20;
+std::string NamedGlyphs(const std::vector<std::string> &glyphs);
+// Throws the refusal "what: a, b, c and N more".
 [[noreturn]] void Refuse(const std::string &what, const std::vector<std::string> &glyphs);
 } // namespace FontFormatDetail

@@ -134,12 +134,8 @@ std::vector<std::string> HexLosses(const TBDFFont &font)
     auto say = [&](const std::vector<std::string> &glyphs, const char *sentence) {
         if (glyphs.empty())
             return;
-        std::string line = ".hex cannot hold the font: " + std::to_string(glyphs.size()) + sentence + " (";
-        for (size_t i = 0; i < glyphs.size() && i < MaxNamed; ++i)
-            line += (i ? ", " : "") + glyphs[i];
-        if (glyphs.size() > MaxNamed)
-            line += " and " + std::to_string(glyphs.size() - MaxNamed) + " more";
-        out.push_back(line + ").");
+        out.push_back(".hex cannot hold the font: " + std::to_string(glyphs.size()) + sentence + " (" +
+                      NamedGlyphs(glyphs) + ").");
     };
     say(p.Glyphs, SizeSentence);
     say(p.NoCode, CodeSentence);

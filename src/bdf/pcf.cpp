@@ -159,13 +159,6 @@ std::string LineText(std::string_view text)
     return out;
 }
 
-// Whether name is what a glyph of this code is called anyway (its code in
-// upper-case hexadecimal, at least four digits): the BDF reader keeps no such name.
-bool IsCodeName(std::string_view name, int32_t code)
-{
-    return name == FormatHex(static_cast<uint32_t>(code), 4);
-}
-
 // Byte at of the bitmap data as a most-significant-bit-first byte in row order:
 // the data is read in units of the other byte order, with its bits mirrored.
 unsigned char BitmapByte(std::string_view data, size_t at, size_t unit, bool swap, bool mirror)
@@ -416,7 +409,7 @@ TBDFReadReport TPcfReader::read(TBDFFont &font)
         const std::string_view name = g < names.size() ? names[g] : std::string_view();
         if (const std::optional<TCodeNameWay> way = CodeNameWay(name, code))
             ch.Notes = CodeNameNote(*way, false);
-        else if (!name.empty() && !IsCodeName(name, code))
+        else
             ch.Notes = read.GlyphNotes.add({name, std::nullopt, {}});
         if (stride(m) > 0 && ch.BBXWidth > MaxGlyphWidth) {
             ch.BBXWidth = MaxGlyphWidth;

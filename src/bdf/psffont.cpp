@@ -516,16 +516,8 @@ std::vector<std::string> PSF2Losses(const TBDFFont &font, const TFontWriteOption
 {
     std::vector<std::string> out;
     for (const TProblem &p : Plan(font, options).Problems) {
-        std::string line = "PSF 2 cannot hold the font: " + p.What;
-        if (!p.Glyphs.empty()) {
-            line += " (";
-            for (size_t i = 0; i < p.Glyphs.size() && i < MaxNamed; ++i)
-                line += (i ? ", " : "") + p.Glyphs[i];
-            if (p.Glyphs.size() > MaxNamed)
-                line += " and " + std::to_string(p.Glyphs.size() - MaxNamed) + " more";
-            line += ")";
-        }
-        out.push_back(line + ".");
+        out.push_back("PSF 2 cannot hold the font: " + p.What +
+                      (p.Glyphs.empty() ? "" : " (" + NamedGlyphs(p.Glyphs) + ")") + ".");
     }
     return out;
 }

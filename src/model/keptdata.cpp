@@ -166,11 +166,11 @@ std::string HexDigits(uint32_t code, size_t minDigits)
 
 std::optional<TCodeNameWay> CodeNameWay(std::string_view name, int32_t code)
 {
-    if (code < 0)
-        return std::nullopt;
     TCodeNameWay way = CodeNameUPlus;
     size_t prefix = 2, minDigits = 4;
-    if (name.substr(0, 2) == "U+") {
+    if (code < 0 || (!name.empty() && name.front() != 'U' && name.front() != 'u')) {
+        way = CodeNameOfHex, prefix = 0;
+    } else if (name.substr(0, 2) == "U+") {
     } else if (code <= 0xFFFF && name.substr(0, 3) == "uni") {
         way = CodeNameUni, prefix = 3;
     } else if (code > 0xFFFF && name.substr(0, 1) == "u") {

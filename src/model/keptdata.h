@@ -169,15 +169,18 @@ uint32_t CopyNote(const TGlyphNotes &from, uint32_t id, TGlyphNotes &to);
 // no memory for them.
 enum TCodeNameWay : uint32_t { CodeNameOfHex = 0, CodeNameUPlus = 1, CodeNameUni = 2 };
 constexpr uint32_t CodeNameNotes = UINT32_MAX - 7;
+// The note of a glyph named so, 0 (no note) for one named by its hexadecimal
+// code with nothing after it.
 constexpr uint32_t CodeNameNote(TCodeNameWay way, bool blankAfter)
 {
-    return CodeNameNotes + 2 * way + (blankAfter ? 1 : 0);
+    return way == CodeNameOfHex && !blankAfter ? 0 : CodeNameNotes + 2 * way + (blankAfter ? 1 : 0);
 }
 constexpr bool IsCodeNameNote(uint32_t id) { return id >= CodeNameNotes; }
 constexpr bool BlankLineAfter(uint32_t id) { return IsCodeNameNote(id) && ((id - CodeNameNotes) & 1) != 0; }
-// The way name names a glyph of code: CodeNameUPlus or CodeNameUni when it is
-// exactly that (upper-case digits, no more than needed beyond the least of four,
-// five for "u"), nothing otherwise.
+// The way name names a glyph of code when it is exactly the code's name in it:
+// upper-case digits, no more than needed beyond the least of four (five for
+// "u"); for the bare hexadecimal way a negative code counts as its 32-bit
+// pattern, as the fixed layout writes it. Nothing otherwise.
 std::optional<TCodeNameWay> CodeNameWay(std::string_view name, int32_t code);
 // The name a code-name note gives a glyph of code; empty for a glyph named by
 // its code in hexadecimal, which counts as no name of its own.
