@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <libdeflate.h>
 #include <new>
+#include <optional>
 #include <zlib.h>
 
 namespace {
@@ -35,6 +37,70 @@ public:
     z_stream Z{};
 };
 
+[[noreturn]] void RefuseSize(const std::string &path, size_t limit)
+{
+    Refuse(path, "the gzip data inflates to more than " + std::to_string(limit) +
+                     " bytes, more than a font of its kind holds");
+}
+
+class TDecompressor {
+public:
+    TDecompressor() : D(libdeflate_alloc_decompressor())
+    {
+        if (!D)
+            throw std::bad_alloc();
+    }
+    ~TDecompressor() { libdeflate_free_decompressor(D); }
+    TDecompressor(const TDecompressor &) = delete;
+    TDecompressor &operator=(const TDecompressor &) = delete;
+    libdeflate_decompressor *D;
+};
+
+// The whole of gzip data of one member in one go, into a buffer of the size its
+// trailer gives: about three times as fast as inflating in steps, which is most
+// of the time opening a compressed font takes. The head is inflated first to
+// learn the cap, and a trailer that claims more than the cap is never believed.
+// Gives nothing where the stepwise inflation must decide: members joined, a
+// trailer that does not match, damaged data (so every error reads the same).
+std::optional<TByteBuffer> InflateWhole(std::string_view data, const std::string &path, const TInflateCap &cap)
+{
+    TInflater inflater;
+    z_stream &z = inflater.Z;
+    TByteBuffer head;
+    head.resize(std::min(HeadBytes, Piece));
+    z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.data()));
+    z.avail_in = static_cast<uInt>(std::min(data.size(), Piece));
+    z.next_out = reinterpret_cast<Bytef *>(head.data());
+    z.avail_out = static_cast<uInt>(head.size());
+    const int rc = inflate(&z, Z_NO_FLUSH);
+    if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR)
+        return std::nullopt;
+    head.resize(head.size() - z.avail_out);
+    const size_t limit = std::max<size_t>(cap(head.view()), 1);
+    if (head.size() > limit)
+        RefuseSize(path, limit);
+    const std::string_view rest = data.substr(z.total_in);
+    if (rc == Z_STREAM_END)
+        return IsGzipData(rest) ? std::nullopt : std::optional<TByteBuffer>(std::move(head));
+    if (data.size() < 18 || head.size() < HeadBytes)
+        return std::nullopt;
+    const auto *u = reinterpret_cast<const unsigned char *>(data.data() + data.size() - 4);
+    const size_t claimed = u[0] | size_t{u[1]} << 8 | size_t{u[2]} << 16 | size_t{u[3]} << 24;
+    if (claimed > limit || claimed <= head.size())
+        return std::nullopt;
+    TByteBuffer out;
+    out.resize(claimed);
+    out.prefault();
+    TDecompressor d;
+    size_t in = 0, made = 0;
+    if (libdeflate_gzip_decompress_ex(d.D, data.data(), data.size(), out.data(), out.size(), &in, &made) !=
+            LIBDEFLATE_SUCCESS ||
+        IsGzipData(data.substr(in)))
+        return std::nullopt;
+    out.resize(made);
+    return out;
+}
+
 } // namespace
 
 bool IsGzipData(std::string_view data)
@@ -46,6 +112,8 @@ TByteBuffer InflateGzip(std::string_view data, const std::string &path, const TI
 {
     if (!IsGzipData(data))
         Refuse(path, "the file is not gzip data");
+    if (std::optional<TByteBuffer> whole = InflateWhole(data, path, cap))
+        return std::move(*whole);
     TInflater inflater;
     z_stream &z = inflater.Z;
     TByteBuffer out;
@@ -57,8 +125,7 @@ TByteBuffer InflateGzip(std::string_view data, const std::string &path, const TI
     for (;;) {
         if (used == out.capacity()) {
             if (used >= limit)
-                Refuse(path, "the gzip data inflates to more than " + std::to_string(limit) +
-                                 " bytes, more than a font of its kind holds");
+                RefuseSize(path, limit);
             out.reserve(std::min(limit, used * 2));
         }
         out.resize(out.capacity());
@@ -82,8 +149,7 @@ TByteBuffer InflateGzip(std::string_view data, const std::string &path, const TI
         if (limit == SIZE_MAX && (used >= HeadBytes || ended)) {
             limit = std::max<size_t>(cap(std::string_view(out.data(), used)), 1);
             if (used > limit)
-                Refuse(path, "the gzip data inflates to more than " + std::to_string(limit) +
-                                 " bytes, more than a font of its kind holds");
+                RefuseSize(path, limit);
         }
         if (ended) {
             // Another member follows when gzip joined files; anything else is

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <array>
+#include <exception>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <system_error>
@@ -63,6 +65,7 @@ public:
     }
 
     uint32_t format() const { return Format; }
+    bool msbFirst() const { return MsbFirst; }
     size_t left() const { return Bytes.size() - Pos; }
     size_t pos() const { return Pos; }
     void seek(size_t at)
@@ -139,6 +142,41 @@ TMetrics ReadMetrics(TTable &t, bool compressed)
     return m;
 }
 
+// Every glyph's metrics at once, once the count is known to fit the table: the
+// same numbers ReadMetrics gives, without a check at every byte.
+std::vector<TMetrics> ReadAllMetrics(TTable &t, size_t glyphs, bool compressed)
+{
+    const size_t size = compressed ? 5 : 12;
+    const auto *p = reinterpret_cast<const unsigned char *>(t.bytes(glyphs * size).data());
+    const bool msb = t.msbFirst();
+    auto i16 = [msb](const unsigned char *q) {
+        return static_cast<int16_t>(static_cast<uint16_t>(msb ? q[0] << 8 | q[1] : q[1] << 8 | q[0]));
+    };
+    std::vector<TMetrics> out(glyphs);
+    for (TMetrics &m : out) {
+        if (compressed)
+            m = {p[0] - 0x80, p[1] - 0x80, p[2] - 0x80, p[3] - 0x80, p[4] - 0x80};
+        else
+            m = {i16(p), i16(p + 2), i16(p + 4), i16(p + 6), i16(p + 8)};
+        p += size;
+    }
+    return out;
+}
+
+// Count numbers of 32 bits at once, as ReadAllMetrics reads metrics.
+std::vector<uint32_t> ReadAll32(TTable &t, size_t count)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(t.bytes(count * 4).data());
+    const bool msb = t.msbFirst();
+    std::vector<uint32_t> out(count);
+    for (uint32_t &v : out) {
+        v = msb ? uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3]
+                : uint32_t{p[3]} << 24 | uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | p[0];
+        p += 4;
+    }
+    return out;
+}
+
 // A NUL-ended string at offset in a string table; a string the table ends
 // before its NUL ends there.
 std::string_view TableString(std::string_view strings, int32_t offset, TTable &t)
@@ -159,19 +197,73 @@ std::string LineText(std::string_view text)
     return out;
 }
 
+unsigned char Mirrored(unsigned b)
+{
+    b = (b & 0xF0) >> 4 | (b & 0x0F) << 4;
+    b = (b & 0xCC) >> 2 | (b & 0x33) << 2;
+    b = (b & 0xAA) >> 1 | (b & 0x55) << 1;
+    return static_cast<unsigned char>(b);
+}
+
 // Byte at of the bitmap data as a most-significant-bit-first byte in row order:
 // the data is read in units of the other byte order, with its bits mirrored.
 unsigned char BitmapByte(std::string_view data, size_t at, size_t unit, bool swap, bool mirror)
 {
     const size_t from = swap ? at / unit * unit + (unit - 1 - at % unit) : at;
-    unsigned b = from < data.size() ? static_cast<unsigned char>(data[from]) : 0;
-    if (mirror) {
-        b = (b & 0xF0) >> 4 | (b & 0x0F) << 4;
-        b = (b & 0xCC) >> 2 | (b & 0x33) << 2;
-        b = (b & 0xAA) >> 1 | (b & 0x55) << 1;
-    }
-    return static_cast<unsigned char>(b);
+    const unsigned b = from < data.size() ? static_cast<unsigned char>(data[from]) : 0;
+    return mirror ? Mirrored(b) : static_cast<unsigned char>(b);
 }
+
+// Glyphs from which a font's glyphs are made on two threads.
+constexpr size_t ThreadedGlyphs = 8192;
+
+// Work done on a thread of its own when asked and one can be had, or else on
+// the calling thread when it is finished; what it throws comes out of finish().
+// Going out of scope waits for the thread, so an error elsewhere never leaves
+// it working on what is gone.
+class TWorker {
+public:
+    TWorker(std::function<void()> work, bool threaded) : Work(std::move(work))
+    {
+        if (!threaded || std::thread::hardware_concurrency() < 2)
+            return;
+        try {
+            Thread.emplace([this] {
+                try {
+                    Work();
+                } catch (...) {
+                    Error = std::current_exception();
+                }
+            });
+        } catch (const std::system_error &) {
+            // No thread to be had: finish() does the work.
+        }
+    }
+    ~TWorker()
+    {
+        if (Thread)
+            Thread->join();
+    }
+    TWorker(const TWorker &) = delete;
+    TWorker &operator=(const TWorker &) = delete;
+
+    void finish()
+    {
+        if (!Thread) {
+            Work();
+            return;
+        }
+        Thread->join();
+        Thread.reset();
+        if (Error)
+            std::rethrow_exception(Error);
+    }
+
+private:
+    std::function<void()> Work;
+    std::optional<std::thread> Thread;
+    std::exception_ptr Error;
+};
 
 struct TAccel {
     int32_t Ascent = 0, Descent = 0;
@@ -296,26 +388,9 @@ TBDFReadReport TPcfReader::read(TBDFFont &font)
     const bool compressed = (metrics->format() & FormatMask) == CompressedMetrics;
     const size_t glyphs =
         compressed ? metrics->count(metrics->u16(), 5, "glyphs") : metrics->count(metrics->i32(), 12, "glyphs");
-    std::vector<TMetrics> metric(glyphs);
-    for (TMetrics &m : metric)
-        m = ReadMetrics(*metrics, compressed);
-
     const uint32_t bitmapFormat = bitmaps->format();
     if (bitmaps->count(bitmaps->i32(), 4, "bitmaps") != glyphs)
         bitmaps->fail("holds another number of glyphs than the metrics table");
-    std::vector<uint32_t> bitmapAt(glyphs);
-    for (uint32_t &at : bitmapAt)
-        at = static_cast<uint32_t>(bitmaps->i32());
-    int32_t sizes[4];
-    for (int32_t &s : sizes)
-        s = bitmaps->i32();
-    const std::string_view bitmapData =
-        bitmaps->bytes(bitmaps->count(sizes[bitmapFormat & GlyphPadMask], 1, "bytes of bitmaps"));
-    const size_t pad = size_t{1} << (bitmapFormat & GlyphPadMask);
-    const size_t unit = size_t{1} << ((bitmapFormat >> ScanUnitShift) & 3);
-    const bool bitMsb = (bitmapFormat & BitMsbFirst) != 0, byteMsb = (bitmapFormat & ByteMsbFirst) != 0;
-    // As X and FreeType read them: units swapped when the byte order is not the bit order.
-    const bool swap = bitMsb != byteMsb && unit > 1;
 
     // The codes: rows of byte1 values, columns of byte2 values.
     const uint16_t minCol = encodings->u16(), maxCol = encodings->u16(), minRow = encodings->u16(),
@@ -326,13 +401,37 @@ TBDFReadReport TPcfReader::read(TBDFFont &font)
     const size_t cols = maxCol >= minCol ? size_t{maxCol} - minCol + 1 : 0;
     const size_t rows = maxRow >= minRow ? size_t{maxRow} - minRow + 1 : 0;
     encodings->count(static_cast<int64_t>(cols * rows), 2, "codes");
+    std::vector<std::pair<int32_t, uint16_t>> coded;
+    coded.reserve(cols * rows);
+    for (size_t r = 0; r < rows; ++r)
+        for (size_t c = 0; c < cols; ++c) {
+            const uint16_t g = encodings->u16();
+            if (g != NoChar && g < glyphs)
+                coded.emplace_back(static_cast<int32_t>(((minRow + r) << 8) | (minCol + c)), g);
+        }
 
-    std::vector<int32_t> swidths;
-    if (std::optional<TTable> t = table(PcfSwidths, "scalable widths")) {
-        swidths.resize(t->count(t->i32(), 4, "widths"));
-        for (int32_t &w : swidths)
-            w = t->i32();
-    }
+    // Making room for the glyphs, a first touch of many megabytes for a big
+    // font, goes on beside the reading of the other tables. Codes are at most
+    // 65,536 glyphs of a fixed size, so the room is bounded before it is made.
+    TBDFFont read;
+    TWorker room([&] { read.Chars.resize(coded.size()); }, coded.size() >= ThreadedGlyphs);
+
+    const std::vector<TMetrics> metric = ReadAllMetrics(*metrics, glyphs, compressed);
+    const std::vector<uint32_t> bitmapAt = ReadAll32(*bitmaps, glyphs);
+    int32_t sizes[4];
+    for (int32_t &s : sizes)
+        s = bitmaps->i32();
+    const std::string_view bitmapData =
+        bitmaps->bytes(bitmaps->count(sizes[bitmapFormat & GlyphPadMask], 1, "bytes of bitmaps"));
+    const unsigned padShift = bitmapFormat & GlyphPadMask;
+    const size_t unit = size_t{1} << ((bitmapFormat >> ScanUnitShift) & 3);
+    const bool bitMsb = (bitmapFormat & BitMsbFirst) != 0, byteMsb = (bitmapFormat & ByteMsbFirst) != 0;
+    // As X and FreeType read them: units swapped when the byte order is not the bit order.
+    const bool swap = bitMsb != byteMsb && unit > 1;
+
+    std::vector<uint32_t> swidths;
+    if (std::optional<TTable> t = table(PcfSwidths, "scalable widths"))
+        swidths = ReadAll32(*t, t->count(t->i32(), 4, "widths"));
     std::vector<std::string_view> names;
     if (std::optional<TTable> t = table(PcfGlyphNames, "glyph names")) {
         const size_t n = t->count(t->i32(), 4, "names");
@@ -340,9 +439,10 @@ TBDFReadReport TPcfReader::read(TBDFFont &font)
         t->seek(at + 4 * n);
         const std::string_view strings = t->bytes(t->count(t->i32(), 1, "bytes of names"));
         t->seek(at);
+        const std::vector<uint32_t> offsets = ReadAll32(*t, n);
         names.resize(n);
-        for (std::string_view &name : names)
-            name = ValueText(TableString(strings, t->i32(), *t));
+        for (size_t i = 0; i < n; ++i)
+            names[i] = ValueText(TableString(strings, static_cast<int32_t>(offsets[i]), *t));
     }
     std::optional<TAccel> accel;
     if (std::optional<TTable> t = table(PcfBdfAccelerators, "BDF accelerators"))
@@ -355,35 +455,25 @@ TBDFReadReport TPcfReader::read(TBDFFont &font)
     // so the rows made are bounded too: by the bitmap bytes and some room.
     auto stride = [&](const TMetrics &m) -> size_t {
         const int32_t w = m.Right - m.Left;
-        return w <= 0 ? 0 : (static_cast<size_t>(w) + 8 * pad - 1) / (8 * pad) * pad;
+        return w <= 0 ? 0 : (static_cast<size_t>(w) + (size_t{8} << padShift) - 1) >> (3 + padShift) << padShift;
     };
     auto height = [](const TMetrics &m) { return std::max(0, m.Ascent + m.Descent); };
     for (size_t g = 0; g < glyphs; ++g)
         if (bitmapAt[g] > bitmapData.size() ||
             stride(metric[g]) * static_cast<size_t>(height(metric[g])) > bitmapData.size() - bitmapAt[g])
             Corrupt(Path, "the bitmap of glyph " + std::to_string(g) + " lies past the bitmap data");
-
-    TBDFFont read;
-    TBDFReadReport report;
-    report.SawStartFont = report.SawEndFont = true;
-    read.StartFont = "2.1";
-    std::vector<std::pair<int32_t, uint16_t>> coded;
-    coded.reserve(cols * rows);
     uint64_t madeRows = 0;
     constexpr uint64_t RowRoom = uint64_t{1} << 24;
-    for (size_t r = 0; r < rows; ++r)
-        for (size_t c = 0; c < cols; ++c) {
-            const uint16_t g = encodings->u16();
-            if (g == NoChar || g >= glyphs)
-                continue;
-            coded.emplace_back(static_cast<int32_t>(((minRow + r) << 8) | (minCol + c)), g);
-            if (stride(metric[g]) > 0)
-                madeRows += static_cast<uint64_t>(height(metric[g]));
-        }
+    for (const auto &[code, g] : coded)
+        if (stride(metric[g]) > 0)
+            madeRows += static_cast<uint64_t>(height(metric[g]));
     if (madeRows > bitmapData.size() + RowRoom)
         Corrupt(Path, "its codes reach glyphs of " + std::to_string(madeRows) + " rows in all, more than its " +
                           std::to_string(bitmapData.size()) + " bitmap bytes can hold");
 
+    TBDFReadReport report;
+    report.SawStartFont = report.SawEndFont = true;
+    read.StartFont = "2.1";
     readProperties(read, defaultChar == NoChar ? std::nullopt : std::optional<int32_t>(defaultChar), accel);
     if (accel) {
         read.FBBWidth = accel->Max.Right - accel->Min.Left;
@@ -391,63 +481,69 @@ TBDFReadReport TPcfReader::read(TBDFFont &font)
         read.FBBXOff = accel->Min.Left;
         read.FBBYOff = -accel->Max.Descent;
     }
+    room.finish();
 
-    // The glyphs' numbers and names first, in order (the notes grow as names are
-    // added); then their rows, the bulk of the work, on two threads for a big font.
-    read.Chars.resize(coded.size());
-    for (size_t i = 0; i < coded.size(); ++i) {
-        const auto [code, g] = coded[i];
-        const TMetrics &m = metric[g];
-        TBDFChar &ch = read.Chars[i];
-        ch.Encoding = code;
-        ch.SWidthX = g < swidths.size() ? swidths[g] : 0;
-        ch.DWidthX = m.Width;
-        ch.BBXWidth = m.Right - m.Left;
-        ch.BBXHeight = m.Ascent + m.Descent;
-        ch.BBXXOff = m.Left;
-        ch.BBXYOff = -m.Descent;
-        const std::string_view name = g < names.size() ? names[g] : std::string_view();
-        if (const std::optional<TCodeNameWay> way = CodeNameWay(name, code))
-            ch.Notes = CodeNameNote(*way, false);
-        else
-            ch.Notes = read.GlyphNotes.add({name, std::nullopt, {}});
-        if (stride(m) > 0 && ch.BBXWidth > MaxGlyphWidth) {
-            ch.BBXWidth = MaxGlyphWidth;
-            ++report.CutGlyphs;
-        }
-    }
-    auto makeRows = [&](size_t from, size_t to) {
+    // Each glyph's numbers and rows, the bulk of the work, on two threads for a
+    // big font; then, in order, the notes of glyphs whose names their codes do
+    // not make (the notes grow as names are added).
+    std::array<unsigned char, 256> flip{};
+    for (unsigned b = 0; b < 256; ++b)
+        flip[b] = bitMsb ? static_cast<unsigned char>(b) : Mirrored(b);
+    std::vector<unsigned char> noted(coded.size());
+    std::array<int, 2> cut{};
+    auto makeGlyphs = [&](size_t from, size_t to, int &cutHere) {
+        const auto *data = reinterpret_cast<const unsigned char *>(bitmapData.data());
         for (size_t i = from; i < to; ++i) {
-            const TMetrics &m = metric[coded[i].second];
+            const auto [code, g] = coded[i];
+            const TMetrics &m = metric[g];
+            TBDFChar &ch = read.Chars[i];
+            ch.Encoding = code;
+            ch.SWidthX = g < swidths.size() ? static_cast<int32_t>(swidths[g]) : 0;
+            ch.DWidthX = m.Width;
+            ch.BBXWidth = m.Right - m.Left;
+            ch.BBXHeight = m.Ascent + m.Descent;
+            ch.BBXXOff = m.Left;
+            ch.BBXYOff = -m.Descent;
+            const std::string_view name = g < names.size() ? names[g] : std::string_view();
+            if (const std::optional<TCodeNameWay> way = CodeNameWay(name, code))
+                ch.Notes = CodeNameNote(*way, false);
+            else
+                noted[i] = 1;
             const size_t bytesPerRow = stride(m);
             if (bytesPerRow == 0)
                 continue; // every row blank, and the export writes blank rows for rows it lacks
-            TBDFChar &ch = read.Chars[i];
-            const size_t at = bitmapAt[coded[i].second];
+            if (ch.BBXWidth > MaxGlyphWidth) {
+                ch.BBXWidth = MaxGlyphWidth;
+                ++cutHere;
+            }
+            const size_t at = bitmapAt[g];
             const size_t keep = std::min<size_t>(static_cast<size_t>(RowBytes(ch.BBXWidth)), 8);
             const int h = height(m);
-            ch.Bitmap.reserve(static_cast<size_t>(h));
+            ch.Bitmap.assign(static_cast<size_t>(h), 0);
+            uint64_t *out = ch.Bitmap.data();
             for (int y = 0; y < h; ++y) {
                 const size_t start = at + static_cast<size_t>(y) * bytesPerRow;
                 uint64_t v = 0;
-                for (size_t k = 0; k < keep; ++k)
-                    v = v << 8 | BitmapByte(bitmapData, start + k, unit, swap, !bitMsb);
-                ch.Bitmap.push_back(v);
+                if (swap)
+                    for (size_t k = 0; k < keep; ++k)
+                        v = v << 8 | BitmapByte(bitmapData, start + k, unit, true, !bitMsb);
+                else
+                    for (size_t k = 0; k < keep; ++k)
+                        v = v << 8 | flip[data[start + k]];
+                out[y] = v;
             }
         }
     };
     const size_t half = coded.size() / 2;
-    std::optional<std::thread> helper;
-    if (coded.size() >= 8192 && std::thread::hardware_concurrency() > 1) {
-        try {
-            helper.emplace(makeRows, half, coded.size());
-        } catch (const std::system_error &) {
-            // No thread to be had: this one does it all.
+    TWorker second([&] { makeGlyphs(half, coded.size(), cut[1]); }, coded.size() >= ThreadedGlyphs);
+    makeGlyphs(0, half, cut[0]);
+    second.finish();
+    report.CutGlyphs += cut[0] + cut[1];
+    for (size_t i = 0; i < coded.size(); ++i)
+        if (noted[i]) {
+            const uint16_t g = coded[i].second;
+            read.Chars[i].Notes = read.GlyphNotes.add({g < names.size() ? names[g] : std::string_view(), std::nullopt, {}});
         }
-    }
-    makeRows(0, helper ? half : coded.size());
-    if (helper)
-        helper->join();
     font = std::move(read);
     return report;
 }

@@ -81,6 +81,7 @@ private slots:
     void codes();
     void roundTrip_data();
     void roundTrip();
+    void joinedMembers();
     void refusals_data();
     void refusals();
     void paths_data();
@@ -103,6 +104,8 @@ void TstFontFormats::hostile_data()
     QTest::newRow("psf2-header-past-end") << "psf2-header-past-end" << "header size";
     QTest::newRow("hex-bad-line") << "hex-bad-line" << "line 2 is not a .hex glyph";
     QTest::newRow("gzip-bomb") << "gzip-bomb" << "more than 2097152 bytes";
+    // A trailer claiming less than the data inflates to is not believed past the cap.
+    QTest::newRow("gzip-bomb-small-trailer") << "gzip-bomb-small-trailer" << "more than 2097152 bytes";
     QTest::newRow("gzip-cut") << "gzip-cut" << "cut short";
     QTest::newRow("gzip-damaged") << "gzip-damaged" << "damaged";
     QTest::newRow("pcf") << "pcf" << "PCF";
@@ -119,6 +122,8 @@ void TstFontFormats::hostile()
     QByteArray bytes;
     if (kind == "gzip-bomb") // a PSF 1 header and 64 MiB of zeros
         bytes = Gzip(psf + QByteArray(64 << 20, '\0'));
+    else if (kind == "gzip-bomb-small-trailer")
+        bytes = Gzip(psf + QByteArray(64 << 20, '\0')).chopped(4) + QByteArray("\0\0\x10\0", 4);
     else if (kind == "gzip-cut")
         bytes = Gzip(psf).left(Gzip(psf).size() / 2);
     else if (kind == "gzip-damaged")
@@ -200,6 +205,21 @@ void TstFontFormats::roundTrip()
     QVERIFY(WhatFormatCannotHold(font, report.Kind.Format == TFontFormat::Hex ? TFontFormat::Hex : TFontFormat::PSF2).empty());
     if (hex)
         QCOMPARE(written, bytes);
+}
+
+// gzip of files joined one after another reads as the files joined, also when
+// the first is too big to be inflated before the last is known.
+void TstFontFormats::joinedMembers()
+{
+    QByteArray hex;
+    for (int code = 0; code < 5000; ++code)
+        hex += QByteArray::number(code, 16).rightJustified(4, '0').toUpper() + ':' + QByteArray(32, "0123456789ABCDEF"[code % 16]) + '\n';
+    const qsizetype half = hex.indexOf('\n', hex.size() / 2) + 1;
+    TBDFFont joined, plain;
+    Parse(Gzip(hex.left(half)) + Gzip(hex.mid(half)), joined);
+    Parse(hex, plain);
+    QCOMPARE(joined.Chars.size(), size_t(5000));
+    QCOMPARE(Dump(joined), Dump(plain));
 }
 
 void TstFontFormats::refusals_data()
