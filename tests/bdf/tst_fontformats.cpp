@@ -214,7 +214,7 @@ void TstFontFormats::joinedMembers()
     QByteArray hex;
     for (int code = 0; code < 5000; ++code)
         hex += QByteArray::number(code, 16).rightJustified(4, '0').toUpper() + ':' + QByteArray(32, "0123456789ABCDEF"[code % 16]) + '\n';
-    const qsizetype half = hex.indexOf('\n', hex.size() / 2) + 1;
+    const qsizetype half = hex.indexOf('\n', hex.size() / 3) + 1;
     TBDFFont joined, plain;
     Parse(Gzip(hex.left(half)) + Gzip(hex.mid(half)), joined);
     Parse(hex, plain);
