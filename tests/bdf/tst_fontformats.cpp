@@ -212,13 +212,13 @@ void TstFontFormats::roundTrip()
 void TstFontFormats::joinedMembers()
 {
     QByteArray hex;
-    for (int code = 0; code < 5000; ++code)
+    for (int code = 0; code < 10000; ++code)
         hex += QByteArray::number(code, 16).rightJustified(4, '0').toUpper() + ':' + QByteArray(32, "0123456789ABCDEF"[code % 16]) + '\n';
     const qsizetype half = hex.indexOf('\n', hex.size() / 3) + 1;
     TBDFFont joined, plain;
     Parse(Gzip(hex.left(half)) + Gzip(hex.mid(half)), joined);
     Parse(hex, plain);
-    QCOMPARE(joined.Chars.size(), size_t(5000));
+    QCOMPARE(joined.Chars.size(), size_t(10000));
     QCOMPARE(Dump(joined), Dump(plain));
 }
 
