@@ -210,6 +210,7 @@ void TstPCF::realFonts_data()
     QTest::newRow("fixed 6x13") << x11 + "misc/6x13.pcf.gz" << QStringList();
     QTest::newRow("proportional helvR12") << x11 + "75dpi/helvR12.pcf.gz" << QStringList();
     QTest::newRow("japanese k14") << x11 + "misc/k14.pcf.gz" << QStringList();
+    QTest::newRow("unifont, made on two threads") << x11 + "misc/unifont.pcf.gz" << QStringList();
     QTest::newRow("default form") << "" << QStringList();
     QTest::newRow("pad 1 unit 1 msb msb") << "" << QStringList{"-p1", "-u1", "-m", "-M"};
     QTest::newRow("pad 2 unit 2 lsb bits") << "" << QStringList{"-p2", "-u2", "-l", "-M"};
