@@ -163,7 +163,7 @@ std::vector<TMetrics> ReadAllMetrics(TTable &t, size_t glyphs, bool compressed)
     return out;
 }
 
-// Count numbers of 32 bits at once, as ReadAllMetrics reads metrics.
+// Count 32-bit numbers at once, read as ReadAllMetrics reads metrics.
 std::vector<uint32_t> ReadAll32(TTable &t, size_t count)
 {
     const auto *p = reinterpret_cast<const unsigned char *>(t.bytes(count * 4).data());
@@ -214,7 +214,7 @@ unsigned char BitmapByte(std::string_view data, size_t at, size_t unit, bool swa
     return mirror ? Mirrored(b) : static_cast<unsigned char>(b);
 }
 
-// Glyphs from which a font's glyphs are made on two threads.
+// A font of this many glyphs or more has them made on two threads.
 constexpr size_t ThreadedGlyphs = 8192;
 
 // Work done on a thread of its own when asked and one can be had, or else on
