@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Usage: run_bench.sh BITLOOM BENCH_BDF BENCH_PROCESS BENCH_UI DATADIR
+# Usage: run_bench.sh BITLOOM BENCH_BDF BENCH_PROCESS BENCH_UI DATADIR [BENCH_PCF]
 set -euo pipefail
-bitloom=$1 bench_bdf=$2 bench_process=$3 bench_ui=$4 data=$5
+bitloom=$1 bench_bdf=$2 bench_process=$3 bench_ui=$4 data=$5 bench_pcf=${6:-}
 mkdir -p "$data"
 unifont=$data/unifont.bdf big=$data/big100.bdf
 if [ ! -s "$unifont" ]; then
@@ -47,6 +47,12 @@ fi
 ls -l "$unifont" "$big"
 echo "== in process (unifont)"
 BITLOOM_BENCH_BDF=$unifont "$bench_bdf" --benchmark_repetitions=1
+if [ -n "$bench_pcf" ]; then
+  # unifont.bdf is pcf2bdf's text of Debian's unifont.pcf.gz: the same font, paired.
+  echo "== opening unifont.pcf.gz against opening its BDF (medians; the first must not be slower)"
+  BITLOOM_BENCH_PCF_BDF=$unifont "$bench_pcf" --benchmark_filter=Open --benchmark_repetitions=9 \
+    --benchmark_report_aggregates_only=true
+fi
 # Each convert paired with a copy of the same file that waits for the disk too.
 echo "== whole process, bitloom --convert unifont.bdf, paired with dd conv=fdatasync"
 "$bench_process" 15 "$bitloom" --convert "$unifont" "$data/out-unifont.bdf" \
