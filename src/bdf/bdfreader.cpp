@@ -1,6 +1,7 @@
 #include "bdfreader.h"
 
 #include "fileio.h"
+#include "runthreads.h"
 #include "model/fileerror.h"
 #include "model/textfuncs.h"
 
@@ -1115,44 +1116,6 @@ TBDFReadReport ScanRange(const TTextSource &src, size_t from, size_t to, TBDFFon
 
 TThreadStartHook ThreadStartHook = nullptr;
 
-// Runs work(0) .. work(n - 1) at once, work(0) on this thread. When a thread
-// cannot be started (the system has none left, or no memory for its stack),
-// this thread does the work of that one and of all after it, so the result is
-// the same, only slower. The first exception a work throws is thrown here once
-// all have ended.
-template <class Work>
-void RunOnThreads(size_t n, Work work)
-{
-    std::vector<std::exception_ptr> errors(n);
-    auto guarded = [&](size_t i) {
-        try {
-            work(i);
-        } catch (...) {
-            errors[i] = std::current_exception();
-        }
-    };
-    std::vector<std::thread> workers;
-    size_t started = 1;
-    try {
-        workers.reserve(n);
-        for (; started < n; ++started) {
-            if (ThreadStartHook && ThreadStartHook())
-                throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
-            workers.emplace_back(guarded, started);
-        }
-    } catch (...) {
-        // A thread left joinable would end the program; those started run on.
-    }
-    guarded(0);
-    for (size_t i = started; i < n; ++i)
-        guarded(i);
-    for (std::thread &w : workers)
-        w.join();
-    for (const std::exception_ptr &e : errors)
-        if (e)
-            std::rethrow_exception(e);
-}
-
 // Below this a text is read on one thread: starting threads would cost more than they save.
 constexpr size_t ParallelMinBytes = 2 << 20;
 
@@ -1313,6 +1276,11 @@ TReadResult ReadText(const TTextSource &src, TBDFFont &font, const TBDFReadOptio
 void SetThreadStartHook(TThreadStartHook hook)
 {
     ThreadStartHook = hook;
+}
+
+bool ThreadStartRefused()
+{
+    return ThreadStartHook && ThreadStartHook();
 }
 
 TBDFReadReport ParseBDF(std::string_view text, TBDFFont &font, const TBDFReadOptions &options)

@@ -62,7 +62,7 @@ TBDFReadReport ParseBDF(std::string_view text, TBDFFont &font, const TBDFReadOpt
 // Warnings for the report, naming the font and file; empty when nothing is worth telling.
 std::string ReadWarningText(const std::string &path, const TBDFFont &font, const TBDFReadReport &report);
 
-// For tests: when set, called before the reader starts each helper thread; true
+// For tests: when set, called before a reader starts each helper thread; true
 // makes that start fail as it does when the system cannot start a thread.
 using TThreadStartHook = bool (*)();
 void SetThreadStartHook(TThreadStartHook hook);

@@ -56,39 +56,20 @@ public:
     libdeflate_decompressor *D;
 };
 
-// The whole of gzip data of one member in one go, into a buffer of the size its
-// trailer gives: two and a half times as fast as inflating in steps, which is
-// most of the time opening a compressed font takes. The head is inflated first to
-// learn the cap, and a trailer that claims more than the cap is never believed.
-// Gives nothing where the stepwise inflation must decide: members joined, a
-// trailer that does not match, damaged data (so every error reads the same).
-std::optional<TByteBuffer> InflateWhole(std::string_view data, const std::string &path, const TInflateCap &cap)
+// A single gzip member in one go, into a buffer of the size its trailer gives:
+// two and a half times as fast as inflating in steps, which is most of the time
+// opening a compressed font takes. Asked once the head (head bytes) is inflated
+// and the cap (limit) known; a trailer claiming more than the cap, or more than
+// deflate can grow the data to (about 1032 times), is not believed. Gives
+// nothing where the stepwise inflation must decide: members joined, a trailer
+// that does not match, damaged data (so every error reads the same).
+std::optional<TByteBuffer> InflateWhole(std::string_view data, size_t head, size_t limit)
 {
-    TInflater inflater;
-    z_stream &z = inflater.Z;
-    TByteBuffer head;
-    head.resize(std::min(HeadBytes, Piece));
-    z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.data()));
-    z.avail_in = static_cast<uInt>(std::min(data.size(), Piece));
-    z.next_out = reinterpret_cast<Bytef *>(head.data());
-    z.avail_out = static_cast<uInt>(head.size());
-    const int rc = inflate(&z, Z_NO_FLUSH);
-    if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR)
-        return std::nullopt;
-    head.resize(head.size() - z.avail_out);
-    const size_t limit = std::max<size_t>(cap(head.view()), 1);
-    if (head.size() > limit)
-        RefuseSize(path, limit);
-    const std::string_view rest = data.substr(z.total_in);
-    if (rc == Z_STREAM_END)
-        return IsGzipData(rest) ? std::nullopt : std::optional<TByteBuffer>(std::move(head));
-    if (data.size() < 18 || head.size() < HeadBytes)
+    if (data.size() < 18)
         return std::nullopt;
     const auto *u = reinterpret_cast<const unsigned char *>(data.data() + data.size() - 4);
     const size_t claimed = u[0] | size_t{u[1]} << 8 | size_t{u[2]} << 16 | size_t{u[3]} << 24;
-    // Deflate grows data at most about 1032 times: a trailer claiming more lies,
-    // and believing it would take memory up to the cap for a file of a few bytes.
-    if (claimed > limit || claimed <= head.size() || claimed / 1032 > data.size())
+    if (claimed > limit || claimed <= head || claimed / 1032 > data.size())
         return std::nullopt;
     TByteBuffer out;
     out.resize(claimed);
@@ -114,8 +95,6 @@ TByteBuffer InflateGzip(std::string_view data, const std::string &path, const TI
 {
     if (!IsGzipData(data))
         Refuse(path, "the file is not gzip data");
-    if (std::optional<TByteBuffer> whole = InflateWhole(data, path, cap))
-        return std::move(*whole);
     TInflater inflater;
     z_stream &z = inflater.Z;
     TByteBuffer out;
@@ -152,6 +131,10 @@ TByteBuffer InflateGzip(std::string_view data, const std::string &path, const TI
             limit = std::max<size_t>(cap(std::string_view(out.data(), used)), 1);
             if (used > limit)
                 RefuseSize(path, limit);
+            // Still in the first member with most of it to come.
+            if (!ended)
+                if (std::optional<TByteBuffer> whole = InflateWhole(data, used, limit))
+                    return std::move(*whole);
         }
         if (ended) {
             // Another member follows when gzip joined files; anything else is

@@ -1,13 +1,12 @@
 #include "pcf.h"
 
 #include "fileio.h"
+#include "runthreads.h"
 #include "model/fileerror.h"
 #include "model/textfuncs.h"
 
 #include <algorithm>
 #include <array>
-#include <exception>
-#include <functional>
 #include <limits>
 #include <optional>
 #include <system_error>
@@ -122,42 +121,37 @@ struct TMetrics {
     int32_t Left = 0, Right = 0, Width = 0, Ascent = 0, Descent = 0;
 };
 
-TMetrics ReadMetrics(TTable &t, bool compressed)
+// One glyph's metrics from its bytes in a table: five signed bytes offset by
+// 0x80 when compressed, else six 16-bit numbers (the last, attributes, unused).
+TMetrics MetricsAt(const unsigned char *p, bool compressed, bool msb)
 {
-    TMetrics m;
-    if (compressed) {
-        m.Left = t.u8() - 0x80;
-        m.Right = t.u8() - 0x80;
-        m.Width = t.u8() - 0x80;
-        m.Ascent = t.u8() - 0x80;
-        m.Descent = t.u8() - 0x80;
-    } else {
-        m.Left = t.i16();
-        m.Right = t.i16();
-        m.Width = t.i16();
-        m.Ascent = t.i16();
-        m.Descent = t.i16();
-        t.i16(); // attributes
-    }
-    return m;
-}
-
-// Every glyph's metrics at once, once the count is known to fit the table: the
-// same numbers ReadMetrics gives, without a check at every byte.
-std::vector<TMetrics> ReadAllMetrics(TTable &t, size_t glyphs, bool compressed)
-{
-    const size_t size = compressed ? 5 : 12;
-    const auto *p = reinterpret_cast<const unsigned char *>(t.bytes(glyphs * size).data());
-    const bool msb = t.msbFirst();
+    if (compressed)
+        return {p[0] - 0x80, p[1] - 0x80, p[2] - 0x80, p[3] - 0x80, p[4] - 0x80};
     auto i16 = [msb](const unsigned char *q) {
         return static_cast<int16_t>(static_cast<uint16_t>(msb ? q[0] << 8 | q[1] : q[1] << 8 | q[0]));
     };
+    return {i16(p), i16(p + 2), i16(p + 4), i16(p + 6), i16(p + 8)};
+}
+
+size_t MetricsBytes(bool compressed)
+{
+    return compressed ? 5 : 12;
+}
+
+TMetrics ReadMetrics(TTable &t, bool compressed)
+{
+    return MetricsAt(reinterpret_cast<const unsigned char *>(t.bytes(MetricsBytes(compressed)).data()), compressed,
+                     t.msbFirst());
+}
+
+// Every glyph's metrics at once, once the count is known to fit the table.
+std::vector<TMetrics> ReadAllMetrics(TTable &t, size_t glyphs, bool compressed)
+{
+    const size_t size = MetricsBytes(compressed);
+    const auto *p = reinterpret_cast<const unsigned char *>(t.bytes(glyphs * size).data());
     std::vector<TMetrics> out(glyphs);
     for (TMetrics &m : out) {
-        if (compressed)
-            m = {p[0] - 0x80, p[1] - 0x80, p[2] - 0x80, p[3] - 0x80, p[4] - 0x80};
-        else
-            m = {i16(p), i16(p + 2), i16(p + 4), i16(p + 6), i16(p + 8)};
+        m = MetricsAt(p, compressed, t.msbFirst());
         p += size;
     }
     return out;
@@ -216,54 +210,6 @@ unsigned char BitmapByte(std::string_view data, size_t at, size_t unit, bool swa
 
 // A font of this many glyphs or more has them made on two threads.
 constexpr size_t ThreadedGlyphs = 8192;
-
-// Work done on a thread of its own when asked and one can be had, or else on
-// the calling thread when it is finished; what it throws comes out of finish().
-// Going out of scope waits for the thread, so an error elsewhere never leaves
-// it working on what is gone.
-class TWorker {
-public:
-    TWorker(std::function<void()> work, bool threaded) : Work(std::move(work))
-    {
-        if (!threaded || std::thread::hardware_concurrency() < 2)
-            return;
-        try {
-            Thread.emplace([this] {
-                try {
-                    Work();
-                } catch (...) {
-                    Error = std::current_exception();
-                }
-            });
-        } catch (const std::system_error &) {
-            // No thread to be had: finish() does the work.
-        }
-    }
-    ~TWorker()
-    {
-        if (Thread)
-            Thread->join();
-    }
-    TWorker(const TWorker &) = delete;
-    TWorker &operator=(const TWorker &) = delete;
-
-    void finish()
-    {
-        if (!Thread) {
-            Work();
-            return;
-        }
-        Thread->join();
-        Thread.reset();
-        if (Error)
-            std::rethrow_exception(Error);
-    }
-
-private:
-    std::function<void()> Work;
-    std::optional<std::thread> Thread;
-    std::exception_ptr Error;
-};
 
 struct TAccel {
     int32_t Ascent = 0, Descent = 0;
@@ -410,82 +356,88 @@ TBDFReadReport TPcfReader::read(TBDFFont &font)
                 coded.emplace_back(static_cast<int32_t>(((minRow + r) << 8) | (minCol + c)), g);
         }
 
-    // Making room for the glyphs, a first touch of many megabytes for a big
-    // font, goes on beside the reading of the other tables. Codes are at most
-    // 65,536 glyphs of a fixed size, so the room is bounded before it is made.
-    TBDFFont read;
-    TWorker room([&] { read.Chars.resize(coded.size()); }, coded.size() >= ThreadedGlyphs);
-
-    const std::vector<TMetrics> metric = ReadAllMetrics(*metrics, glyphs, compressed);
-    const std::vector<uint32_t> bitmapAt = ReadAll32(*bitmaps, glyphs);
-    int32_t sizes[4];
-    for (int32_t &s : sizes)
-        s = bitmaps->i32();
-    const std::string_view bitmapData =
-        bitmaps->bytes(bitmaps->count(sizes[bitmapFormat & GlyphPadMask], 1, "bytes of bitmaps"));
     const unsigned padShift = bitmapFormat & GlyphPadMask;
     const size_t unit = size_t{1} << ((bitmapFormat >> ScanUnitShift) & 3);
     const bool bitMsb = (bitmapFormat & BitMsbFirst) != 0, byteMsb = (bitmapFormat & ByteMsbFirst) != 0;
     // As X and FreeType read them: units swapped when the byte order is not the bit order.
     const bool swap = bitMsb != byteMsb && unit > 1;
-
-    std::vector<uint32_t> swidths;
-    if (std::optional<TTable> t = table(PcfSwidths, "scalable widths"))
-        swidths = ReadAll32(*t, t->count(t->i32(), 4, "widths"));
-    std::vector<std::string_view> names;
-    if (std::optional<TTable> t = table(PcfGlyphNames, "glyph names")) {
-        const size_t n = t->count(t->i32(), 4, "names");
-        const size_t at = t->pos();
-        t->seek(at + 4 * n);
-        const std::string_view strings = t->bytes(t->count(t->i32(), 1, "bytes of names"));
-        t->seek(at);
-        const std::vector<uint32_t> offsets = ReadAll32(*t, n);
-        names.resize(n);
-        for (size_t i = 0; i < n; ++i)
-            names[i] = ValueText(TableString(strings, static_cast<int32_t>(offsets[i]), *t));
-    }
-    std::optional<TAccel> accel;
-    if (std::optional<TTable> t = table(PcfBdfAccelerators, "BDF accelerators"))
-        accel = readAccel(*t);
-    else if (std::optional<TTable> t = table(PcfAccelerators, "accelerators"))
-        accel = readAccel(*t);
-
-    // Bytes of each glyph's rows, and a check that they lie in the bitmap data
-    // before any row is made. Glyphs many codes reach are made as many times,
-    // so the rows made are bounded too: by the bitmap bytes and some room.
+    // Bytes of each glyph's rows.
     auto stride = [&](const TMetrics &m) -> size_t {
         const int32_t w = m.Right - m.Left;
         return w <= 0 ? 0 : (static_cast<size_t>(w) + (size_t{8} << padShift) - 1) >> (3 + padShift) << padShift;
     };
     auto height = [](const TMetrics &m) { return std::max(0, m.Ascent + m.Descent); };
-    for (size_t g = 0; g < glyphs; ++g)
-        if (bitmapAt[g] > bitmapData.size() ||
-            stride(metric[g]) * static_cast<size_t>(height(metric[g])) > bitmapData.size() - bitmapAt[g])
-            Corrupt(Path, "the bitmap of glyph " + std::to_string(g) + " lies past the bitmap data");
-    uint64_t madeRows = 0;
-    constexpr uint64_t RowRoom = uint64_t{1} << 24;
-    for (const auto &[code, g] : coded)
-        if (stride(metric[g]) > 0)
-            madeRows += static_cast<uint64_t>(height(metric[g]));
-    if (madeRows > bitmapData.size() + RowRoom)
-        Corrupt(Path, "its codes reach glyphs of " + std::to_string(madeRows) + " rows in all, more than its " +
-                          std::to_string(bitmapData.size()) + " bitmap bytes can hold");
 
+    // For a big font the glyph list, a first touch of many megabytes, is made
+    // on a second thread while this one reads the other tables. Codes reach at
+    // most 65,536 glyphs of a fixed size, so the list is bounded before it is made.
+    const size_t parts = coded.size() >= ThreadedGlyphs && std::thread::hardware_concurrency() > 1 ? 2 : 1;
+    TBDFFont read;
     TBDFReadReport report;
-    report.SawStartFont = report.SawEndFont = true;
-    read.StartFont = "2.1";
-    readProperties(read, defaultChar == NoChar ? std::nullopt : std::optional<int32_t>(defaultChar), accel);
-    if (accel) {
-        read.FBBWidth = accel->Max.Right - accel->Min.Left;
-        read.FBBHeight = accel->Max.Ascent + accel->Max.Descent;
-        read.FBBXOff = accel->Min.Left;
-        read.FBBYOff = -accel->Max.Descent;
-    }
-    room.finish();
+    std::vector<TMetrics> metric;
+    std::vector<uint32_t> bitmapAt, swidths;
+    std::string_view bitmapData;
+    std::vector<std::string_view> names;
+    RunOnThreads(parts, [&](size_t part) {
+        if (part == parts - 1)
+            read.Chars.resize(coded.size());
+        if (part != 0)
+            return;
+        metric = ReadAllMetrics(*metrics, glyphs, compressed);
+        bitmapAt = ReadAll32(*bitmaps, glyphs);
+        int32_t sizes[4];
+        for (int32_t &s : sizes)
+            s = bitmaps->i32();
+        bitmapData = bitmaps->bytes(bitmaps->count(sizes[bitmapFormat & GlyphPadMask], 1, "bytes of bitmaps"));
+        if (std::optional<TTable> t = table(PcfSwidths, "scalable widths"))
+            swidths = ReadAll32(*t, t->count(t->i32(), 4, "widths"));
+        if (std::optional<TTable> t = table(PcfGlyphNames, "glyph names")) {
+            const size_t n = t->count(t->i32(), 4, "names");
+            const size_t at = t->pos();
+            t->seek(at + 4 * n);
+            const std::string_view strings = t->bytes(t->count(t->i32(), 1, "bytes of names"));
+            t->seek(at);
+            const std::vector<uint32_t> offsets = ReadAll32(*t, n);
+            names.resize(n);
+            for (size_t i = 0; i < n; ++i)
+                names[i] = ValueText(TableString(strings, static_cast<int32_t>(offsets[i]), *t));
+        }
+        std::optional<TAccel> accel;
+        if (std::optional<TTable> t = table(PcfBdfAccelerators, "BDF accelerators"))
+            accel = readAccel(*t);
+        else if (std::optional<TTable> t = table(PcfAccelerators, "accelerators"))
+            accel = readAccel(*t);
 
-    // Each glyph's numbers and rows, the bulk of the work, on two threads for a
-    // big font; then, in order, the notes of glyphs whose names their codes do
-    // not make (the notes grow as names are added).
+        // Each glyph's rows must lie in the bitmap data before any row is made.
+        // Glyphs many codes reach are made as many times, so the rows made are
+        // bounded too: by the bitmap bytes and some room.
+        for (size_t g = 0; g < glyphs; ++g)
+            if (bitmapAt[g] > bitmapData.size() ||
+                stride(metric[g]) * static_cast<size_t>(height(metric[g])) > bitmapData.size() - bitmapAt[g])
+                Corrupt(Path, "the bitmap of glyph " + std::to_string(g) + " lies past the bitmap data");
+        uint64_t madeRows = 0;
+        constexpr uint64_t RowRoom = uint64_t{1} << 24;
+        for (const auto &[code, g] : coded)
+            if (stride(metric[g]) > 0)
+                madeRows += static_cast<uint64_t>(height(metric[g]));
+        if (madeRows > bitmapData.size() + RowRoom)
+            Corrupt(Path, "its codes reach glyphs of " + std::to_string(madeRows) + " rows in all, more than its " +
+                              std::to_string(bitmapData.size()) + " bitmap bytes can hold");
+
+        report.SawStartFont = report.SawEndFont = true;
+        read.StartFont = "2.1";
+        readProperties(read, defaultChar == NoChar ? std::nullopt : std::optional<int32_t>(defaultChar), accel);
+        if (accel) {
+            read.FBBWidth = accel->Max.Right - accel->Min.Left;
+            read.FBBHeight = accel->Max.Ascent + accel->Max.Descent;
+            read.FBBXOff = accel->Min.Left;
+            read.FBBYOff = -accel->Max.Descent;
+        }
+    });
+
+    // Each glyph's numbers and rows, the bulk of the work, half the list on each
+    // of two threads for a big font; then, in order, the notes of glyphs whose
+    // names their codes do not make (the notes grow as names are added).
     std::array<unsigned char, 256> flip{};
     for (unsigned b = 0; b < 256; ++b)
         flip[b] = bitMsb ? static_cast<unsigned char>(b) : Mirrored(b);
@@ -534,10 +486,10 @@ TBDFReadReport TPcfReader::read(TBDFFont &font)
             }
         }
     };
-    const size_t half = coded.size() / 2;
-    TWorker second([&] { makeGlyphs(half, coded.size(), cut[1]); }, coded.size() >= ThreadedGlyphs);
-    makeGlyphs(0, half, cut[0]);
-    second.finish();
+    const size_t half = coded.size() / parts;
+    RunOnThreads(parts, [&](size_t part) {
+        makeGlyphs(part == 0 ? 0 : half, part == 0 ? half : coded.size(), cut[part]);
+    });
     report.CutGlyphs += cut[0] + cut[1];
     for (size_t i = 0; i < coded.size(); ++i)
         if (noted[i]) {
